@@ -1,0 +1,24 @@
+# make demo: the stand-in host runs the module until it closes itself.
+# make test: the whole suite under Wine.
+BUILD ?= build
+
+.PHONY: all setup build test demo clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	    -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD)
+
+test: build
+	@bash scripts/run-tests.sh $(BUILD)
+
+demo: build
+	@bash scripts/demo.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

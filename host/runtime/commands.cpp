@@ -1,0 +1,298 @@
+// Typed command lines: built-in commands, module commands, LISP evaluations.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include "internal.h"
+
+namespace cadhost {
+
+namespace {
+
+struct Running {
+    std::string name;
+    int docId;
+};
+std::vector<Running> running;
+std::vector<int> lispDocs;
+
+void markBusy(int docId, int delta) {
+    if (Document* d = docManager().findById(docId)) d->busy += delta;
+}
+
+int currentDocId() { return docManager().current ? docManager().current->id : 0; }
+
+Document* needDocument() {
+    Document* d = docManager().current;
+    if (!d) printLine("No drawing is open.");
+    return d;
+}
+
+bool dispatchWaiting(DWORD untilTick) {
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage((int)msg.wParam);
+                return false;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            if (cancelRequested()) return false;
+        }
+        DWORD now = GetTickCount();
+        if ((LONG)(untilTick - now) <= 0) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, untilTick - now, QS_ALLINPUT);
+    }
+}
+
+Outcome delay(const std::vector<std::string>& args) {
+    long ms = args.empty() ? 0 : std::strtol(args[0].c_str(), nullptr, 10);
+    if (ms < 0) ms = 0;
+    return dispatchWaiting(GetTickCount() + (DWORD)ms) ? Outcome::Ended : Outcome::Cancelled;
+}
+
+Outcome draw(const std::string& name, const std::vector<std::string>& args) {
+    Document* d = needDocument();
+    if (!d) return Outcome::Failed;
+    std::string e = name;
+    for (const std::string& a : args) e += " " + a;
+    d->entities.push_back(e);
+    d->dbmod |= 1;
+    return Outcome::Ended;
+}
+
+Outcome erase() {
+    Document* d = needDocument();
+    if (!d) return Outcome::Failed;
+    if (d->entities.empty()) {
+        printLine("Nothing to erase.");
+        return Outcome::Ended;
+    }
+    d->entities.pop_back();
+    d->dbmod |= 1;
+    return Outcome::Ended;
+}
+
+Outcome save(const std::vector<std::string>& args, bool rename) {
+    Document* d = needDocument();
+    if (!d) return Outcome::Failed;
+    std::string target = args.empty() ? d->path : args[0];
+    if (d->db.saveAs(target.c_str()) != Acad::eOk) return Outcome::Failed;
+    if (rename) {
+        char full[MAX_PATH];
+        DWORD n = GetFullPathNameA(target.c_str(), MAX_PATH, full, nullptr);
+        d->path = (n > 0 && n < MAX_PATH) ? full : target;
+        refreshDrawingList();
+    }
+    return Outcome::Ended;
+}
+
+Outcome runBuiltin(const std::string& name, const std::vector<std::string>& args, bool& known) {
+    known = true;
+    if (name == "LINE" || name == "CIRCLE") return draw(name, args);
+    if (name == "ERASE") return erase();
+    if (name == "ZOOM" || name == "PAN") return Outcome::Ended;
+    if (name == "DELAY") return delay(args);
+    if (name == "NEW") return newDrawing() ? Outcome::Ended : Outcome::Failed;
+    if (name == "OPEN")
+        return !args.empty() && openDrawing(args[0].c_str()) ? Outcome::Ended : Outcome::Failed;
+    if (name == "SAVE") return save(args, false);
+    if (name == "SAVEAS") return args.empty() ? Outcome::Failed : save(args, true);
+    if (name == "CLOSE") {
+        Document* d = needDocument();
+        return d && docManager().closeDocument(d) == Acad::eOk ? Outcome::Ended : Outcome::Failed;
+    }
+    if (name == "QUIT") {
+        if (HWND w = adsw_acadMainWnd()) PostMessageA(w, WM_CLOSE, 0, 0);
+        return Outcome::Ended;
+    }
+    if (name == "APPLOAD" || name == "ARXLOAD")
+        return !args.empty() && loadModule(args[0].c_str()) ? Outcome::Ended : Outcome::Failed;
+    if (name == "ARXUNLOAD")
+        return !args.empty() && unloadModule(args[0].c_str()) ? Outcome::Ended : Outcome::Failed;
+    known = false;
+    return Outcome::Failed;
+}
+
+bool isBuiltin(const std::string& name) {
+    static const char* names[] = {"LINE", "CIRCLE", "ERASE", "ZOOM", "PAN", "DELAY",
+                                  "NEW", "OPEN", "SAVE", "SAVEAS", "CLOSE", "QUIT",
+                                  "APPLOAD", "ARXLOAD", "ARXUNLOAD"};
+    for (const char* n : names)
+        if (name == n) return true;
+    return false;
+}
+
+bool runCommand(const std::string& typed, const std::vector<std::string>& rawArgs);
+
+// Runs the command's arguments: "^C" cancels it there, "'NAME" runs a
+// transparent command inside it; the rest are its own arguments.
+bool collectArgs(const std::vector<std::string>& rawArgs, std::vector<std::string>& args) {
+    for (const std::string& a : rawArgs) {
+        if (a == "^C") return false;
+        if (a.size() > 1 && a[0] == '\'')
+            runCommand(a.substr(1), {});
+        else
+            args.push_back(a);
+    }
+    return true;
+}
+
+bool runCommand(const std::string& typed, const std::vector<std::string>& rawArgs) {
+    std::string name = upper(typed);
+    if (!name.empty() && (name[0] == '_' || name[0] == '.')) name.erase(0, 1);
+    const RegisteredCommand* registered = commandStack().lookup(name);
+    if (!isBuiltin(name) && !registered) {
+        editor().notify("unknownCommand", name.c_str(),
+                        [&](AcEditorReactor* r) { r->unknownCommand(name.c_str(), nullptr); });
+        printLine("Unknown command \"" + name + "\".");
+        return false;
+    }
+    transcript("command %s", name.c_str());
+    beginCommand(name.c_str());
+    std::vector<std::string> args;
+    Outcome outcome = Outcome::Cancelled;
+    if (collectArgs(rawArgs, args)) {
+        if (registered) {
+            registered->function();
+            outcome = Outcome::Ended;
+        } else {
+            bool known = false;
+            outcome = runBuiltin(name, args, known);
+        }
+        if (cancelRequested()) outcome = Outcome::Cancelled;
+    }
+    clearCancel();
+    endCommand(outcome);
+    return outcome == Outcome::Ended;
+}
+
+std::vector<std::string> splitWords(const std::string& line) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isspace((unsigned char)line[i])) ++i;
+        size_t j = i;
+        while (j < line.size() && !isspace((unsigned char)line[j])) ++j;
+        if (j > i) words.push_back(line.substr(i, j - i));
+        i = j;
+    }
+    return words;
+}
+
+// The (command ...) calls of an expression, each as its words; a "^C" word
+// stands for a cancel at that point.
+std::vector<std::vector<std::string>> commandCalls(const std::string& expr) {
+    std::vector<std::vector<std::string>> calls;
+    size_t pos = 0;
+    while ((pos = expr.find("(command", pos)) != std::string::npos) {
+        pos += 8;
+        std::vector<std::string> words;
+        while (pos < expr.size() && expr[pos] != ')') {
+            char c = expr[pos];
+            if (c == '"') {
+                size_t end = expr.find('"', pos + 1);
+                if (end == std::string::npos) end = expr.size();
+                std::string w = expr.substr(pos + 1, end - pos - 1);
+                if (!w.empty()) words.push_back(w);
+                pos = end + 1;
+            } else if (isspace((unsigned char)c)) {
+                ++pos;
+            } else {
+                size_t end = pos;
+                while (end < expr.size() && !isspace((unsigned char)expr[end]) &&
+                       expr[end] != ')')
+                    ++end;
+                words.push_back(expr.substr(pos, end - pos));
+                pos = end;
+            }
+        }
+        calls.push_back(words);
+    }
+    return calls;
+}
+
+bool runLisp(const std::string& expr) {
+    transcript("lisp %s", expr.c_str());
+    beginLisp(expr.c_str());
+    bool cancelled = false;
+    for (const std::vector<std::string>& call : commandCalls(expr)) {
+        if (call.empty()) continue;
+        if (call[0] == "^C") {
+            cancelled = true;
+            break;
+        }
+        // A cancel inside the call cancels its command and the evaluation.
+        std::vector<std::string> args(call.begin() + 1, call.end());
+        bool cancelHere = std::find(args.begin(), args.end(), "^C") != args.end();
+        runCommand(call[0], args);
+        if (cancelHere) {
+            cancelled = true;
+            break;
+        }
+    }
+    endLisp(cancelled);
+    return !cancelled;
+}
+
+} // namespace
+
+void beginCommand(const char* name) {
+    int id = currentDocId();
+    running.push_back({name ? name : "", id});
+    markBusy(id, +1);
+    editor().notify("commandWillStart", name, [&](AcEditorReactor* r) { r->commandWillStart(name); });
+}
+
+void endCommand(Outcome outcome) {
+    if (running.empty()) return;
+    Running r = running.back();
+    running.pop_back();
+    markBusy(r.docId, -1);
+    const char* n = r.name.c_str();
+    switch (outcome) {
+    case Outcome::Ended:
+        editor().notify("commandEnded", n, [&](AcEditorReactor* x) { x->commandEnded(n); });
+        break;
+    case Outcome::Cancelled:
+        printLine("*Cancel*");
+        editor().notify("commandCancelled", n,
+                        [&](AcEditorReactor* x) { x->commandCancelled(n); });
+        break;
+    case Outcome::Failed:
+        editor().notify("commandFailed", n, [&](AcEditorReactor* x) { x->commandFailed(n); });
+        break;
+    }
+}
+
+void beginLisp(const char* firstLine) {
+    int id = currentDocId();
+    lispDocs.push_back(id);
+    markBusy(id, +1);
+    editor().notify("lispWillStart", firstLine,
+                    [&](AcEditorReactor* r) { r->lispWillStart(firstLine); });
+}
+
+void endLisp(bool cancelled) {
+    if (lispDocs.empty()) return;
+    markBusy(lispDocs.back(), -1);
+    lispDocs.pop_back();
+    if (cancelled)
+        editor().notify("lispCancelled", nullptr, [](AcEditorReactor* r) { r->lispCancelled(); });
+    else
+        editor().notify("lispEnded", nullptr, [](AcEditorReactor* r) { r->lispEnded(); });
+}
+
+bool executeLine(const char* line) {
+    if (!line) return false;
+    std::string s(line);
+    size_t a = s.find_first_not_of(" \t\r\n");
+    if (a == std::string::npos) return true;
+    s = s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
+    printLine("Command: " + s);
+    if (s[0] == '(') return runLisp(s);
+    std::vector<std::string> words = splitWords(s);
+    return runCommand(words[0], std::vector<std::string>(words.begin() + 1, words.end()));
+}
+
+} // namespace cadhost

@@ -1,0 +1,162 @@
+// The host's main window: open drawings, command line and history.
+#include <cstdarg>
+#include <cstdio>
+#include <deque>
+#include "internal.h"
+
+namespace cadhost {
+
+namespace {
+
+const int kDrawingList = 100;
+const int kHistory = 101;
+const int kCommandLine = 102;
+
+HWND mainWnd = nullptr;
+WNDPROC editProc = nullptr;
+bool cancelFlag = false;
+std::deque<std::string> printed;
+std::string lastLine;
+
+LRESULT CALLBACK commandLineProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_KEYDOWN && wp == VK_RETURN) {
+        char text[1024] = {};
+        GetWindowTextA(hwnd, text, sizeof text);
+        SetWindowTextA(hwnd, "");
+        executeLine(text);
+        return 0;
+    }
+    if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
+        requestCancel();
+        return 0;
+    }
+    if (msg == WM_CHAR && (wp == '\r' || wp == 27)) return 0;
+    return CallWindowProcA(editProc, hwnd, msg, wp, lp);
+}
+
+void layout(HWND hwnd) {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    int w = rc.right, h = rc.bottom;
+    MoveWindow(GetDlgItem(hwnd, kDrawingList), 0, 0, w, h / 3, TRUE);
+    MoveWindow(GetDlgItem(hwnd, kHistory), 0, h / 3, w, h - h / 3 - 24, TRUE);
+    MoveWindow(GetDlgItem(hwnd, kCommandLine), 0, h - 24, w, 24, TRUE);
+}
+
+void shutDown(HWND hwnd) {
+    transcript("main window closed");
+    editor().notify("beginQuit", nullptr, [](AcEditorReactor* r) { r->beginQuit(); });
+    editor().notify("quitWillStart", nullptr, [](AcEditorReactor* r) { r->quitWillStart(); });
+    closeAllDrawings();
+    unloadAllModules();
+    DestroyWindow(hwnd);
+}
+
+LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: {
+        HINSTANCE inst = GetModuleHandleA(nullptr);
+        CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL,
+                        0, 0, 0, 0, hwnd, (HMENU)(INT_PTR)kDrawingList, inst, nullptr);
+        CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
+                        hwnd, (HMENU)(INT_PTR)kHistory, inst, nullptr);
+        HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                    WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd,
+                                    (HMENU)(INT_PTR)kCommandLine, inst, nullptr);
+        editProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)commandLineProc);
+        return 0;
+    }
+    case WM_SIZE:
+        layout(hwnd);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(GetDlgItem(hwnd, kCommandLine));
+        return 0;
+    case WM_KEYDOWN:
+        if (wp == VK_ESCAPE) requestCancel();
+        return 0;
+    case WM_CLOSE:
+        shutDown(hwnd);
+        return 0;
+    case WM_DESTROY:
+        mainWnd = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+} // namespace
+
+HWND createMainWindow(bool visible) {
+    if (mainWnd) return mainWnd;
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = mainProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+        wc.lpszClassName = "CadHostFrame";
+        registered = RegisterClassA(&wc) != 0;
+    }
+    mainWnd = CreateWindowExA(0, "CadHostFrame", "CAD Host", WS_OVERLAPPEDWINDOW, 40, 40, 900,
+                              640, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (mainWnd && visible) {
+        ShowWindow(mainWnd, SW_SHOW);
+        UpdateWindow(mainWnd);
+    }
+    refreshDrawingList();
+    return mainWnd;
+}
+
+void refreshDrawingList() {
+    if (!mainWnd) return;
+    HWND list = GetDlgItem(mainWnd, kDrawingList);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    const DocManager& m = docManager();
+    for (const auto& d : m.docs) {
+        std::string item = (d.get() == m.current ? "* " : "  ") + d->path +
+                           (d->dbmod ? " (modified)" : "");
+        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)item.c_str());
+    }
+    std::string title = "CAD Host";
+    if (m.current) title += " - [" + m.current->path + "]";
+    SetWindowTextA(mainWnd, title.c_str());
+}
+
+void printLine(const std::string& text) {
+    lastLine = text;
+    transcript("print %s", text.c_str());
+    if (!mainWnd) return;
+    HWND history = GetDlgItem(mainWnd, kHistory);
+    LRESULT n = SendMessageA(history, LB_ADDSTRING, 0, (LPARAM)text.c_str());
+    SendMessageA(history, LB_SETTOPINDEX, (WPARAM)n, 0);
+}
+
+const char* lastPrinted() { return lastLine.c_str(); }
+
+bool cancelRequested() { return cancelFlag; }
+void clearCancel() { cancelFlag = false; }
+void requestCancel() { cancelFlag = true; }
+
+} // namespace cadhost
+
+HWND adsw_acadMainWnd() { return cadhost::mainWnd; }
+CWnd* acedGetAcadFrame() { return CWnd::FromHandle(cadhost::mainWnd); }
+CWinApp* acedGetAcadWinApp() { return AfxGetApp(); }
+
+int acutPrintf(const char* format, ...) {
+    char text[2048];
+    va_list ap;
+    va_start(ap, format);
+    int n = vsnprintf(text, sizeof text, format, ap);
+    va_end(ap);
+    std::string s(text);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    if (!s.empty() && s.front() == '\n') s.erase(0, 1);
+    cadhost::printLine(s);
+    return n;
+}

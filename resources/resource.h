@@ -1,0 +1,19 @@
+// Identifiers of the resource library's strings, templates and controls.
+#pragma once
+
+#define IDS_COUNTDOWN_TEXT 1
+#define IDS_LASTRUN_CAPTION 6
+#define IDS_REPORT_QUIT_ACTION 7
+#define IDS_REPORT_CURRENT_DRAWING 8
+#define IDS_REPORT_CURRENT_ACTION 9
+#define IDS_REPORT_OTHER_DRAWING 10
+#define IDS_REPORT_OTHER_ACTION 11
+#define IDS_REPORT_STATUS 12
+#define IDS_REPORT_SEPARATOR 13
+#define IDS_MESSAGE_ABORTED 14
+#define IDS_MESSAGE_SAVED 15
+
+#define IDD_COUNTDOWN 132
+#define IDC_COUNTDOWN_CANCEL 3
+#define IDC_COUNTDOWN_TEXT 1012
+#define IDC_COUNTDOWN_DISABLE 1013

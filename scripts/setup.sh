@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Makes a fresh Debian 12 machine ready to build and test: cross compiler,
+# 32-bit Wine, Xvfb, doctest and the CHM compiler. Fast when all is there.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
+have_cmd cmake || need+=(cmake)
+have_cmd ninja || need+=(ninja-build)
+have_cmd Xvfb || need+=(xvfb)
+have_cmd chmcmd || need+=(fp-utils)
+have_cmd wine || need+=(wine)
+[ -f /usr/include/doctest/doctest.h ] || need+=(doctest-dev)
+dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+
+if [ ${#need[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "setup: missing packages ${need[*]}; run this script as root" >&2
+        exit 1
+    fi
+    echo "setup: installing ${need[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Starts or stops the shared Wine session that tests and the demo run in:
+# one Xvfb display and one persistent wineserver on a 32-bit prefix kept in
+# the build tree.  "start" prints the environment to export.
+#   eval "$(scripts/wine-session.sh start BUILD_DIR)"
+#   scripts/wine-session.sh stop BUILD_DIR
+set -euo pipefail
+cmd=$1
+build=$(cd "$2" && pwd)
+export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
+state="$build/wine-session"
+
+case "$cmd" in
+start)
+    mkdir -p "$state"
+    # A run that was killed may have left its server and display behind.
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+        rm -f "$state/xvfb.pid"
+    fi
+    # Xvfb on the first free display.
+    display=""
+    for n in $(seq 91 140); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            display=":$n"
+            break
+        fi
+    done
+    [ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+    export DISPLAY="$display"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
+        wineserver -w
+        # Without this every window hide or destroy waits about two seconds.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            </dev/null >/dev/null 2>&1
+        wineserver -w
+    fi
+    # A persistent server must not inherit a pipe, or readers of that pipe hang.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    echo "export DISPLAY=$display WINEPREFIX=$WINEPREFIX WINEARCH=win32 WINEDEBUG=-all" \
+         "WINEDLLOVERRIDES='$WINEDLLOVERRIDES'"
+    ;;
+stop)
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+        rm -f "$state/xvfb.pid"
+    fi
+    ;;
+*)
+    echo "usage: $0 start|stop BUILD_DIR" >&2
+    exit 2
+    ;;
+esac

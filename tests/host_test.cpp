@@ -1,0 +1,208 @@
+// The stand-in host run as a program, with the probe module recording what
+// reaches a module: messages, notifications, documents, saves and locks.
+#include <doctest.h>
+#include <algorithm>
+#include "testkit.h"
+
+using namespace testkit;
+
+namespace {
+
+struct HostRun {
+    std::string dir;
+    std::string transcript;
+    int exitCode;
+    std::vector<std::string> probe() const { return linesStarting(transcript, "probe "); }
+};
+
+std::string drawing(const std::string& entities = "") {
+    return "CADHOST DRAWING 1\r\n" + entities;
+}
+
+HostRun runHost(const std::string& name, const std::string& script,
+                const std::string& extra = "") {
+    HostRun r;
+    r.dir = freshDir(name);
+    writeFile(r.dir + "\\run.scr", script);
+    std::string cmd = "\"" + binDir() + "\\cadhost.exe\" /transcript \"" + r.dir +
+                      "\\transcript.txt\" /timeout 30 /ld \"" + binDir() + "\\probe.arx\" /b \"" +
+                      r.dir + "\\run.scr\" " + extra;
+    r.exitCode = run(cmd, 60000, r.dir.c_str());
+    r.transcript = readFile(r.dir + "\\transcript.txt");
+    return r;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Position of the first line equal to line, or -1.
+int indexOf(const std::vector<std::string>& ls, const std::string& line) {
+    for (size_t i = 0; i < ls.size(); ++i)
+        if (ls[i] == line) return (int)i;
+    return -1;
+}
+
+} // namespace
+
+TEST_CASE("a module gets init, a load per drawing, and unload when the host ends") {
+    HostRun r = runHost("host-protocol", "NEW\nNEW\nQUIT\n");
+    CHECK(r.exitCode == 0);
+    std::vector<std::string> all = lines(r.transcript);
+    int loaded = indexOf(all, "module loaded probe.arx");
+    int init = indexOf(all, "probe message 1");
+    REQUIRE(loaded >= 0);
+    CHECK(init == loaded + 2); // "message kInitAppMsg to probe.arx" stands between
+    std::vector<std::string> p = r.probe();
+    CHECK(std::count(p.begin(), p.end(), "probe message 3") == 2);
+    int closed = indexOf(all, "main window closed");
+    int unload = indexOf(all, "probe message 2");
+    CHECK(closed >= 0);
+    CHECK(unload > closed);
+    CHECK(indexOf(all, "module unloaded probe.arx") > unload);
+    CHECK(all.back() == "host ended");
+}
+
+TEST_CASE("editor notifications arrive in the host's order") {
+    HostRun r = runHost("host-notify",
+                        "NEW\n"
+                        "LINE 0,0 1,1\n"
+                        "ZOOM\n"
+                        "LINE 0,0 'ZOOM 1,1\n"
+                        "CIRCLE 0,0 ^C\n"
+                        "OPEN nowhere.dwg\n"
+                        "FROBNICATE\n"
+                        "(command \"LINE\" \"0,0\" \"1,1\" \"\") (command \"ERASE\")\n"
+                        "(command \"LINE\" ^C)\n"
+                        "QUIT\n");
+    std::vector<std::string> expected = {
+        "probe message 1", "probe commandWillStart NEW", "probe message 3",
+        "probe commandEnded NEW", "probe commandWillStart LINE", "probe commandEnded LINE",
+        "probe commandWillStart ZOOM", "probe commandEnded ZOOM",
+        "probe commandWillStart LINE", "probe commandWillStart ZOOM",
+        "probe commandEnded ZOOM", "probe commandEnded LINE",
+        "probe commandWillStart CIRCLE", "probe commandCancelled CIRCLE",
+        "probe commandWillStart OPEN", "probe commandFailed OPEN",
+        "probe unknownCommand FROBNICATE", "probe lispWillStart",
+        "probe commandWillStart LINE", "probe commandEnded LINE",
+        "probe commandWillStart ERASE", "probe commandEnded ERASE", "probe lispEnded",
+        "probe lispWillStart", "probe commandWillStart LINE", "probe commandCancelled LINE",
+        "probe lispCancelled", "probe commandWillStart QUIT", "probe commandEnded QUIT"};
+    std::vector<std::string> p = r.probe();
+    REQUIRE(p.size() >= expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) CHECK(p[i] == expected[i]);
+    CHECK(contains(r.transcript, "print Unknown command \"FROBNICATE\"."));
+}
+
+TEST_CASE("documents: iteration while closing, DBMOD through push, save and pop") {
+    std::string dir = freshDir("host-docs-input");
+    writeFile(dir + "\\a.dwg", drawing("LINE 0,0 1,1\r\n"));
+    writeFile(dir + "\\b.dwg", drawing());
+    writeFile(dir + "\\c.dwg", drawing());
+
+    SUBCASE("closing each drawing while iterating visits all of them") {
+        HostRun r = runHost("host-iterate", "PROBECONTEXT\nPROBECLOSEALL\nQUIT\n",
+                            "\"" + dir + "\\a.dwg\" \"" + dir + "\\b.dwg\" \"" + dir + "\\c.dwg\"");
+        std::vector<std::string> p = r.probe();
+        CHECK(indexOf(p, "probe context 0") >= 0);
+        CHECK(indexOf(p, "probe context 1") >= 0);
+        CHECK(indexOf(p, "probe closed 3 left 0") >= 0);
+        CHECK(std::count_if(p.begin(), p.end(), [](const std::string& l) {
+                  return l.rfind("probe documentToBeDestroyed", 0) == 0;
+              }) == 3);
+    }
+    SUBCASE("a save clears DBMOD and pop brings it back") {
+        HostRun r = runHost("host-dbmod", "LINE 2,2 3,3\nPROBEDBMOD\nQUIT\n",
+                            "\"" + dir + "\\b.dwg\"");
+        std::vector<std::string> p = r.probe();
+        CHECK(indexOf(p, "probe dbmod before 1") >= 0);
+        CHECK(indexOf(p, "probe saved 0 dbmod 0") >= 0);
+        CHECK(indexOf(p, "probe dbmod after pop 1") >= 0);
+        CHECK(readFile(dir + "\\b.dwg") == drawing("LINE 2,2 3,3\r\n"));
+        CHECK(contains(r.transcript, "document closed " + dir + "\\b.dwg (changes discarded)"));
+    }
+    SUBCASE("saveAs reports a missing folder and a file another program holds") {
+        writeFile(dir + "\\held.dwg", drawing());
+        HANDLE held = CreateFileA((dir + "\\held.dwg").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        REQUIRE(held != INVALID_HANDLE_VALUE);
+        HostRun r = runHost("host-savefail", "NEW\nPROBESAVEFAIL\nLINE 1,1 2,2\nSAVEAS " + dir +
+                                                 "\\held.dwg\nQUIT\n");
+        CloseHandle(held);
+        std::vector<std::string> p = r.probe();
+        CHECK(indexOf(p, "probe saveAs missing folder 45") >= 0);
+        CHECK(indexOf(p, "probe busy 1") >= 0);
+        CHECK(indexOf(p, "probe commandFailed SAVEAS") >= 0);
+        CHECK(contains(r.transcript, "document save failed " + dir + "\\held.dwg status 47"));
+        CHECK(readFile(dir + "\\held.dwg") == drawing());
+    }
+}
+
+TEST_CASE("a locked module cannot be unloaded on request") {
+    HostRun r = runHost("host-lock",
+                        "PROBELOCK\nARXUNLOAD probe.arx\nPROBEUNLOCK\nARXUNLOAD probe.arx\nQUIT\n");
+    std::vector<std::string> all = lines(r.transcript);
+    int refused = indexOf(all, "module unload refused probe.arx (locked)");
+    int unloaded = indexOf(all, "module unloaded probe.arx");
+    CHECK(refused >= 0);
+    CHECK(unloaded > refused);
+    CHECK(indexOf(all, "probe message 2") == unloaded - 2);
+    CHECK(contains(r.transcript, "print Unable to unload probe.arx: the module is locked."));
+}
+
+TEST_CASE("libraries that are not modules are refused and the host goes on") {
+    HostRun r = runHost("host-refuse", "APPLOAD " + binDir() + "\\noentry.dll\nAPPLOAD missing.arx\nNEW\nQUIT\n");
+    CHECK(contains(r.transcript, "(it has no acrxEntryPoint)"));
+    CHECK(contains(r.transcript, "module refused"));
+    CHECK(contains(r.transcript, "(library did not load, error 126)"));
+    CHECK(contains(r.transcript, "document created Drawing1.dwg"));
+    CHECK(r.exitCode == 0);
+}
+
+TEST_CASE("WM_CLOSE to the main window ends the host as if the user closed it") {
+    std::string dir = freshDir("host-wmclose");
+    writeFile(dir + "\\idle.scr", "NEW\nLINE 0,0 5,5\n@idle 30\nQUIT\n");
+    std::string cmd = "\"" + binDir() + "\\cadhost.exe\" /transcript \"" + dir +
+                      "\\transcript.txt\" /ld \"" + binDir() + "\\probe.arx\" /b \"" + dir +
+                      "\\idle.scr\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                           &si, &pi));
+    // Wait until the script sits idle, then close the window from outside.
+    HWND main = nullptr;
+    for (int i = 0; i < 200 && !main; ++i) {
+        Sleep(50);
+        if (readFile(dir + "\\transcript.txt").find("idle 30 s") != std::string::npos)
+            main = FindWindowA("CadHostFrame", nullptr);
+    }
+    REQUIRE(main != nullptr);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    CHECK(WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    std::vector<std::string> all = lines(readFile(dir + "\\transcript.txt"));
+    int closed = indexOf(all, "main window closed");
+    REQUIRE(closed >= 0);
+    CHECK(indexOf(all, "document closed Drawing1.dwg (changes discarded)") > closed);
+    CHECK(indexOf(all, "probe message 2") > closed);
+    CHECK(indexOf(all, "idle over") < 0);
+}
+
+TEST_CASE("a script edits two drawings and saves them") {
+    std::string dir = freshDir("host-script");
+    writeFile(dir + "\\one.dwg", drawing("LINE 0,0 1,1\r\n"));
+    writeFile(dir + "\\two.dwg", drawing());
+    std::string script = "CIRCLE 5,5 2\nSAVE\nSAVEAS copy.dwg\nERASE\nSAVE\nCLOSE\n"
+                         "LINE 1,1 9,9\nSAVE\nQUIT\n";
+    HostRun r = runHost("host-script-run", script,
+                        "\"" + dir + "\\one.dwg\" \"" + dir + "\\two.dwg\"");
+    // two.dwg opened last is current and gets every edit; one.dwg becomes
+    // current after CLOSE.
+    CHECK(readFile(dir + "\\two.dwg") == drawing("CIRCLE 5,5 2\r\n"));
+    CHECK(readFile(r.dir + "\\copy.dwg") == drawing());
+    CHECK(readFile(dir + "\\one.dwg") == drawing("LINE 0,0 1,1\r\nLINE 1,1 9,9\r\n"));
+    CHECK(contains(r.transcript, "document closed " + r.dir + "\\copy.dwg"));
+    CHECK(r.exitCode == 0);
+}

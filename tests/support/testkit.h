@@ -1,0 +1,59 @@
+// Helpers shared by the tests: folders and files, child processes, and a
+// driver that sees dialogs appear on the test's thread and answers them.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testkit {
+
+// Folder of the running test executable (where the built binaries lie).
+std::string binDir();
+// A new empty folder for one test, below the build tree.
+std::string freshDir(const std::string& name);
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);
+std::vector<std::string> lines(const std::string& text);
+// Lines of text that start with prefix, in order.
+std::vector<std::string> linesStarting(const std::string& text, const std::string& prefix);
+// Runs a command line and waits; its exit code, or -1 when it did not start
+// or was killed after timeoutMs.
+int run(const std::string& commandLine, DWORD timeoutMs, const char* workDir = nullptr);
+// Pumps this thread's messages for about ms milliseconds.
+void pump(DWORD ms);
+
+struct SeenDialog {
+    HWND hwnd;
+    std::string caption;
+    std::vector<std::string> texts; // static texts and the message-box text
+};
+
+// Sees each dialog (#32770) activated on this thread. Each answer in turn
+// decides the button to press for the next dialog (0 leaves it open).
+class DialogDriver {
+public:
+    using Answer = std::function<int(const SeenDialog&)>;
+    DialogDriver();
+    ~DialogDriver();
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+    void answer(Answer a);
+    void press(int buttonId) {
+        answer([buttonId](const SeenDialog&) { return buttonId; });
+    }
+    std::vector<SeenDialog> seen;
+
+private:
+    static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
+    void onActivate(HWND hwnd);
+    HHOOK hook_;
+    std::vector<Answer> answers_;
+};
+
+// Text of a window, or of a dialog's control.
+std::string windowText(HWND hwnd);
+std::string controlText(HWND dialog, int id);
+
+} // namespace testkit
