@@ -1,0 +1,29 @@
+# tarnel15.arx and the static library of its code that the tests link.
+add_library(tarnel_core STATIC
+    shell/arxapplication.cpp
+    shell/extensionmodule.cpp
+    shell/guardapp.cpp
+    shell/hostclasses.cpp
+    shell/lastrunmessage.cpp
+    shell/stringloader.cpp
+    shell/tarnel.cpp
+    settings/guardsettings.cpp
+    settings/settingsformat.cpp
+    idle/closeaction.cpp
+    idle/countdowndialog.cpp
+    idle/idletimer.cpp
+    idle/reportformat.cpp
+    idle/savename.cpp
+    idle/sessionreport.cpp
+    cmdlog/logfilename.cpp
+    cmdlog/logrecord.cpp
+    cmdlog/logwriter.cpp
+    cmdlog/tarnelreact.cpp
+    options/optionscommand.cpp)
+target_include_directories(tarnel_core PUBLIC shell settings idle cmdlog options resources)
+target_link_libraries(tarnel_core PUBLIC cadrt)
+
+add_library(tarnel15 SHARED shell/dllmain.cpp shell/tarnel.rc $<TARGET_OBJECTS:arxlink>)
+target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core -Wl,--no-whole-archive)
+set_target_properties(tarnel15 PROPERTIES PREFIX "" SUFFIX ".arx")
+add_dependencies(tarnel15 TarnelRes)

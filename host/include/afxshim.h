@@ -65,7 +65,7 @@ public:
     virtual ~CWnd();
     // The object attached to the window, or a wrapper kept until it is destroyed.
     static CWnd* FromHandle(HWND hwnd);
-    HWND GetSafeHwnd() const { return this ? m_hWnd : nullptr; }
+    HWND GetSafeHwnd() const { return m_hWnd; }
     BOOL ShowWindow(int cmd);
     void CenterWindow(CWnd* alternateOwner = nullptr);
     CWnd* GetDlgItem(int id) const;

@@ -1,0 +1,50 @@
+#include "logwriter.h"
+#include <windows.h>
+#include <cstdlib>
+#include <sys/timeb.h>
+#include "handles.h"
+#include "logrecord.h"
+#include "scopeguard.h"
+
+TimeStamp currentTimeStamp() {
+    struct _timeb now;
+    _ftime(&now);
+    return {(int32_t)now.time, (uint16_t)now.millitm};
+}
+
+namespace {
+
+HANDLE openLog(const std::string& fileName, DWORD disposition) {
+    return CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A byte far past any real end of file serves as the writers' lock.
+const DWORD kLockOffsetHigh = 0x40000000;
+
+} // namespace
+
+bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp start,
+                     TimeStamp finish) {
+    if (fileName.empty()) return false;
+    FileHandle file(openLog(fileName, OPEN_EXISTING));
+    if (!file.valid()) file.reset(openLog(fileName, CREATE_NEW));
+    if (!file.valid()) return false;
+
+    std::string bytes = logRecord(name, start, finish);
+    OVERLAPPED lockAt = {};
+    lockAt.OffsetHigh = kLockOffsetHigh;
+    bool locked = LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt) != FALSE;
+    auto unlock = onScopeExit([&] {
+        if (locked) UnlockFileEx(file.get(), 0, 1, 0, &lockAt);
+    });
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file.get(), &size);
+    // Whoever finds the file empty writes the header first.
+    if (size.QuadPart == 0)
+        bytes = logHeader([](const char* v) -> const char* { return std::getenv(v); }) + bytes;
+    if (!SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN)) return true;
+    DWORD written = 0;
+    WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    return true;
+}

@@ -1,0 +1,17 @@
+// The small modeless window that counts the last seconds down.
+#pragma once
+#include "acui.h"
+
+class CountdownDialog : public CAcUiDialog {
+public:
+    explicit CountdownDialog(CWnd* parent);
+    ~CountdownDialog() override;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    void PostNcDestroy() override;
+    BOOL OnInitDialog() override;
+    // Escape would only hide a modeless dialog while the countdown went on.
+    void OnCancel() override {}
+    BOOL OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+};

@@ -1,0 +1,44 @@
+#include "reportformat.h"
+#include "closeaction.h"
+#include "textformat.h"
+
+ReportTexts builtInReportTexts() {
+    return {"  Action: Quit, don't save.\n",
+            "  Drawing: %s \n",
+            "Save to current dwg.",
+            "  Drawing: %s \n",
+            "Save to other dwg.",
+            "  Status: %d \n",
+            std::string(59, '=') + "\n",
+            "Your last session was aborted %s.",
+            "Your last session was saved to %s %s with status %d."};
+}
+
+std::string reportBlock(const ReportTexts& t, const std::string& timeText,
+                        const std::string& target, int action, int status) {
+    std::string block = timeText + "\n";
+    if (action == SaveToCurrentDrawing)
+        block += formatText(t.currentDrawing.c_str(), target.c_str()) + t.currentAction;
+    else if (action == SaveToOtherDrawing)
+        block += formatText(t.otherDrawing.c_str(), target.c_str()) + t.otherAction;
+    else
+        block += t.quitAction;
+    if (action != QuitWithoutSaving) block += formatText(t.status.c_str(), status);
+    return block + t.separator;
+}
+
+std::string registryMessage(const ReportTexts& t, const std::string& timeText,
+                            const std::string& target, int action, int status) {
+    if (action == QuitWithoutSaving) return formatText(t.messageAborted.c_str(), timeText.c_str());
+    return formatText(t.messageSaved.c_str(), target.c_str(), timeText.c_str(), status);
+}
+
+std::string withCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}

@@ -1,0 +1,26 @@
+// The session report's texts: one block of the report log and the one-line
+// registry message. Pure text functions, free of the platform.
+#pragma once
+#include <string>
+
+struct ReportTexts {
+    std::string quitAction;     // entry 7
+    std::string currentDrawing; // entry 8
+    std::string currentAction;  // entry 9
+    std::string otherDrawing;   // entry 10
+    std::string otherAction;    // entry 11
+    std::string status;         // entry 12
+    std::string separator;      // entry 13
+    std::string messageAborted; // entry 14
+    std::string messageSaved;   // entry 15
+};
+
+// The texts used when the resource library lacks an entry.
+ReportTexts builtInReportTexts();
+// The block with "\n" line breaks; timeText is "dd.mm.yyyy at hh:mm:ss".
+std::string reportBlock(const ReportTexts& texts, const std::string& timeText,
+                        const std::string& target, int action, int status);
+std::string registryMessage(const ReportTexts& texts, const std::string& timeText,
+                            const std::string& target, int action, int status);
+// "\n" written as CR LF.
+std::string withCrLf(const std::string& text);

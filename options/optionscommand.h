@@ -1,0 +1,4 @@
+// The handler of the "tarnel_opt" command.
+#pragma once
+
+void optionsCommand();
