@@ -1,0 +1,190 @@
+// The settings record and its scrambled file, checked on disk.
+#include <doctest.h>
+#include <windows.h>
+#include "guardsettings.h"
+#include "settingsformat.h"
+#include "testkit.h"
+
+using namespace testkit;
+
+namespace {
+
+std::string scrambled(std::string line) {
+    settingsformat::scramble(line);
+    return line;
+}
+
+// A settings file made of the given plain lines, scrambled as the module writes them.
+std::string settingsFile(const std::string& dir, const std::vector<std::string>& plain) {
+    std::string bytes;
+    for (const std::string& l : plain) bytes += scrambled(l) + "\r\n";
+    std::string path = dir + "\\tarnel.cfg";
+    writeFile(path, bytes);
+    return path;
+}
+
+std::string tempFolderDefault() {
+    char buf[MAX_PATH];
+    GetTempPathA(MAX_PATH, buf);
+    std::string s(buf);
+    return s.substr(0, s.rfind('\\'));
+}
+
+} // namespace
+
+TEST_CASE("defaults apply without a settings file, and the first unload creates it") {
+    std::string dir = freshDir("settings-defaults");
+    std::string path = dir + "\\tarnel.cfg";
+    {
+        GuardSettings s(path);
+        CHECK(s.getTimeInactivity() == 10);
+        CHECK(s.getTimeCountdown() == 30);
+        CHECK(s.getAction() == 2);
+        CHECK(s.getLogfilenameType() == 1);
+        CHECK(s.getEnableLogging());
+        CHECK_FALSE(s.getProtection());
+        CHECK_FALSE(s.getAllowDisable());
+        CHECK(s.getPassword().empty());
+        CHECK(s.getLogfilepath() == tempFolderDefault());
+        CHECK(s.getLogFileName().empty());
+        CHECK_FALSE(fileExists(path));
+    }
+    std::string expected;
+    for (const char* l : {"Protection:0", "Password:", "TimeInactivity:10", "TimeCountdown:30",
+                          "Action:2", "AllowDisable:0", "EnableLogging:1", "LogfilenameType:1"})
+        expected += scrambled(l) + "\r\n";
+    expected += scrambled("Logfilepath:" + tempFolderDefault()) + "\r\n";
+    CHECK(readFile(path) == expected);
+}
+
+TEST_CASE("ranges are enforced by the loader only") {
+    std::string dir = freshDir("settings-ranges");
+    SUBCASE("out-of-range and non-numbers keep the previous value") {
+        GuardSettings s(settingsFile(dir, {"TimeInactivity:0", "TimeCountdown:61", "Action:3",
+                                           "LogfilenameType:2", "TimeInactivity:121",
+                                           "TimeInactivity:soon", "TimeCountdown:0"}));
+        CHECK(s.getTimeInactivity() == 10);
+        CHECK(s.getTimeCountdown() == 30);
+        CHECK(s.getAction() == 2);
+        CHECK(s.getLogfilenameType() == 1);
+    }
+    SUBCASE("the bounds are accepted and a non-number reads as 0 where 0 is allowed") {
+        GuardSettings s(settingsFile(dir, {"TimeInactivity:120", "TimeCountdown:1", "Action:x",
+                                           "LogfilenameType:0", "AllowDisable:7",
+                                           "EnableLogging:no"}));
+        CHECK(s.getTimeInactivity() == 120);
+        CHECK(s.getTimeCountdown() == 1);
+        CHECK(s.getAction() == 0);
+        CHECK(s.getLogfilenameType() == 0);
+        CHECK(s.getAllowDisable());
+        CHECK_FALSE(s.getEnableLogging());
+    }
+    SUBCASE("a setter's out-of-range value is written, then skipped at the next load") {
+        std::string path = dir + "\\tarnel.cfg";
+        {
+            GuardSettings s(path);
+            s.setTimeInactivity(500);
+            CHECK(s.getTimeInactivity() == 500);
+            CHECK(s.save());
+        }
+        CHECK(readFile(path).find(scrambled("TimeInactivity:500") + "\r\n") != std::string::npos);
+        GuardSettings again(path);
+        CHECK(again.getTimeInactivity() == 10);
+    }
+}
+
+TEST_CASE("keys, colons, blanks and repeats") {
+    std::string dir = freshDir("settings-lines");
+    GuardSettings s(settingsFile(dir, {"  timeINACTIVITY  :  45 ", "no colon here",
+                                       "Unknown:5", "Logfilepath: D:\\logs\\cad ",
+                                       "Password:  s3cr:et  ", "Action:1", "Action:0",
+                                       "Protection:1"}));
+    CHECK(s.getTimeInactivity() == 45);
+    CHECK(s.getLogfilepath() == "D:\\logs\\cad");
+    CHECK(s.getPassword() == "s3cr:et");
+    CHECK(s.getAction() == 0);
+    CHECK(s.getProtection());
+    CHECK(s.checkPassword("s3cr:et"));
+    CHECK_FALSE(s.checkPassword("S3CR:ET"));
+    CHECK_FALSE(s.checkPassword(""));
+}
+
+TEST_CASE("an unscrambled file matches no key") {
+    std::string dir = freshDir("settings-plain");
+    writeFile(dir + "\\tarnel.cfg", "TimeInactivity:20\r\nAction:0\r\nPassword:x\r\n");
+    GuardSettings s(dir + "\\tarnel.cfg");
+    CHECK(s.getTimeInactivity() == 10);
+    CHECK(s.getAction() == 2);
+    CHECK(s.getPassword().empty());
+}
+
+TEST_CASE("checkPassword without protection accepts anything") {
+    std::string dir = freshDir("settings-password");
+    GuardSettings s(dir + "\\tarnel.cfg");
+    s.setPassword("abc");
+    CHECK(s.checkPassword(""));
+    CHECK(s.checkPassword("wrong"));
+    s.setProtection(true);
+    CHECK_FALSE(s.checkPassword(""));
+    CHECK(s.checkPassword("abc"));
+    s.setPassword("");
+    CHECK(s.checkPassword(""));
+}
+
+TEST_CASE("a round trip keeps every field; the file shows no plain text") {
+    std::string dir = freshDir("settings-roundtrip");
+    std::string path = dir + "\\tarnel.cfg";
+    {
+        GuardSettings s(path);
+        s.setProtection(true);
+        s.setPassword("  Geheim 42  ");
+        s.setTimeInactivity(7);
+        s.setTimeCountdown(45);
+        s.setAction(1);
+        s.setAllowDisable(true);
+        s.setEnableLogging(false);
+        s.setLogfilenameType(0);
+        s.setLogfilepath("C:\\cad\\logs");
+    }
+    std::string bytes = readFile(path);
+    CHECK(bytes.find("Geheim") == std::string::npos);
+    CHECK(bytes.find("Password") == std::string::npos);
+    CHECK(lines(bytes).size() == 9);
+    CHECK(bytes.size() >= 2);
+    CHECK(bytes.substr(bytes.size() - 2) == "\r\n");
+    for (char c : bytes) CHECK((c != '\0' && c != 0x1A));
+    GuardSettings back(path);
+    CHECK(back.getProtection());
+    CHECK(back.getPassword() == "Geheim 42");
+    CHECK(back.getTimeInactivity() == 7);
+    CHECK(back.getTimeCountdown() == 45);
+    CHECK(back.getAction() == 1);
+    CHECK(back.getAllowDisable());
+    CHECK_FALSE(back.getEnableLogging());
+    CHECK(back.getLogfilenameType() == 0);
+    CHECK(back.getLogfilepath() == "C:\\cad\\logs");
+}
+
+TEST_CASE("a save that fails midway leaves the previous file byte for byte") {
+    std::string dir = freshDir("settings-failsave");
+    std::string path = settingsFile(dir, {"TimeInactivity:15", "Password:old"});
+    const std::string before = readFile(path);
+    {
+        GuardSettings s(path);
+        s.setPassword("new");
+        GuardSettings::writeFault = [](int line) { return line < 4; };
+        CHECK_FALSE(s.save());
+        GuardSettings::writeFault = nullptr;
+        CHECK(readFile(path) == before);
+        CHECK_FALSE(fileExists(path + ".new"));
+        CHECK(s.save());
+    }
+    GuardSettings after(path);
+    CHECK(after.getPassword() == "new");
+    CHECK(after.getTimeInactivity() == 15);
+}
+
+TEST_CASE("an unwritable folder makes the save fail quietly") {
+    GuardSettings s("Z:\\no\\such\\folder\\tarnel.cfg");
+    CHECK_FALSE(s.save());
+}
