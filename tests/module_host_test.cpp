@@ -1,0 +1,192 @@
+// tarnel15.arx loaded by the stand-in host as a user's host would load it.
+#include <doctest.h>
+#include <algorithm>
+#include "testkit.h"
+
+using namespace testkit;
+
+namespace {
+
+const char kProductKey[] = "Software\\CadHost\\R15.0\\CADHOST-1:409\\Tarnel";
+
+// A folder holding a copy of the module (and, unless told, its resource library).
+std::string installModule(const std::string& name, bool withResources = true) {
+    std::string dir = freshDir(name);
+    CopyFileA((binDir() + "\\tarnel15.arx").c_str(), (dir + "\\tarnel15.arx").c_str(), FALSE);
+    if (withResources)
+        CopyFileA((binDir() + "\\TarnelRes.dll").c_str(), (dir + "\\TarnelRes.dll").c_str(),
+                  FALSE);
+    return dir;
+}
+
+std::string hostCommand(const std::string& dir, const std::string& args) {
+    return "\"" + binDir() + "\\cadhost.exe\" /transcript \"" + dir + "\\transcript.txt\" " + args;
+}
+
+int indexOf(const std::vector<std::string>& ls, const std::string& line) {
+    auto it = std::find(ls.begin(), ls.end(), line);
+    return it == ls.end() ? -1 : (int)(it - ls.begin());
+}
+
+std::string registryMessage() {
+    char buf[2048] = {};
+    DWORD size = sizeof buf - 1;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "(none)";
+    LONG r = RegQueryValueExA(key, "Message", nullptr, nullptr, (LPBYTE)buf, &size);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS ? buf : "(none)";
+}
+
+void deleteRegistryMessage() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "Message");
+        RegCloseKey(key);
+    }
+}
+
+struct Process {
+    PROCESS_INFORMATION pi = {};
+    explicit Process(std::string cmd, const std::string& dir) {
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 dir.c_str(), &si, &pi) != FALSE;
+    }
+    ~Process() {
+        if (!started) return;
+        if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    bool wait(DWORD ms) { return WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
+    bool started = false;
+};
+
+HWND waitForDialog(const char* caption, Process& p, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (HWND h = FindWindowA("#32770", caption))
+            if (IsWindowVisible(h)) return h;
+        if (p.wait(0)) return nullptr;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_CASE("the module loads, locks itself in, and writes its settings when the host ends") {
+    std::string dir = installModule("module-load");
+    deleteRegistryMessage();
+    writeFile(dir + "\\run.scr", "ARXUNLOAD tarnel15.arx\ntarnel_opt\nQUIT\n");
+    int code = run(hostCommand(dir, "/timeout 30 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr"),
+                   60000, dir.c_str());
+    CHECK(code == 0);
+    std::vector<std::string> t = lines(readFile(dir + "\\transcript.txt"));
+    int init = indexOf(t, "message kInitAppMsg to tarnel15.arx");
+    REQUIRE(init >= 0);
+    CHECK(indexOf(t, "module tarnel15.arx is MDI-aware") > init);
+    CHECK(indexOf(t, "command registered TARNEL_OPT in Tarnel_Commands") > init);
+    CHECK(indexOf(t, "module tarnel15.arx locked") > init);
+    CHECK(indexOf(t, "module unload refused tarnel15.arx (locked)") > init);
+    CHECK(indexOf(t, "command TARNEL_OPT") > init);
+    int unload = indexOf(t, "message kUnloadAppMsg to tarnel15.arx");
+    REQUIRE(unload > indexOf(t, "main window closed"));
+    CHECK(indexOf(t, "command group removed Tarnel_Commands") == unload + 1);
+    CHECK(indexOf(t, "module unloaded tarnel15.arx") > unload);
+    std::string cfg = readFile(dir + "\\tarnel.cfg");
+    CHECK(lines(cfg).size() == 9);
+    CHECK(cfg.find("TimeInactivity") == std::string::npos);
+    CHECK(registryMessage() == "(none)");
+}
+
+TEST_CASE("without its resource library the module does not load at all") {
+    std::string dir = installModule("module-nores", false);
+    writeFile(dir + "\\run.scr", "APPLOAD " + dir + "\\tarnel15.arx\nNEW\nQUIT\n");
+    CHECK(run(hostCommand(dir, "/timeout 30 /b run.scr"), 60000, dir.c_str()) == 0);
+    std::string t = readFile(dir + "\\transcript.txt");
+    CHECK(t.find("module refused " + dir + "\\tarnel15.arx (library did not load") !=
+          std::string::npos);
+    CHECK(t.find("to tarnel15.arx") == std::string::npos); // no message reached it
+    CHECK(t.find("document created Drawing1.dwg") != std::string::npos);
+    CHECK_FALSE(fileExists(dir + "\\tarnel.cfg"));
+}
+
+// The one test that waits through a real minute: the idle watch on the real
+// timer closes the host, and the next start tells the user what happened.
+TEST_CASE("an idle host is closed after a minute and the next start reports it") {
+    std::string dir = installModule("module-expiry");
+    deleteRegistryMessage();
+    // One minute, ten seconds of countdown, copies beside the drawings.
+    writeFile(dir + "\\a.dwg", "CADHOST DRAWING 1\r\n");
+    writeFile(dir + "\\b.dwg", "CADHOST DRAWING 1\r\n");
+    writeFile(dir + "\\run.scr", "LINE 0,0 4,4\n@idle 200\nQUIT\n");
+    writeFile(dir + "\\settings.scr", "");
+    {
+        // First start without a settings file: defaults, then the file is
+        // written at unload; here the settings come from a first short run.
+        Process p(hostCommand(dir, "/timeout 20 /ld \"" + dir + "\\tarnel15.arx\" /b settings.scr"),
+                  dir);
+        REQUIRE(p.started);
+        HWND main = nullptr;
+        for (int i = 0; i < 100 && !main; ++i, Sleep(50)) main = FindWindowA("CadHostFrame", nullptr);
+        REQUIRE(main);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        REQUIRE(p.wait(20000));
+    }
+    REQUIRE(fileExists(dir + "\\tarnel.cfg"));
+    // Rewrite the settings with one minute and ten seconds, scrambled.
+    std::string cfg;
+    for (std::string l : {"TimeInactivity:1", "TimeCountdown:10", "Action:2"}) {
+        for (char& c : l) c = (char)(c ^ 0x13);
+        cfg += l + "\r\n";
+    }
+    writeFile(dir + "\\tarnel.cfg", cfg);
+    DeleteFileA((dir + "\\transcript.txt").c_str());
+
+    DWORD started = GetTickCount();
+    Process host(hostCommand(dir, "/timeout 150 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr a.dwg b.dwg"),
+                 dir);
+    REQUIRE(host.started);
+    HWND countdown = waitForDialog("Tarnel - AutoCAD is about to close", host, 90000);
+    REQUIRE(countdown != nullptr);
+    DWORD shownAfter = GetTickCount() - started;
+    char text[256] = {};
+    GetDlgItemTextA(countdown, 1012, text, sizeof text);
+    CHECK(std::string(text).find("Seconds left: ") != std::string::npos);
+    REQUIRE(host.wait(60000));
+    DWORD endedAfter = GetTickCount() - started;
+    CHECK(shownAfter >= 45000);
+    CHECK(endedAfter >= 55000);
+    CHECK(endedAfter < 90000);
+
+    std::vector<std::string> t = lines(readFile(dir + "\\transcript.txt"));
+    int closed = indexOf(t, "main window closed");
+    REQUIRE(closed >= 0);
+    CHECK(indexOf(t, "idle over") < 0);
+    CHECK(indexOf(t, "application context") >= 0);
+    CHECK(indexOf(t, "document saved " + dir + "\\tarnel_a.dwg") >= 0);
+    CHECK(indexOf(t, "document saved " + dir + "\\tarnel_b.dwg") >= 0);
+    CHECK(readFile(dir + "\\tarnel_b.dwg") == "CADHOST DRAWING 1\r\nLINE 0,0 4,4\r\n");
+    CHECK(readFile(dir + "\\b.dwg") == "CADHOST DRAWING 1\r\n");
+    std::vector<std::string> log = lines(readFile(dir + "\\tarnel.log"));
+    REQUIRE(log.size() == 8);
+    CHECK(log[2] == "Save to other dwg.  Status: 1 ");
+    std::string message = registryMessage();
+    CHECK(message.find("Your last session was saved to " + dir + "\\tarnel_") == 0);
+
+    // Next start: the message once, in a box over the host.
+    DeleteFileA((dir + "\\transcript.txt").c_str());
+    writeFile(dir + "\\quit.scr", "QUIT\n");
+    Process again(hostCommand(dir, "/timeout 30 /ld \"" + dir + "\\tarnel15.arx\" /b quit.scr"), dir);
+    HWND box = waitForDialog("Tarnel - last session", again, 20000);
+    REQUIRE(box != nullptr);
+    char shown[2048] = {};
+    GetDlgItemTextA(box, 0xFFFF, shown, sizeof shown);
+    CHECK(std::string(shown) == message);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    REQUIRE(again.wait(30000));
+    CHECK(registryMessage() == "(none)");
+}
