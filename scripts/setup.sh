@@ -12,6 +12,7 @@ have_cmd ninja || need+=(ninja-build)
 have_cmd Xvfb || need+=(xvfb)
 have_cmd chmcmd || need+=(fp-utils)
 have_cmd wine || need+=(wine)
+have_cmd python3 || need+=(python3)
 [ -f /usr/include/doctest/doctest.h ] || need+=(doctest-dev)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The main job: a host with two modified drawings sits idle; the module warns
+# with its countdown window, saves copies, closes the host and tells the user
+# at the next start.  Takes about a minute.
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+bin="$build/bin"
+demo="$build/demo"
+eval "$("$here/wine-session.sh" start "$build")"
+trap '"$here/wine-session.sh" stop "$build"' EXIT
+run() { "$here/wine-run" "$@" </dev/null; }
+
+rm -rf "$demo"
+mkdir -p "$demo"
+cp "$bin/tarnel15.arx" "$bin/TarnelRes.dll" "$demo/"
+[ -f "$bin/tarnel.chm" ] && cp "$bin/tarnel.chm" "$demo/"
+cd "$demo"
+printf 'CADHOST DRAWING 1\r\nLINE 0,0 10,10\r\n' >site-plan.dwg
+printf 'CADHOST DRAWING 1\r\n' >details.dwg
+# Settings: one minute of inactivity, a fifteen-second countdown, save copies.
+python3 - <<'PY'
+lines = ["Protection:0", "Password:", "TimeInactivity:1", "TimeCountdown:15", "Action:2",
+         "AllowDisable:1", "EnableLogging:1", "LogfilenameType:0", "Logfilepath:Z:" +
+         __import__("os").getcwd().replace("/", "\\")]
+with open("tarnel.cfg", "wb") as f:
+    for l in lines:
+        f.write(bytes(ord(c) ^ 0x13 for c in l) + b"\r\n")
+PY
+# The user draws in both drawings, then walks away.
+cat >work.scr <<'SCR'
+CIRCLE 5,5 2
+(command "LINE" "0,0" "3,3")
+ZOOM
+@idle 300
+QUIT
+SCR
+mod="Z:${demo//\//\\}\\tarnel15.arx"
+echo "== The host starts with the module and two drawings; the user goes away at $(date +%T)."
+run "$bin/cadhost.exe" /transcript transcript.txt /timeout 200 /ld "$mod" /b work.scr \
+    site-plan.dwg details.dwg &
+host=$!
+if run "$bin/windowtool.exe" snap "Tarnel - AutoCAD is about to close" countdown.bmp 120 \
+        >countdown.txt; then
+    echo "== $(date +%T) the countdown window opened; it read:"
+    sed 's/^/   | /' countdown.txt
+    python3 "$here/bmp2png.py" countdown.bmp countdown.png
+    echo "   (picture kept in $demo/countdown.png)"
+fi
+wait "$host" || true
+echo "== $(date +%T) the host has closed.  What the user finds afterwards:"
+echo "-- tarnel.log (the report, CR LF line ends):"
+tr -d '\r' <tarnel.log | sed 's/^/   | /'
+echo "-- drawings on disk:"
+for f in *.dwg; do
+    printf '   %-22s %s\n' "$f" "$(tr -d '\r' <"$f" | tail -n +2 | paste -sd ';' -)"
+done
+echo "-- command log (tarnel.log shares the folder, as LogfilenameType 0 names it):"
+echo "   $(grep -c '^Command \|^Unknown command' tarnel.log || true) command records"
+echo "== Next start of the host: the module shows what it did, once."
+printf 'QUIT\n' >quit.scr
+run "$bin/cadhost.exe" /transcript transcript2.txt /timeout 60 /ld "$mod" /b quit.scr &
+host=$!
+run "$bin/windowtool.exe" answer "Tarnel - last session" 30 | sed 's/^/   | /'
+wait "$host" || true
+echo "== Done.  Everything is in $demo"
