@@ -18,10 +18,10 @@ char* lastBackslash(HINSTANCE module, char* buffer) {
 
 ArxApplication* currentApp() { return theApp; }
 
-ArxApplication::ArxApplication() { theApp = this; }
+ArxApplication::ArxApplication() : previous_(theApp) { theApp = this; }
 
 ArxApplication::~ArxApplication() {
-    if (theApp == this) theApp = nullptr;
+    if (theApp == this) theApp = previous_;
 }
 
 const char* ArxApplication::moduleFileName() {

@@ -50,6 +50,7 @@ private:
     HINSTANCE moduleInstance_ = nullptr;
     HINSTANCE resourceInstance_ = nullptr;
     void* appId_ = nullptr;
+    ArxApplication* previous_; // the application current before this one
 };
 
 ArxApplication* currentApp();

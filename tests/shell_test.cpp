@@ -1,0 +1,172 @@
+// The module shell: message dispatch, paths, strings, host look-ups, help.
+#include <doctest.h>
+#include <string>
+#include <vector>
+#include "aced.h"
+#include "arxapplication.h"
+#include "guardapp.h"
+#include "hostclasses.h"
+#include "modulefixture.h"
+#include "stringloader.h"
+
+using namespace testkit;
+
+namespace {
+
+struct RecordingApp : ArxApplication {
+    std::vector<std::string> calls;
+    void* dialogPointer = nullptr;
+    AcRx::AppRetCode note(const char* what) {
+        calls.push_back(what);
+        return AcRx::kRetOK;
+    }
+    AcRx::AppRetCode onInitApp() override { return note("onInitApp"); }
+    AcRx::AppRetCode onUnloadApp() override { return note("onUnloadApp"); }
+    AcRx::AppRetCode onLoadDwg() override { return note("onLoadDwg"); }
+    AcRx::AppRetCode onUnloadDwg() override { return note("onUnloadDwg"); }
+    AcRx::AppRetCode onSave() override { return note("onSave"); }
+    AcRx::AppRetCode onEnd() override { return note("onEnd"); }
+    AcRx::AppRetCode onQuit() override { return note("onQuit"); }
+    AcRx::AppRetCode onCfg() override { return note("onCfg"); }
+    AcRx::AppRetCode onInvkSubr() override { return note("onInvkSubr"); }
+    AcRx::AppRetCode onDependency() override { return note("onDependency"); }
+    AcRx::AppRetCode onNoDependency() override { return note("onNoDependency"); }
+    AcRx::AppRetCode onOleUnloadApp() override { return note("onOleUnloadApp"); }
+    AcRx::AppRetCode onPreQuit() override { return note("onPreQuit"); }
+    AcRx::AppRetCode onInitDialog(void* p) override {
+        dialogPointer = p;
+        return note("onInitDialog");
+    }
+    AcRx::AppRetCode onEndDialog(void* p) override {
+        dialogPointer = p;
+        return note("onEndDialog");
+    }
+    void registerClasses() override { note("registerClasses"); }
+    void unregisterClasses() override { note("unregisterClasses"); }
+    void registerCommands() override { note("registerCommands"); }
+    void unregisterCommands() override { note("unregisterCommands"); }
+    void initHookA() override { note("initHookA"); }
+    void initHookB() override { note("initHookB"); }
+    void unloadHook() override { note("unloadHook"); }
+};
+
+} // namespace
+
+TEST_CASE("every message code reaches its handler; others only store the id") {
+    ArxApplication* guard = currentApp();
+    {
+        RecordingApp app;
+        CHECK(currentApp() == &app);
+        const char* expected[] = {nullptr,          nullptr,        nullptr,       "onLoadDwg",
+                                  "onUnloadDwg",    "onInvkSubr",   "onCfg",       "onEnd",
+                                  "onQuit",         "onSave",       "onDependency", "onNoDependency",
+                                  "onOleUnloadApp", "onPreQuit",    "onInitDialog", "onEndDialog"};
+        int marker = 0;
+        for (int code = 3; code <= 15; ++code) {
+            app.calls.clear();
+            app.dialogPointer = nullptr;
+            CHECK(app.dispatch(code, &marker) == AcRx::kRetOK);
+            REQUIRE(app.calls.size() == 1);
+            CHECK(app.calls[0] == expected[code]);
+            CHECK(app.appId() == &marker);
+            CHECK(app.dialogPointer == ((code == 14 || code == 15) ? &marker : nullptr));
+        }
+        for (int code : {0, 16, 17, 99, -1}) {
+            app.calls.clear();
+            int other = code;
+            CHECK(app.dispatch(code, &other) == AcRx::kRetOK);
+            CHECK(app.calls.empty());
+            CHECK(app.appId() == &other);
+        }
+        app.calls.clear();
+        app.dispatch(AcRx::kInitAppMsg, nullptr);
+        CHECK(app.calls == std::vector<std::string>{"registerClasses", "registerCommands",
+                                                    "initHookA", "initHookB", "onInitApp"});
+        app.calls.clear();
+        app.dispatch(AcRx::kUnloadAppMsg, nullptr);
+        CHECK(app.calls == std::vector<std::string>{"unloadHook", "unregisterCommands",
+                                                    "unregisterClasses", "onUnloadApp"});
+    }
+    CHECK(currentApp() == guard);
+}
+
+TEST_CASE("module paths, strings and host class look-ups") {
+    modtest::Module m;
+    ArxApplication* app = currentApp();
+    CHECK(std::string(app->moduleDirectory()) == binDir());
+    CHECK(std::string(app->moduleFileName()) == "\\shell_test.exe");
+    CHECK(app->resourceInstance() != app->moduleInstance());
+
+    CHECK(loadString(6) == "Tarnel - last session");
+    CHECK(loadString(13) == std::string(59, '=') + "\n");
+    CHECK(loadString(4321).empty());
+    CHECK(loadStringOr(4321, "built in") == "built in");
+
+    AcRxClass* stack = commandStackClass();
+    REQUIRE(stack != nullptr);
+    CHECK(std::string(stack->name()) == "AcEdCommandStack");
+    CHECK(commandStackClass() == stack);
+    CHECK(std::string(editorClass()->name()) == "AcEditor");
+    CHECK(std::string(editorReactorClass()->name()) == "AcEditorReactor");
+    CHECK(std::string(docManagerReactorClass()->name()) == "AcApDocManagerReactor");
+    CHECK(hostCommandStack() != nullptr);
+    CHECK(hostEditor() != nullptr);
+
+    HINSTANCE saved = app->moduleInstance();
+    app->setModuleInstance((HINSTANCE)0x1230);
+    CHECK(app->moduleDirectory() == nullptr);
+    CHECK(app->moduleFileName() == nullptr);
+    app->setModuleInstance(saved);
+}
+
+TEST_CASE("missing or foreign host services do not crash start-up") {
+    modtest::Module m;
+    modtest::deleteRegistryMessage();
+    cadhost::Faults& f = cadhost::faults();
+    for (const char* entry : {"DynamicLinker", "ACAD_REGISTERED_COMMANDS", "AcEditor"}) {
+        CAPTURE(entry);
+        f.missingEntry = entry;
+        CHECK(hostCommandStack() == (std::string(entry) == "ACAD_REGISTERED_COMMANDS"
+                                         ? nullptr
+                                         : hostCommandStack()));
+        m.start();
+        m.stop();
+        f.missingEntry = nullptr;
+        f.wrongClassEntry = entry;
+        CHECK((std::string(entry) != "AcEditor" || hostEditor() == nullptr));
+        m.start();
+        m.stop();
+        f.wrongClassEntry = nullptr;
+    }
+    CHECK(currentApp()->dispatch(AcRx::kInitAppMsg, nullptr) == AcRx::kRetOK);
+    CHECK(currentApp()->dispatch(AcRx::kUnloadAppMsg, nullptr) == AcRx::kRetOK);
+}
+
+TEST_CASE("the options command exists while start-up runs and is gone at unload") {
+    modtest::Module m;
+    cadhost::setTranscript((freshDir("shell-command") + "\\t.txt").c_str());
+    m.start();
+    CHECK(cadhost::executeLine("tarnel_opt"));
+    CHECK(std::string(cadhost::lastPrinted()).find("options") != std::string::npos);
+    m.stop();
+    CHECK_FALSE(cadhost::executeLine("tarnel_opt"));
+    cadhost::setTranscript(nullptr);
+}
+
+TEST_CASE("help opens the help file at the options topic") {
+    modtest::Module m;
+    REQUIRE(fileExists(binDir() + "\\tarnel.chm"));
+    guardApp()->showHelp(1000);
+    HWND help = nullptr;
+    for (int i = 0; i < 100 && !help; ++i) {
+        pump(50);
+        help = FindWindowA("HH Parent", nullptr);
+    }
+    REQUIRE(help != nullptr);
+    CHECK(GetModuleHandleA("hhctrl.ocx") != nullptr);
+    DestroyWindow(help);
+    guardApp()->showHelp(1000); // the library stays loaded and serves again
+    CHECK(GetModuleHandleA("hhctrl.ocx") != nullptr);
+    pump(200);
+    if (HWND again = FindWindowA("HH Parent", nullptr)) DestroyWindow(again);
+}
