@@ -1,0 +1,324 @@
+// The command log through the host's real notifications, with the file's
+// bytes read back as written.
+#include <doctest.h>
+#include <cstdlib>
+#include <ctime>
+#include <windows.h>
+#include <winioctl.h>
+#include "aced.h"
+#include "attachreactors.h"
+#include "guardapp.h"
+#include "guardsettings.h"
+#include "idletimer.h"
+#include "logrecord.h"
+#include "logwriter.h"
+#include "modulefixture.h"
+#include "tarnelreact.h"
+
+using namespace testkit;
+using modtest::Module;
+
+namespace {
+
+void setEnv(const char* name, const char* value) {
+    std::string s = std::string(name) + "=" + (value ? value : "");
+    _putenv(s.c_str());
+}
+
+void clearEnv() {
+    for (const char* v : {"AC_PROJ", "AC_DEPT", "USERNAME", "USERDOMAIN"}) setEnv(v, nullptr);
+}
+
+struct LogRun {
+    Module m;
+    std::string dir;
+    explicit LogRun(const std::string& name, bool logging = true) : dir(freshDir(name)) {
+        clearEnv();
+        modtest::deleteRegistryMessage();
+        m.start({{"EnableLogging", logging ? "1" : "0"},
+                 {"LogfilenameType", "0"},
+                 {"Logfilepath", dir}});
+        cadhost::openDrawing(drawing("one.dwg").c_str());
+    }
+    std::string drawing(const std::string& name) {
+        writeFile(dir + "\\" + name, "CADHOST DRAWING 1\r\n");
+        return dir + "\\" + name;
+    }
+    std::string log() const { return readFile(dir + "\\tarnel.log"); }
+    std::vector<std::string> records() const { return lines(log()); }
+};
+
+// The "Elapsed seconds S, miliseconds M" part of a record line.
+std::string elapsedOf(const std::string& record) {
+    size_t p = record.find("\tElapsed seconds ");
+    return p == std::string::npos ? "" : record.substr(p + 1);
+}
+
+std::string startedOf(const std::string& record) {
+    size_t a = record.find("\tStarted "), b = record.find("\tFinished ");
+    return record.substr(a + 1, b - a - 1);
+}
+
+} // namespace
+
+TEST_CASE("logging off writes nothing, yet every ended command restarts the idle count") {
+    LogRun r("cmdlog-off", false);
+
+    for (int i = 0; i < 5; ++i) idleTick(nullptr, WM_TIMER, 0, 0);
+    CHECK(idleTimer().idleSeconds == 5);
+    cadhost::executeLine("LINE 0,0 1,1");
+    CHECK(idleTimer().idleSeconds == 0);
+    for (const char* line : {"CIRCLE 0,0 ^C", "OPEN nowhere.dwg", "(command \"ZOOM\")",
+                             "(command \"LINE\" ^C)"}) {
+        for (int i = 0; i < 3; ++i) idleTick(nullptr, WM_TIMER, 0, 0);
+        CHECK(idleTimer().idleSeconds == 3);
+        cadhost::executeLine(line);
+        CHECK(idleTimer().idleSeconds == 0);
+    }
+    CHECK_FALSE(fileExists(r.dir + "\\tarnel.log"));
+    CHECK_FALSE(commandLogReactor()->isLispActive());
+}
+
+TEST_CASE("start times are stamped with logging off, so switching it on records the true start") {
+    LogRun r("cmdlog-switch", false);
+    cadhost::beginCommand("tarnel_opt");
+    Sleep(1100);
+    appSettings()->setEnableLogging(true);
+    cadhost::endCommand(cadhost::Outcome::Ended);
+    std::vector<std::string> rec = r.records();
+    REQUIRE(rec.size() == 1);
+    CHECK(rec[0].rfind("Command tarnel_opt\tStarted ", 0) == 0);
+    CHECK(elapsedOf(rec[0]).rfind("Elapsed seconds 1, miliseconds ", 0) == 0);
+}
+
+TEST_CASE("LISP: inner commands keep the evaluation's start; cancel writes nothing") {
+    LogRun r("cmdlog-lisp");
+    cadhost::executeLine("(command \"DELAY\" \"1100\") (command \"LINE\" \"0,0\" \"2,2\")");
+    std::vector<std::string> rec = r.records();
+    REQUIRE(rec.size() == 3);
+    CHECK(rec[0].rfind("Command DELAY\t", 0) == 0);
+    CHECK(rec[1].rfind("Command LINE\t", 0) == 0);
+    CHECK(rec[2].rfind("Unknown command (LISP function)\tStarted ", 0) == 0);
+    CHECK(elapsedOf(rec[1]).rfind("Elapsed seconds 1,", 0) == 0);
+    CHECK(startedOf(rec[0]) == startedOf(rec[2]));
+    CHECK(startedOf(rec[1]) == startedOf(rec[2]));
+
+    cadhost::executeLine("(command \"CIRCLE\" \"1,1\" ^C)");
+    CHECK(r.records().size() == 3);
+    CHECK_FALSE(commandLogReactor()->isLispActive());
+    cadhost::executeLine("CIRCLE 0,0 ^C");
+    cadhost::executeLine("OPEN nowhere.dwg");
+    CHECK(r.records().size() == 3);
+    cadhost::executeLine("ZOOM"); // stamped afresh after the cancels
+    rec = r.records();
+    REQUIRE(rec.size() == 4);
+    CHECK(elapsedOf(rec[3]).rfind("Elapsed seconds 0,", 0) == 0);
+}
+
+TEST_CASE("drawings are timed apart; a transparent command restamps its drawing") {
+    LogRun r("cmdlog-docs");
+    AcApDocManager* dm = acDocManagerPtr();
+    AcApDocument* one = dm->curDocument();
+    AcApDocument* two = cadhost::openDrawing(r.drawing("two.dwg").c_str());
+    dm->setCurDocument(one, AcAp::kNone, false);
+    cadhost::beginCommand("LINE"); // in one
+    Sleep(1100);
+    dm->setCurDocument(two, AcAp::kNone, false);
+    cadhost::executeLine("CIRCLE 1,1 1"); // in two
+    CHECK(commandLogReactor()->documents().entryCount() == 2);
+    dm->setCurDocument(one, AcAp::kNone, false);
+    cadhost::endCommand(cadhost::Outcome::Ended);
+    std::vector<std::string> rec = r.records();
+    REQUIRE(rec.size() == 2);
+    CHECK(elapsedOf(rec[0]).rfind("Elapsed seconds 0,", 0) == 0);
+    CHECK(elapsedOf(rec[1]).rfind("Elapsed seconds 1,", 0) == 0);
+    dm->closeDocument(two);
+    CHECK(commandLogReactor()->documents().entryCount() == 1);
+
+    cadhost::beginCommand("LINE");
+    Sleep(1100);
+    cadhost::executeLine("ZOOM"); // typed transparently inside LINE
+    cadhost::endCommand(cadhost::Outcome::Ended);
+    rec = r.records();
+    REQUIRE(rec.size() == 4);
+    CHECK(rec[3].rfind("Command LINE\t", 0) == 0);
+    CHECK(elapsedOf(rec[3]).rfind("Elapsed seconds 0,", 0) == 0);
+}
+
+TEST_CASE("a command running at attach time; attaching twice registers once") {
+    std::string dir = freshDir("cmdlog-attach");
+    clearEnv();
+    Module m;
+    cadhost::beginCommand("APPLOAD");
+    m.start({{"LogfilenameType", "0"}, {"Logfilepath", dir}});
+    cadhost::endCommand(cadhost::Outcome::Ended);
+    std::vector<std::string> rec = lines(readFile(dir + "\\tarnel.log"));
+    REQUIRE(rec.size() == 1);
+    CHECK(elapsedOf(rec[0]) == "Elapsed seconds 0, miliseconds 0");
+    CommandLogReactor* first = commandLogReactor();
+    CHECK(attachReactors());
+    CHECK(commandLogReactor() == first);
+    cadhost::executeLine("ZOOM");
+    CHECK(lines(readFile(dir + "\\tarnel.log")).size() == 2);
+    m.stop();
+    CHECK(commandLogReactor() == nullptr);
+    detachReactors(); // nothing attached: nothing happens
+    cadhost::executeLine("ZOOM");
+    CHECK(lines(readFile(dir + "\\tarnel.log")).size() == 2);
+}
+
+TEST_CASE("header lines and bytes on disk") {
+    std::string dir = freshDir("cmdlog-bytes");
+    TimeStamp t0 = {1765000000, 750}, t1 = {1765000003, 500};
+    clearEnv();
+    SUBCASE("project and user set") {
+        setEnv("AC_PROJ", "Bridge");
+        setEnv("USERNAME", "mia");
+        CHECK(appendLogRecord(dir + "\\a.log", "LINE", t0, t1));
+        CHECK(readFile(dir + "\\a.log") == "Project: Bridge\nUser: mia\n" +
+                                               logRecord("LINE", t0, t1));
+    }
+    SUBCASE("both projects, empty domain, LF only and no BOM") {
+        setEnv("AC_PROJ", "P1");
+        setEnv("AC_DEPT", "D2");
+        setEnv("USERDOMAIN", "");
+        CHECK(appendLogRecord(dir + "\\b.log", nullptr, t0, t0));
+        std::string bytes = readFile(dir + "\\b.log");
+        CHECK(bytes.rfind("Project: P1\nProject: D2\n", 0) == 0);
+        CHECK(bytes.find('\r') == std::string::npos);
+        CHECK(bytes.find("Unknown command (LISP function)\tStarted ") != std::string::npos);
+    }
+    SUBCASE("an existing file gets no header and no added line feed") {
+        setEnv("USERNAME", "mia");
+        writeFile(dir + "\\c.log", "report without line feed");
+        CHECK(appendLogRecord(dir + "\\c.log", "ZOOM", t0, t1));
+        CHECK(readFile(dir + "\\c.log") == "report without line feed" + logRecord("ZOOM", t0, t1));
+    }
+    SUBCASE("names and values of any length are written whole") {
+        std::string longName(5000, 'N');
+        std::string longProject(3000, 'p');
+        setEnv("AC_PROJ", longProject.c_str());
+        CHECK(appendLogRecord(dir + "\\d.log", longName.c_str(), t0, t1));
+        std::vector<std::string> l = lines(readFile(dir + "\\d.log"));
+        REQUIRE(l.size() == 2);
+        CHECK(l[0] == "Project: " + longProject);
+        CHECK(l[1].rfind("Command " + longName + "\tStarted ", 0) == 0);
+        CHECK(elapsedOf(l[1]) == "Elapsed seconds 2, miliseconds 750");
+    }
+    SUBCASE("nowhere to write: false, nothing shown, the next record tries again") {
+        CHECK_FALSE(appendLogRecord(dir + "\\missing\\e.log", "LINE", t0, t1));
+        CHECK_FALSE(appendLogRecord("", "LINE", t0, t1));
+        HANDLE held = CreateFileA((dir + "\\held.log").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, 0, nullptr);
+        CHECK_FALSE(appendLogRecord(dir + "\\held.log", "LINE", t0, t1));
+        CloseHandle(held);
+        CHECK(appendLogRecord(dir + "\\held.log", "LINE", t0, t1));
+    }
+    clearEnv();
+}
+
+TEST_CASE("elapsed time borrows once") {
+    long s;
+    int ms;
+    elapsed({36000, 900}, {36001, 100}, s, ms);
+    CHECK((s == 0 && ms == 200));
+    elapsed({36000, 0}, {36000, 0}, s, ms);
+    CHECK((s == 0 && ms == 0));
+    elapsed({36005, 200}, {36003, 0}, s, ms); // the clock was set back
+    CHECK((s == -3 && ms == 800));
+    CHECK(elapsedOf(logRecord("X", {36005, 200}, {36003, 0})) ==
+          "Elapsed seconds -3, miliseconds 800\n");
+}
+
+TEST_CASE("log file names") {
+    std::string dir = freshDir("cmdlog-names");
+    GuardSettings s(dir + "\\tarnel.cfg");
+    s.setLogfilepath("D:\\logs");
+    s.setLogfilenameType(0);
+    s.buildLogFileName();
+    CHECK(s.getLogFileName() == "D:\\logs\\tarnel.log");
+    auto stampNow = [] {
+        char buf[32];
+        std::time_t now = std::time(nullptr);
+        std::strftime(buf, sizeof buf, "%Y%m%d%H%M", std::localtime(&now));
+        return std::string(buf);
+    };
+    s.setLogfilenameType(1);
+    setEnv("USERNAME", nullptr);
+    std::string before = stampNow();
+    s.buildLogFileName();
+    std::string after = stampNow();
+    std::string name = s.getLogFileName();
+    CHECK((name == "D:\\logs\\Unknown_" + before + ".log" ||
+           name == "D:\\logs\\Unknown_" + after + ".log"));
+    setEnv("USERNAME", "mia");
+    s.buildLogFileName();
+    CHECK(s.getLogFileName().rfind("D:\\logs\\mia_2", 0) == 0);
+    CHECK(s.getLogFileName().size() == std::string("D:\\logs\\mia_").size() + 12 + 4);
+    s.setLogfilenameType(5);
+    s.buildLogFileName();
+    CHECK(s.getLogFileName().rfind("D:\\logs\\mia_", 0) == 0); // left as it was
+    clearEnv();
+}
+
+TEST_CASE("appending past 4 GiB never overwrites") {
+    std::string dir = freshDir("cmdlog-large");
+    std::string path = dir + "\\big.log";
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    REQUIRE(h != INVALID_HANDLE_VALUE);
+    DWORD ret;
+    DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ret, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 0xFFFFFFF0LL; // 16 bytes below 4 GiB
+    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+    DWORD written;
+    WriteFile(h, "tail", 4, &written, nullptr);
+    CloseHandle(h);
+    const long long before = size.QuadPart + 4;
+    TimeStamp t = {1765000000, 0};
+    CHECK(appendLogRecord(path, "LINE", t, t));
+    CHECK(appendLogRecord(path, "ZOOM", t, t));
+    const std::string expected = "tail" + logRecord("LINE", t, t) + logRecord("ZOOM", t, t);
+    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                    nullptr);
+    REQUIRE(h != INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    GetFileSizeEx(h, &end);
+    CHECK(end.QuadPart == before + (long long)expected.size() - 4);
+    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+    std::string back(expected.size(), '\0');
+    ReadFile(h, &back[0], (DWORD)back.size(), &written, nullptr);
+    CloseHandle(h);
+    CHECK(back == expected);
+    DeleteFileA(path.c_str());
+}
+
+TEST_CASE("several processes appending to one log keep every record whole") {
+    std::string dir = freshDir("cmdlog-shared");
+    std::string path = dir + "\\shared.log";
+    const int writers = 4, each = 150;
+    std::vector<PROCESS_INFORMATION> procs;
+    for (int i = 0; i < writers; ++i) {
+        std::string cmd = "\"" + binDir() + "\\logwriter_child.exe\" \"" + path + "\" " +
+                          std::to_string(each) + " W" + std::to_string(i);
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+        procs.push_back(pi);
+    }
+    for (PROCESS_INFORMATION& pi : procs) {
+        CHECK(WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    std::vector<std::string> l = lines(readFile(path));
+    int intact = 0;
+    for (const std::string& line : l)
+        if (line.rfind("Command W", 0) == 0 && line.find("\tElapsed seconds 0, miliseconds 0") ==
+                                                   line.size() - 33)
+            ++intact;
+    CHECK(intact == writers * each);
+    CHECK(l.size() == (size_t)(writers * each));
+}
