@@ -2,7 +2,7 @@
 # make test: the whole suite under Wine.
 BUILD ?= build
 
-.PHONY: all setup build test demo clean
+.PHONY: all setup build test demo bench clean
 
 all: build
 
@@ -19,6 +19,9 @@ test: build
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)
+
+bench: build
+	@bash scripts/bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

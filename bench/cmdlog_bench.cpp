@@ -1,0 +1,101 @@
+// Command log benchmark: the cost of one logged command against the bare
+// file system, and memory across many commands in drawings that come and go.
+#include <windows.h>
+#include <psapi.h>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include "cadhost.h"
+#include "guardapp.h"
+#include "guardsettings.h"
+#include "logrecord.h"
+#include "modulefixture.h"
+#include "tarnelreact.h"
+
+namespace {
+
+double microsecondsPer(LARGE_INTEGER a, LARGE_INTEGER b, int n) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return (double)(b.QuadPart - a.QuadPart) * 1e6 / (double)f.QuadPart / n;
+}
+
+size_t privateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&pmc, sizeof pmc);
+    return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+}
+
+// The same open, append and close of the same bytes, with nothing else.
+double bareAppend(const std::string& path, const std::string& bytes, int n) {
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    for (int i = 0; i < n; ++i) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER size;
+        GetFileSizeEx(h, &size);
+        SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+        DWORD w;
+        WriteFile(h, bytes.data(), (DWORD)bytes.size(), &w, nullptr);
+        CloseHandle(h);
+    }
+    QueryPerformanceCounter(&b);
+    return microsecondsPer(a, b, n);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int n = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const int commands = argc > 2 ? std::atoi(argv[2]) : 1000000;
+    std::string dir = testkit::freshDir("bench-cmdlog");
+    modtest::Module m;
+    m.start({{"EnableLogging", "1"}, {"LogfilenameType", "0"}, {"Logfilepath", dir}});
+    testkit::writeFile(dir + "\\d.dwg", "CADHOST DRAWING 1\r\n");
+    cadhost::openDrawing((dir + "\\d.dwg").c_str());
+    CommandLogReactor* reactor = commandLogReactor();
+
+    // Warm both paths once, then time them in turn, three rounds each.
+    reactor->commandWillStart("LINE");
+    reactor->commandEnded("LINE");
+    TimeStamp t = currentTimeStamp();
+    std::string record = logRecord("LINE", t, t);
+    double best[2] = {1e9, 1e9};
+    for (int round = 0; round < 3; ++round) {
+        LARGE_INTEGER a, b;
+        QueryPerformanceCounter(&a);
+        for (int i = 0; i < n; ++i) {
+            reactor->commandWillStart("LINE");
+            reactor->commandEnded("LINE");
+        }
+        QueryPerformanceCounter(&b);
+        best[0] = std::min(best[0], microsecondsPer(a, b, n));
+        best[1] = std::min(best[1], bareAppend(dir + "\\floor.log", record, n));
+    }
+    std::printf("command log: %d commands a round, best of 3 rounds\n", n);
+    std::printf("  commandEnded to record on disk: %8.1f us per command\n", best[0]);
+    std::printf("  bare open + append + close:     %8.1f us per command\n", best[1]);
+    std::printf("  ratio:                          %8.2f\n", best[0] / best[1]);
+
+    appSettings()->setEnableLogging(false);
+    cadhost::closeAllDrawings();
+    size_t before = privateBytes();
+    for (int d = 0; d < 10; ++d) {
+        std::string name = dir + "\\m" + std::to_string(d) + ".dwg";
+        testkit::writeFile(name, "CADHOST DRAWING 1\r\n");
+        AcApDocument* doc = cadhost::openDrawing(name.c_str());
+        for (int i = 0; i < commands / 10; ++i) {
+            reactor->commandWillStart("LINE");
+            reactor->commandEnded("LINE");
+        }
+        acDocManagerPtr()->closeDocument(doc);
+    }
+    size_t after = privateBytes();
+    std::printf("memory: %d commands across 10 drawings opened and closed\n", commands);
+    std::printf("  start-time entries left: %u\n", (unsigned)reactor->documents().entryCount());
+    std::printf("  private bytes before %u KiB, after %u KiB\n", (unsigned)(before / 1024),
+                (unsigned)(after / 1024));
+    m.stop();
+    return 0;
+}
