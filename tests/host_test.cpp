@@ -175,7 +175,7 @@ TEST_CASE("WM_CLOSE to the main window ends the host as if the user closed it") 
     for (int i = 0; i < 200 && !main; ++i) {
         Sleep(50);
         if (readFile(dir + "\\transcript.txt").find("idle 30 s") != std::string::npos)
-            main = FindWindowA("CadHostFrame", nullptr);
+            main = findWindowOf(pi.dwProcessId, "CadHostFrame");
     }
     REQUIRE(main != nullptr);
     PostMessageA(main, WM_CLOSE, 0, 0);

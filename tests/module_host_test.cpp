@@ -67,8 +67,7 @@ struct Process {
 
 HWND waitForDialog(const char* caption, Process& p, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (HWND h = FindWindowA("#32770", caption))
-            if (IsWindowVisible(h)) return h;
+        if (HWND h = findWindowOf(p.pi.dwProcessId, "#32770", caption)) return h;
         if (p.wait(0)) return nullptr;
         Sleep(50);
     }
@@ -131,7 +130,8 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
                   dir);
         REQUIRE(p.started);
         HWND main = nullptr;
-        for (int i = 0; i < 100 && !main; ++i, Sleep(50)) main = FindWindowA("CadHostFrame", nullptr);
+        for (int i = 0; i < 100 && !main; ++i, Sleep(50))
+            main = findWindowOf(p.pi.dwProcessId, "CadHostFrame");
         REQUIRE(main);
         PostMessageA(main, WM_CLOSE, 0, 0);
         REQUIRE(p.wait(20000));

@@ -114,6 +114,16 @@ int run(const std::string& commandLine, DWORD timeoutMs, const char* workDir) {
     return (int)code;
 }
 
+HWND findWindowOf(DWORD pid, const char* cls, const char* caption) {
+    for (HWND h = FindWindowExA(nullptr, nullptr, cls, caption); h;
+         h = FindWindowExA(nullptr, h, cls, caption)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid && IsWindowVisible(h)) return h;
+    }
+    return nullptr;
+}
+
 void pump(DWORD ms) {
     DWORD end = GetTickCount() + ms;
     for (;;) {

@@ -21,6 +21,9 @@ std::vector<std::string> linesStarting(const std::string& text, const std::strin
 // Runs a command line and waits; its exit code, or -1 when it did not start
 // or was killed after timeoutMs.
 int run(const std::string& commandLine, DWORD timeoutMs, const char* workDir = nullptr);
+// A visible top-level window of the given class (and caption, unless null)
+// that belongs to process pid; null when there is none.
+HWND findWindowOf(DWORD pid, const char* cls, const char* caption = nullptr);
 // Pumps this thread's messages for about ms milliseconds.
 void pump(DWORD ms);
 
