@@ -14,6 +14,15 @@ bool loggingOn() {
     GuardSettings* s = appSettings();
     return s && s->getEnableLogging();
 }
+
+// The host calls these notifications; nothing may be thrown back into it.
+template <typename F> void shielded(F f) {
+    try {
+        f();
+    } catch (...) {
+        // A record that could not be made is dropped; the next command tries again.
+    }
+}
 } // namespace
 
 CommandLogReactor* commandLogReactor() { return theReactor; }
@@ -37,16 +46,23 @@ TimeStamp& DocLogReactor::entryForCurrent(TimeStamp value) {
 CommandLogReactor::CommandLogReactor() = default;
 CommandLogReactor::~CommandLogReactor() = default;
 
+void CommandLogReactor::stampStart() {
+    shielded([&] {
+        TimeStamp now = currentTimeStamp();
+        docReactor.entryForCurrent(now) = now;
+    });
+}
+
 void CommandLogReactor::commandWillStart(const char*) {
-    if (lispActive) return; // commands a LISP expression runs keep its start
-    TimeStamp now = currentTimeStamp();
-    docReactor.entryForCurrent(now) = now;
+    if (!lispActive) stampStart(); // commands a LISP expression runs keep its start
 }
 
 void CommandLogReactor::recordEnd(const char* name) {
-    TimeStamp now = currentTimeStamp();
-    TimeStamp start = docReactor.entryForCurrent(now);
-    writeLogRecord(name, start, now);
+    shielded([&] {
+        TimeStamp now = currentTimeStamp();
+        TimeStamp start = docReactor.entryForCurrent(now);
+        writeLogRecord(name, start, now);
+    });
 }
 
 void CommandLogReactor::commandEnded(const char* cmdStr) {
@@ -59,8 +75,7 @@ void CommandLogReactor::commandFailed(const char*) { resetIdle(); }
 
 void CommandLogReactor::lispWillStart(const char*) {
     lispActive = true;
-    TimeStamp now = currentTimeStamp();
-    docReactor.entryForCurrent(now) = now;
+    stampStart();
 }
 
 void CommandLogReactor::lispEnded() {

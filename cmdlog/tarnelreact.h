@@ -37,6 +37,7 @@ public:
     bool isLispActive() const { return lispActive; }
 
 private:
+    void stampStart();
     void recordEnd(const char* name);
     DocLogReactor docReactor;
     bool lispActive = false;

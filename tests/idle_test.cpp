@@ -7,6 +7,7 @@
 #include "cadhost.h"
 #include "closeaction.h"
 #include "countdowndialog.h"
+#include "extensionmodule.h"
 #include "guardapp.h"
 #include "guardsettings.h"
 #include "idletimer.h"
@@ -400,4 +401,52 @@ TEST_CASE("the last run's message is shown once at start-up, then deleted") {
     REQUIRE(dialogs.seen.size() == 2);
     CHECK(std::find(dialogs.seen[1].texts.begin(), dialogs.seen[1].texts.end(),
                     std::string(1023, 'x')) != dialogs.seen[1].texts.end());
+}
+
+TEST_CASE("built-in texts stand in for missing entries; a missing template costs only the window") {
+    Module m;
+    Workspace w("idle-builtin");
+    modtest::deleteRegistryMessage();
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "2"}});
+    w.open("p.dwg");
+
+    // The resource library's strings out of reach: off the search chain, and
+    // the module itself as the handle the string loader pushes.
+    ExtensionModuleRecord* rec = extensionRecord();
+    HINSTANCE resources = rec->moduleResource;
+    AfxTermExtensionModule(rec->module, FALSE);
+    rec->moduleResource = GetModuleHandleA(nullptr);
+    auto restore = [&] {
+        rec->moduleResource = resources;
+        AfxInitExtensionModule(rec->module, resources);
+        new CDynLinkLibrary(rec->module, FALSE);
+    };
+
+    SUBCASE("string-table entries missing") {
+        ticks(51);
+        CHECK(countdownText() == "Tarnel application will close AutoCAD.\nSeconds: 9");
+        ticks(9);
+        restore();
+        std::string log = readFile(w.dir + "\\tarnel.log");
+        std::vector<std::string> l = lines(log);
+        REQUIRE(l.size() == 4);
+        CHECK(log == l[0] + "\r\n  Drawing: " + w.dir + "\\tarnel_p.dwg \r\n" +
+                         "Save to other dwg.  Status: 1 \r\n" + std::string(59, '=') + "\r\n");
+        CHECK(modtest::registryMessage() ==
+              "Your last session was saved to " + w.dir + "\\tarnel_p.dwg " + l[0] +
+                  " with status 1.");
+    }
+    SUBCASE("dialog template missing") {
+        HINSTANCE dialogs = currentApp()->rawResourceInstance();
+        currentApp()->setResourceInstance(nullptr);
+        ticks(51);
+        CHECK(idleTimer().countdownWindow != nullptr);
+        CHECK(countdownHwnd() == nullptr);
+        ticks(9);
+        currentApp()->setResourceInstance(dialogs);
+        restore();
+        CHECK(idleTimer().countdownWindow == nullptr);
+        CHECK(fileExists(w.dir + "\\tarnel_p.dwg"));
+        CHECK(acDocManagerPtr()->documentCount() == 0);
+    }
 }

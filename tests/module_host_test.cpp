@@ -139,7 +139,10 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     REQUIRE(fileExists(dir + "\\tarnel.cfg"));
     // Rewrite the settings with one minute and ten seconds, scrambled.
     std::string cfg;
-    for (std::string l : {"TimeInactivity:1", "TimeCountdown:10", "Action:2"}) {
+    CreateDirectoryA((dir + "\\cmdlog").c_str(), nullptr);
+    for (std::string l : {std::string("TimeInactivity:1"), std::string("TimeCountdown:10"),
+                          std::string("Action:2"), std::string("EnableLogging:1"),
+                          std::string("LogfilenameType:0"), "Logfilepath:" + dir + "\\cmdlog"}) {
         for (char& c : l) c = (char)(c ^ 0x13);
         cfg += l + "\r\n";
     }
@@ -174,6 +177,8 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     std::vector<std::string> log = lines(readFile(dir + "\\tarnel.log"));
     REQUIRE(log.size() == 8);
     CHECK(log[2] == "Save to other dwg.  Status: 1 ");
+    std::string commands = readFile(dir + "\\cmdlog\\tarnel.log");
+    CHECK(commands.find("Command LINE\tStarted ") != std::string::npos);
     std::string message = registryMessage();
     CHECK(message.find("Your last session was saved to " + dir + "\\tarnel_") == 0);
 
