@@ -31,8 +31,8 @@ double bareAppend(const std::string& path, const std::string& bytes, int n) {
     LARGE_INTEGER a, b;
     QueryPerformanceCounter(&a);
     for (int i = 0; i < n; ++i) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
         LARGE_INTEGER size;
         GetFileSizeEx(h, &size);
         SetFilePointerEx(h, size, nullptr, FILE_BEGIN);

@@ -25,7 +25,9 @@ template <typename F> void shielded(F f) {
 }
 } // namespace
 
-CommandLogReactor* commandLogReactor() { return theReactor; }
+CommandLogReactor* commandLogReactor() {
+    return theReactor;
+}
 
 DocLogReactor::DocLogReactor() {
     if (AcApDocManager* m = acDocManagerPtr()) m->addReactor(this);
@@ -35,7 +37,9 @@ DocLogReactor::~DocLogReactor() {
     if (AcApDocManager* m = acDocManagerPtr()) m->removeReactor(this);
 }
 
-void DocLogReactor::documentToBeDestroyed(AcApDocument* doc) { startTimes.erase(doc); }
+void DocLogReactor::documentToBeDestroyed(AcApDocument* doc) {
+    startTimes.erase(doc);
+}
 
 TimeStamp& DocLogReactor::entryForCurrent(TimeStamp value) {
     AcApDocManager* m = acDocManagerPtr();
@@ -70,8 +74,12 @@ void CommandLogReactor::commandEnded(const char* cmdStr) {
     if (loggingOn()) recordEnd(cmdStr ? cmdStr : "");
 }
 
-void CommandLogReactor::commandCancelled(const char*) { resetIdle(); }
-void CommandLogReactor::commandFailed(const char*) { resetIdle(); }
+void CommandLogReactor::commandCancelled(const char*) {
+    resetIdle();
+}
+void CommandLogReactor::commandFailed(const char*) {
+    resetIdle();
+}
 
 void CommandLogReactor::lispWillStart(const char*) {
     lispActive = true;

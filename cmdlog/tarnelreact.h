@@ -7,7 +7,7 @@
 #include "timestamp.h"
 
 class DocLogReactor : public AcApDocManagerReactor {
-public:
+  public:
     DocLogReactor();
     ~DocLogReactor() override;
     void documentToBeDestroyed(AcApDocument* doc) override;
@@ -16,12 +16,12 @@ public:
     TimeStamp& entryForCurrent(TimeStamp value);
     size_t entryCount() const { return startTimes.size(); }
 
-private:
+  private:
     std::map<AcApDocument*, TimeStamp> startTimes;
 };
 
 class CommandLogReactor : public AcEditorReactor {
-public:
+  public:
     CommandLogReactor();
     ~CommandLogReactor() override;
     void commandWillStart(const char* cmdStr) override;
@@ -36,7 +36,7 @@ public:
     const DocLogReactor& documents() const { return docReactor; }
     bool isLispActive() const { return lispActive; }
 
-private:
+  private:
     void stampStart();
     void recordEnd(const char* name);
     DocLogReactor docReactor;

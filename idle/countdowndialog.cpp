@@ -11,7 +11,9 @@ CountdownDialog::CountdownDialog(CWnd* parent) : CAcUiDialog(IDD_COUNTDOWN, pare
 
 CountdownDialog::~CountdownDialog() = default;
 
-void CountdownDialog::DoDataExchange(CDataExchange* dx) { CAcUiDialog::DoDataExchange(dx); }
+void CountdownDialog::DoDataExchange(CDataExchange* dx) {
+    CAcUiDialog::DoDataExchange(dx);
+}
 
 void CountdownDialog::PostNcDestroy() {
     CAdUiBaseDialog::PostNcDestroy();
@@ -58,7 +60,8 @@ void showCountdown() {
     ResourceScope scope;
     IdleTimer& t = idleTimer();
     if (t.countdownWindow) return;
-    CountdownDialog* dialog = new (std::nothrow) CountdownDialog(CWnd::FromHandle(adsw_acadMainWnd()));
+    CountdownDialog* dialog =
+        new (std::nothrow) CountdownDialog(CWnd::FromHandle(adsw_acadMainWnd()));
     if (!dialog) return;
     t.countdownWindow = dialog;
     dialog->Create(IDD_COUNTDOWN);

@@ -3,11 +3,11 @@
 #include "acui.h"
 
 class CountdownDialog : public CAcUiDialog {
-public:
+  public:
     explicit CountdownDialog(CWnd* parent);
     ~CountdownDialog() override;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* dx) override;
     void PostNcDestroy() override;
     BOOL OnInitDialog() override;

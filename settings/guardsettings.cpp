@@ -44,7 +44,9 @@ GuardSettings::GuardSettings(const std::string& path)
     load(configPath);
 }
 
-GuardSettings::~GuardSettings() { saveTo(configPath); }
+GuardSettings::~GuardSettings() {
+    saveTo(configPath);
+}
 
 bool GuardSettings::load(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "r");
@@ -109,7 +111,8 @@ bool GuardSettings::saveTo(const std::string& path) {
     ok = std::fflush(f) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
     if (!ok) return false;
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExA(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
     discard.dismiss();
     return true;

@@ -4,7 +4,7 @@
 #include <string>
 
 class GuardSettings {
-public:
+  public:
     explicit GuardSettings(const std::string& configPath);
     virtual ~GuardSettings();
     GuardSettings(const GuardSettings&) = delete;
@@ -47,7 +47,7 @@ public:
     // fail there, as a full disk would.
     static std::function<bool(int line)> writeFault;
 
-private:
+  private:
     std::string configPath;
     std::string logFileName;
     std::string Logfilepath;

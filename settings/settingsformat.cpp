@@ -5,7 +5,8 @@ namespace settingsformat {
 
 void scramble(std::string& line) {
     const std::string copy = line;
-    for (size_t i = 0; i < copy.size(); ++i) line[i] = (char)(copy[i] ^ kMask);
+    for (size_t i = 0; i < copy.size(); ++i)
+        line[i] = (char)(copy[i] ^ kMask);
 }
 
 std::string trim(const std::string& text) {

@@ -16,9 +16,13 @@ char* lastBackslash(HINSTANCE module, char* buffer) {
 }
 } // namespace
 
-ArxApplication* currentApp() { return theApp; }
+ArxApplication* currentApp() {
+    return theApp;
+}
 
-ArxApplication::ArxApplication() : previous_(theApp) { theApp = this; }
+ArxApplication::ArxApplication() : previous_(theApp) {
+    theApp = this;
+}
 
 ArxApplication::~ArxApplication() {
     if (theApp == this) theApp = previous_;
@@ -41,22 +45,38 @@ const char* ArxApplication::moduleDirectory() {
 AcRx::AppRetCode ArxApplication::dispatch(int code, void* pointer) {
     appId_ = pointer;
     switch (code) {
-    case AcRx::kInitAppMsg: return initSequence();
-    case AcRx::kUnloadAppMsg: return unloadSequence();
-    case AcRx::kLoadDwgMsg: return onLoadDwg();
-    case AcRx::kUnloadDwgMsg: return onUnloadDwg();
-    case AcRx::kInvkSubrMsg: return onInvkSubr();
-    case AcRx::kCfgMsg: return onCfg();
-    case AcRx::kEndMsg: return onEnd();
-    case AcRx::kQuitMsg: return onQuit();
-    case AcRx::kSaveMsg: return onSave();
-    case AcRx::kDependencyMsg: return onDependency();
-    case AcRx::kNoDependencyMsg: return onNoDependency();
-    case AcRx::kOleUnloadAppMsg: return onOleUnloadApp();
-    case AcRx::kPreQuitMsg: return onPreQuit();
-    case AcRx::kInitDialogMsg: return onInitDialog(pointer);
-    case AcRx::kEndDialogMsg: return onEndDialog(pointer);
-    default: return AcRx::kRetOK;
+    case AcRx::kInitAppMsg:
+        return initSequence();
+    case AcRx::kUnloadAppMsg:
+        return unloadSequence();
+    case AcRx::kLoadDwgMsg:
+        return onLoadDwg();
+    case AcRx::kUnloadDwgMsg:
+        return onUnloadDwg();
+    case AcRx::kInvkSubrMsg:
+        return onInvkSubr();
+    case AcRx::kCfgMsg:
+        return onCfg();
+    case AcRx::kEndMsg:
+        return onEnd();
+    case AcRx::kQuitMsg:
+        return onQuit();
+    case AcRx::kSaveMsg:
+        return onSave();
+    case AcRx::kDependencyMsg:
+        return onDependency();
+    case AcRx::kNoDependencyMsg:
+        return onNoDependency();
+    case AcRx::kOleUnloadAppMsg:
+        return onOleUnloadApp();
+    case AcRx::kPreQuitMsg:
+        return onPreQuit();
+    case AcRx::kInitDialogMsg:
+        return onInitDialog(pointer);
+    case AcRx::kEndDialogMsg:
+        return onEndDialog(pointer);
+    default:
+        return AcRx::kRetOK;
     }
 }
 
@@ -64,9 +84,8 @@ AcRx::AppRetCode ArxApplication::initSequence() {
     std::setlocale(LC_ALL, ".ACP");
     std::setlocale(LC_NUMERIC, "ENU");
     acrxUnlockApplication(appId_);
-    if (auto* linker =
-            hostCast<AcRxDynamicLinker>(acrxSysRegistry()->at("DynamicLinker"),
-                                        AcRxDynamicLinker::desc()))
+    if (auto* linker = hostCast<AcRxDynamicLinker>(acrxSysRegistry()->at("DynamicLinker"),
+                                                   AcRxDynamicLinker::desc()))
         linker->registerAppMDIAware(appId_);
     registerClasses();
     acrxBuildClassHierarchy();

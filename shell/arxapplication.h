@@ -4,7 +4,7 @@
 #include "acrx.h"
 
 class ArxApplication {
-public:
+  public:
     ArxApplication();
     virtual ~ArxApplication();
     virtual const char* moduleFileName();
@@ -34,7 +34,9 @@ public:
     virtual void initHookA() {}
 
     // The resource library if it is loaded, else the module itself.
-    HINSTANCE resourceInstance() const { return resourceInstance_ ? resourceInstance_ : moduleInstance_; }
+    HINSTANCE resourceInstance() const {
+        return resourceInstance_ ? resourceInstance_ : moduleInstance_;
+    }
     HINSTANCE moduleInstance() const { return moduleInstance_; }
     void setModuleInstance(HINSTANCE h) { moduleInstance_ = h; }
     void setResourceInstance(HINSTANCE h) { resourceInstance_ = h; }
@@ -43,7 +45,7 @@ public:
     // Stores the message's pointer, then runs the handler of the code.
     AcRx::AppRetCode dispatch(int code, void* pointer);
 
-private:
+  private:
     AcRx::AppRetCode initSequence();
     AcRx::AppRetCode unloadSequence();
 

@@ -17,7 +17,9 @@ const char kOptionsCommand[] = "tarnel_opt";
 GuardApp::GuardApp() = default;
 GuardApp::~GuardApp() = default;
 
-GuardApp* guardApp() { return static_cast<GuardApp*>(currentApp()); }
+GuardApp* guardApp() {
+    return static_cast<GuardApp*>(currentApp());
+}
 
 GuardSettings* appSettings() {
     GuardApp* app = guardApp();
@@ -30,8 +32,8 @@ std::string tarnelRegistryKey() {
 }
 
 AcRx::AppRetCode GuardApp::onInitApp() {
-    HINSTANCE resources = rawResourceInstance() ? rawResourceInstance()
-                                                : extensionRecord()->moduleResource;
+    HINSTANCE resources =
+        rawResourceInstance() ? rawResourceInstance() : extensionRecord()->moduleResource;
     HostResourceScope scope(resources);
     showLastRunMessage();
     const char* dir = moduleDirectory();

@@ -7,7 +7,7 @@
 class GuardSettings;
 
 class GuardApp : public ArxApplication {
-public:
+  public:
     GuardApp();
     ~GuardApp() override;
     AcRx::AppRetCode onInitApp() override;
@@ -22,7 +22,7 @@ public:
     // Appends a block to the report log and leaves the registry message.
     void writeSessionReport(const std::string& target, int action, int status);
 
-private:
+  private:
     GuardSettings* settings_ = nullptr; // owned from onInitApp to onUnloadApp
     HMODULE helpLibrary_ = nullptr;     // loaded on first use, never freed
 };

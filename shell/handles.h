@@ -3,7 +3,7 @@
 #include <windows.h>
 
 class FileHandle {
-public:
+  public:
     explicit FileHandle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
     ~FileHandle() { reset(); }
     FileHandle(const FileHandle&) = delete;
@@ -15,12 +15,12 @@ public:
         h_ = h;
     }
 
-private:
+  private:
     HANDLE h_;
 };
 
 class RegKey {
-public:
+  public:
     RegKey() = default;
     ~RegKey() {
         if (key_) RegCloseKey(key_);
@@ -31,6 +31,6 @@ public:
     HKEY get() const { return key_; }
     explicit operator bool() const { return key_ != nullptr; }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };

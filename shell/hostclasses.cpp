@@ -22,9 +22,15 @@ AcRxClass* docManagerReactorCache = nullptr;
 
 } // namespace
 
-AcRxClass* commandStackClass() { return cached(commandStackCache, "AcEdCommandStack"); }
-AcRxClass* editorClass() { return cached(editorCache, "AcEditor"); }
-AcRxClass* editorReactorClass() { return cached(editorReactorCache, "AcEditorReactor"); }
+AcRxClass* commandStackClass() {
+    return cached(commandStackCache, "AcEdCommandStack");
+}
+AcRxClass* editorClass() {
+    return cached(editorCache, "AcEditor");
+}
+AcRxClass* editorReactorClass() {
+    return cached(editorReactorCache, "AcEditorReactor");
+}
 AcRxClass* docManagerReactorClass() {
     return cached(docManagerReactorCache, "AcApDocManagerReactor");
 }
@@ -34,4 +40,6 @@ AcEdCommandStack* hostCommandStack() {
                                       commandStackClass());
 }
 
-AcEditor* hostEditor() { return hostCast<AcEditor>(acrxSysRegistry()->at("AcEditor"), editorClass()); }
+AcEditor* hostEditor() {
+    return hostCast<AcEditor>(acrxSysRegistry()->at("AcEditor"), editorClass());
+}

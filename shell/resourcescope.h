@@ -8,7 +8,7 @@
 // MFC's current resource handle is the application's resource instance
 // until the scope ends.
 class ResourceScope {
-public:
+  public:
     ResourceScope() : saved_(AfxGetModuleState()->m_hCurrentResourceHandle) {
         if (ArxApplication* app = currentApp())
             AfxGetModuleState()->m_hCurrentResourceHandle = app->resourceInstance();
@@ -17,13 +17,13 @@ public:
     ResourceScope(const ResourceScope&) = delete;
     ResourceScope& operator=(const ResourceScope&) = delete;
 
-private:
+  private:
     HINSTANCE saved_;
 };
 
 // The host's document manager holds the given handle until the scope ends.
 class HostResourceScope {
-public:
+  public:
     explicit HostResourceScope(HINSTANCE handle) : manager_(acDocManagerPtr()) {
         if (manager_) manager_->pushResourceHandle(handle);
     }
@@ -33,6 +33,6 @@ public:
     HostResourceScope(const HostResourceScope&) = delete;
     HostResourceScope& operator=(const HostResourceScope&) = delete;
 
-private:
+  private:
     AcApDocManager* manager_;
 };

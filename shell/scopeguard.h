@@ -3,7 +3,7 @@
 #include <utility>
 
 template <typename F> class ScopeGuard {
-public:
+  public:
     explicit ScopeGuard(F f) : f_(std::move(f)) {}
     ~ScopeGuard() {
         if (armed_) f_();
@@ -12,9 +12,11 @@ public:
     ScopeGuard& operator=(const ScopeGuard&) = delete;
     void dismiss() { armed_ = false; }
 
-private:
+  private:
     F f_;
     bool armed_ = true;
 };
 
-template <typename F> ScopeGuard<F> onScopeExit(F f) { return ScopeGuard<F>(std::move(f)); }
+template <typename F> ScopeGuard<F> onScopeExit(F f) {
+    return ScopeGuard<F>(std::move(f));
+}

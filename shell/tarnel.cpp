@@ -10,10 +10,12 @@ static ExtensionModuleRecord extensionModuleRecord = {};
 static ExtensionModuleRecord* extensionModulePointer = &extensionModuleRecord;
 static GuardApp guardApplication;
 
-ExtensionModuleRecord* extensionRecord() { return extensionModulePointer; }
+ExtensionModuleRecord* extensionRecord() {
+    return extensionModulePointer;
+}
 
-extern "C" __declspec(dllexport) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg,
-                                                                  void* appId) {
+extern "C" __declspec(dllexport) AcRx::AppRetCode
+    acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
     try {
         ArxApplication* app = currentApp();
         return app ? app->dispatch(msg, appId) : AcRx::kRetOK;

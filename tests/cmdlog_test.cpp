@@ -26,7 +26,8 @@ void setEnv(const char* name, const char* value) {
 }
 
 void clearEnv() {
-    for (const char* v : {"AC_PROJ", "AC_DEPT", "USERNAME", "USERDOMAIN"}) setEnv(v, nullptr);
+    for (const char* v : {"AC_PROJ", "AC_DEPT", "USERNAME", "USERDOMAIN"})
+        setEnv(v, nullptr);
 }
 
 struct LogRun {
@@ -64,13 +65,15 @@ std::string startedOf(const std::string& record) {
 TEST_CASE("logging off writes nothing, yet every ended command restarts the idle count") {
     LogRun r("cmdlog-off", false);
 
-    for (int i = 0; i < 5; ++i) idleTick(nullptr, WM_TIMER, 0, 0);
+    for (int i = 0; i < 5; ++i)
+        idleTick(nullptr, WM_TIMER, 0, 0);
     CHECK(idleTimer().idleSeconds == 5);
     cadhost::executeLine("LINE 0,0 1,1");
     CHECK(idleTimer().idleSeconds == 0);
-    for (const char* line : {"CIRCLE 0,0 ^C", "OPEN nowhere.dwg", "(command \"ZOOM\")",
-                             "(command \"LINE\" ^C)"}) {
-        for (int i = 0; i < 3; ++i) idleTick(nullptr, WM_TIMER, 0, 0);
+    for (const char* line :
+         {"CIRCLE 0,0 ^C", "OPEN nowhere.dwg", "(command \"ZOOM\")", "(command \"LINE\" ^C)"}) {
+        for (int i = 0; i < 3; ++i)
+            idleTick(nullptr, WM_TIMER, 0, 0);
         CHECK(idleTimer().idleSeconds == 3);
         cadhost::executeLine(line);
         CHECK(idleTimer().idleSeconds == 0);
@@ -175,8 +178,8 @@ TEST_CASE("header lines and bytes on disk") {
         setEnv("AC_PROJ", "Bridge");
         setEnv("USERNAME", "mia");
         CHECK(appendLogRecord(dir + "\\a.log", "LINE", t0, t1));
-        CHECK(readFile(dir + "\\a.log") == "Project: Bridge\nUser: mia\n" +
-                                               logRecord("LINE", t0, t1));
+        CHECK(readFile(dir + "\\a.log") ==
+              "Project: Bridge\nUser: mia\n" + logRecord("LINE", t0, t1));
     }
     SUBCASE("both projects, empty domain, LF only and no BOM") {
         setEnv("AC_PROJ", "P1");
@@ -304,8 +307,8 @@ TEST_CASE("several processes appending to one log keep every record whole") {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &si, &pi));
+        REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                               &pi));
         procs.push_back(pi);
     }
     for (PROCESS_INFORMATION& pi : procs) {
@@ -316,8 +319,8 @@ TEST_CASE("several processes appending to one log keep every record whole") {
     std::vector<std::string> l = lines(readFile(path));
     int intact = 0;
     for (const std::string& line : l)
-        if (line.rfind("Command W", 0) == 0 && line.find("\tElapsed seconds 0, miliseconds 0") ==
-                                                   line.size() - 33)
+        if (line.rfind("Command W", 0) == 0 &&
+            line.find("\tElapsed seconds 0, miliseconds 0") == line.size() - 33)
             ++intact;
     CHECK(intact == writers * each);
     CHECK(l.size() == (size_t)(writers * each));

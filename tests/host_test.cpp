@@ -19,8 +19,7 @@ std::string drawing(const std::string& entities = "") {
     return "CADHOST DRAWING 1\r\n" + entities;
 }
 
-HostRun runHost(const std::string& name, const std::string& script,
-                const std::string& extra = "") {
+HostRun runHost(const std::string& name, const std::string& script, const std::string& extra = "") {
     HostRun r;
     r.dir = freshDir(name);
     writeFile(r.dir + "\\run.scr", script);
@@ -64,33 +63,50 @@ TEST_CASE("a module gets init, a load per drawing, and unload when the host ends
 }
 
 TEST_CASE("editor notifications arrive in the host's order") {
-    HostRun r = runHost("host-notify",
-                        "NEW\n"
-                        "LINE 0,0 1,1\n"
-                        "ZOOM\n"
-                        "LINE 0,0 'ZOOM 1,1\n"
-                        "CIRCLE 0,0 ^C\n"
-                        "OPEN nowhere.dwg\n"
-                        "FROBNICATE\n"
-                        "(command \"LINE\" \"0,0\" \"1,1\" \"\") (command \"ERASE\")\n"
-                        "(command \"LINE\" ^C)\n"
-                        "QUIT\n");
-    std::vector<std::string> expected = {
-        "probe message 1", "probe commandWillStart NEW", "probe message 3",
-        "probe commandEnded NEW", "probe commandWillStart LINE", "probe commandEnded LINE",
-        "probe commandWillStart ZOOM", "probe commandEnded ZOOM",
-        "probe commandWillStart LINE", "probe commandWillStart ZOOM",
-        "probe commandEnded ZOOM", "probe commandEnded LINE",
-        "probe commandWillStart CIRCLE", "probe commandCancelled CIRCLE",
-        "probe commandWillStart OPEN", "probe commandFailed OPEN",
-        "probe unknownCommand FROBNICATE", "probe lispWillStart",
-        "probe commandWillStart LINE", "probe commandEnded LINE",
-        "probe commandWillStart ERASE", "probe commandEnded ERASE", "probe lispEnded",
-        "probe lispWillStart", "probe commandWillStart LINE", "probe commandCancelled LINE",
-        "probe lispCancelled", "probe commandWillStart QUIT", "probe commandEnded QUIT"};
+    HostRun r =
+        runHost("host-notify", "NEW\n"
+                               "LINE 0,0 1,1\n"
+                               "ZOOM\n"
+                               "LINE 0,0 'ZOOM 1,1\n"
+                               "CIRCLE 0,0 ^C\n"
+                               "OPEN nowhere.dwg\n"
+                               "FROBNICATE\n"
+                               "(command \"LINE\" \"0,0\" \"1,1\" \"\") (command \"ERASE\")\n"
+                               "(command \"LINE\" ^C)\n"
+                               "QUIT\n");
+    std::vector<std::string> expected = {"probe message 1",
+                                         "probe commandWillStart NEW",
+                                         "probe message 3",
+                                         "probe commandEnded NEW",
+                                         "probe commandWillStart LINE",
+                                         "probe commandEnded LINE",
+                                         "probe commandWillStart ZOOM",
+                                         "probe commandEnded ZOOM",
+                                         "probe commandWillStart LINE",
+                                         "probe commandWillStart ZOOM",
+                                         "probe commandEnded ZOOM",
+                                         "probe commandEnded LINE",
+                                         "probe commandWillStart CIRCLE",
+                                         "probe commandCancelled CIRCLE",
+                                         "probe commandWillStart OPEN",
+                                         "probe commandFailed OPEN",
+                                         "probe unknownCommand FROBNICATE",
+                                         "probe lispWillStart",
+                                         "probe commandWillStart LINE",
+                                         "probe commandEnded LINE",
+                                         "probe commandWillStart ERASE",
+                                         "probe commandEnded ERASE",
+                                         "probe lispEnded",
+                                         "probe lispWillStart",
+                                         "probe commandWillStart LINE",
+                                         "probe commandCancelled LINE",
+                                         "probe lispCancelled",
+                                         "probe commandWillStart QUIT",
+                                         "probe commandEnded QUIT"};
     std::vector<std::string> p = r.probe();
     REQUIRE(p.size() >= expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) CHECK(p[i] == expected[i]);
+    for (size_t i = 0; i < expected.size(); ++i)
+        CHECK(p[i] == expected[i]);
     CHECK(contains(r.transcript, "print Unknown command \"FROBNICATE\"."));
 }
 
@@ -112,8 +128,8 @@ TEST_CASE("documents: iteration while closing, DBMOD through push, save and pop"
               }) == 3);
     }
     SUBCASE("a save clears DBMOD and pop brings it back") {
-        HostRun r = runHost("host-dbmod", "LINE 2,2 3,3\nPROBEDBMOD\nQUIT\n",
-                            "\"" + dir + "\\b.dwg\"");
+        HostRun r =
+            runHost("host-dbmod", "LINE 2,2 3,3\nPROBEDBMOD\nQUIT\n", "\"" + dir + "\\b.dwg\"");
         std::vector<std::string> p = r.probe();
         CHECK(indexOf(p, "probe dbmod before 1") >= 0);
         CHECK(indexOf(p, "probe saved 0 dbmod 0") >= 0);
@@ -151,7 +167,8 @@ TEST_CASE("a locked module cannot be unloaded on request") {
 }
 
 TEST_CASE("libraries that are not modules are refused and the host goes on") {
-    HostRun r = runHost("host-refuse", "APPLOAD " + binDir() + "\\noentry.dll\nAPPLOAD missing.arx\nNEW\nQUIT\n");
+    HostRun r = runHost("host-refuse",
+                        "APPLOAD " + binDir() + "\\noentry.dll\nAPPLOAD missing.arx\nNEW\nQUIT\n");
     CHECK(contains(r.transcript, "(it has no acrxEntryPoint)"));
     CHECK(contains(r.transcript, "module refused"));
     CHECK(contains(r.transcript, "(library did not load, error 126)"));
@@ -168,8 +185,8 @@ TEST_CASE("WM_CLOSE to the main window ends the host as if the user closed it") 
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                           &si, &pi));
+    REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                           &pi));
     // Wait until the script sits idle, then close the window from outside.
     HWND main = nullptr;
     for (int i = 0; i < 200 && !main; ++i) {
@@ -196,8 +213,8 @@ TEST_CASE("a script edits two drawings and saves them") {
     writeFile(dir + "\\two.dwg", drawing());
     std::string script = "CIRCLE 5,5 2\nSAVE\nSAVEAS copy.dwg\nERASE\nSAVE\nCLOSE\n"
                          "LINE 1,1 9,9\nSAVE\nQUIT\n";
-    HostRun r = runHost("host-script-run", script,
-                        "\"" + dir + "\\one.dwg\" \"" + dir + "\\two.dwg\"");
+    HostRun r =
+        runHost("host-script-run", script, "\"" + dir + "\\one.dwg\" \"" + dir + "\\two.dwg\"");
     // two.dwg opened last is current and gets every edit; one.dwg becomes
     // current after CLOSE.
     CHECK(readFile(dir + "\\two.dwg") == drawing("CIRCLE 5,5 2\r\n"));

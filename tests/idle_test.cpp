@@ -20,7 +20,8 @@ using modtest::Module;
 namespace {
 
 void ticks(int n) {
-    for (int i = 0; i < n; ++i) idleTick(nullptr, WM_TIMER, 0, 0);
+    for (int i = 0; i < n; ++i)
+        idleTick(nullptr, WM_TIMER, 0, 0);
 }
 
 HWND countdownHwnd() {
@@ -28,9 +29,13 @@ HWND countdownHwnd() {
     return w ? w->GetSafeHwnd() : nullptr;
 }
 
-std::string countdownText() { return controlText(countdownHwnd(), IDC_COUNTDOWN_TEXT); }
+std::string countdownText() {
+    return controlText(countdownHwnd(), IDC_COUNTDOWN_TEXT);
+}
 
-void click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void click(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
 void dropQuit() {
     MSG m;
@@ -65,7 +70,8 @@ struct Workspace {
 
 size_t count(const std::string& text, const std::string& part) {
     size_t n = 0;
-    for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+    for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
+        ++n;
     return n;
 }
 
@@ -432,9 +438,8 @@ TEST_CASE("built-in texts stand in for missing entries; a missing template costs
         REQUIRE(l.size() == 4);
         CHECK(log == l[0] + "\r\n  Drawing: " + w.dir + "\\tarnel_p.dwg \r\n" +
                          "Save to other dwg.  Status: 1 \r\n" + std::string(59, '=') + "\r\n");
-        CHECK(modtest::registryMessage() ==
-              "Your last session was saved to " + w.dir + "\\tarnel_p.dwg " + l[0] +
-                  " with status 1.");
+        CHECK(modtest::registryMessage() == "Your last session was saved to " + w.dir +
+                                                "\\tarnel_p.dwg " + l[0] + " with status 1.");
     }
     SUBCASE("dialog template missing") {
         HINSTANCE dialogs = currentApp()->rawResourceInstance();

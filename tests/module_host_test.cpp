@@ -14,8 +14,7 @@ std::string installModule(const std::string& name, bool withResources = true) {
     std::string dir = freshDir(name);
     CopyFileA((binDir() + "\\tarnel15.arx").c_str(), (dir + "\\tarnel15.arx").c_str(), FALSE);
     if (withResources)
-        CopyFileA((binDir() + "\\TarnelRes.dll").c_str(), (dir + "\\TarnelRes.dll").c_str(),
-                  FALSE);
+        CopyFileA((binDir() + "\\TarnelRes.dll").c_str(), (dir + "\\TarnelRes.dll").c_str(), FALSE);
     return dir;
 }
 
@@ -52,8 +51,8 @@ struct Process {
     explicit Process(std::string cmd, const std::string& dir) {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
-        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 dir.c_str(), &si, &pi) != FALSE;
+        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                                 &si, &pi) != FALSE;
     }
     ~Process() {
         if (!started) return;
@@ -143,15 +142,17 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     for (std::string l : {std::string("TimeInactivity:1"), std::string("TimeCountdown:10"),
                           std::string("Action:2"), std::string("EnableLogging:1"),
                           std::string("LogfilenameType:0"), "Logfilepath:" + dir + "\\cmdlog"}) {
-        for (char& c : l) c = (char)(c ^ 0x13);
+        for (char& c : l)
+            c = (char)(c ^ 0x13);
         cfg += l + "\r\n";
     }
     writeFile(dir + "\\tarnel.cfg", cfg);
     DeleteFileA((dir + "\\transcript.txt").c_str());
 
     DWORD started = GetTickCount();
-    Process host(hostCommand(dir, "/timeout 150 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr a.dwg b.dwg"),
-                 dir);
+    Process host(
+        hostCommand(dir, "/timeout 150 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr a.dwg b.dwg"),
+        dir);
     REQUIRE(host.started);
     HWND countdown = waitForDialog("Tarnel - AutoCAD is about to close", host, 90000);
     REQUIRE(countdown != nullptr);
@@ -185,7 +186,8 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     // Next start: the message once, in a box over the host.
     DeleteFileA((dir + "\\transcript.txt").c_str());
     writeFile(dir + "\\quit.scr", "QUIT\n");
-    Process again(hostCommand(dir, "/timeout 30 /ld \"" + dir + "\\tarnel15.arx\" /b quit.scr"), dir);
+    Process again(hostCommand(dir, "/timeout 30 /ld \"" + dir + "\\tarnel15.arx\" /b quit.scr"),
+                  dir);
     HWND box = waitForDialog("Tarnel - last session", again, 20000);
     REQUIRE(box != nullptr);
     char shown[2048] = {};

@@ -17,7 +17,8 @@ std::string scrambled(std::string line) {
 // A settings file made of the given plain lines, scrambled as the module writes them.
 std::string settingsFile(const std::string& dir, const std::vector<std::string>& plain) {
     std::string bytes;
-    for (const std::string& l : plain) bytes += scrambled(l) + "\r\n";
+    for (const std::string& l : plain)
+        bytes += scrambled(l) + "\r\n";
     std::string path = dir + "\\tarnel.cfg";
     writeFile(path, bytes);
     return path;
@@ -69,9 +70,9 @@ TEST_CASE("ranges are enforced by the loader only") {
         CHECK(s.getLogfilenameType() == 1);
     }
     SUBCASE("the bounds are accepted and a non-number reads as 0 where 0 is allowed") {
-        GuardSettings s(settingsFile(dir, {"TimeInactivity:120", "TimeCountdown:1", "Action:x",
-                                           "LogfilenameType:0", "AllowDisable:7",
-                                           "EnableLogging:no"}));
+        GuardSettings s(
+            settingsFile(dir, {"TimeInactivity:120", "TimeCountdown:1", "Action:x",
+                               "LogfilenameType:0", "AllowDisable:7", "EnableLogging:no"}));
         CHECK(s.getTimeInactivity() == 120);
         CHECK(s.getTimeCountdown() == 1);
         CHECK(s.getAction() == 0);
@@ -95,10 +96,9 @@ TEST_CASE("ranges are enforced by the loader only") {
 
 TEST_CASE("keys, colons, blanks and repeats") {
     std::string dir = freshDir("settings-lines");
-    GuardSettings s(settingsFile(dir, {"  timeINACTIVITY  :  45 ", "no colon here",
-                                       "Unknown:5", "Logfilepath: D:\\logs\\cad ",
-                                       "Password:  s3cr:et  ", "Action:1", "Action:0",
-                                       "Protection:1"}));
+    GuardSettings s(settingsFile(dir, {"  timeINACTIVITY  :  45 ", "no colon here", "Unknown:5",
+                                       "Logfilepath: D:\\logs\\cad ", "Password:  s3cr:et  ",
+                                       "Action:1", "Action:0", "Protection:1"}));
     CHECK(s.getTimeInactivity() == 45);
     CHECK(s.getLogfilepath() == "D:\\logs\\cad");
     CHECK(s.getPassword() == "s3cr:et");
@@ -152,7 +152,8 @@ TEST_CASE("a round trip keeps every field; the file shows no plain text") {
     CHECK(lines(bytes).size() == 9);
     CHECK(bytes.size() >= 2);
     CHECK(bytes.substr(bytes.size() - 2) == "\r\n");
-    for (char c : bytes) CHECK((c != '\0' && c != 0x1A));
+    for (char c : bytes)
+        CHECK((c != '\0' && c != 0x1A));
     GuardSettings back(path);
     CHECK(back.getProtection());
     CHECK(back.getPassword() == "Geheim 42");

@@ -57,10 +57,10 @@ TEST_CASE("every message code reaches its handler; others only store the id") {
     {
         RecordingApp app;
         CHECK(currentApp() == &app);
-        const char* expected[] = {nullptr,          nullptr,        nullptr,       "onLoadDwg",
-                                  "onUnloadDwg",    "onInvkSubr",   "onCfg",       "onEnd",
-                                  "onQuit",         "onSave",       "onDependency", "onNoDependency",
-                                  "onOleUnloadApp", "onPreQuit",    "onInitDialog", "onEndDialog"};
+        const char* expected[] = {nullptr,          nullptr,      nullptr,        "onLoadDwg",
+                                  "onUnloadDwg",    "onInvkSubr", "onCfg",        "onEnd",
+                                  "onQuit",         "onSave",     "onDependency", "onNoDependency",
+                                  "onOleUnloadApp", "onPreQuit",  "onInitDialog", "onEndDialog"};
         int marker = 0;
         for (int code = 3; code <= 15; ++code) {
             app.calls.clear();
@@ -126,9 +126,8 @@ TEST_CASE("missing or foreign host services do not crash start-up") {
     for (const char* entry : {"DynamicLinker", "ACAD_REGISTERED_COMMANDS", "AcEditor"}) {
         CAPTURE(entry);
         f.missingEntry = entry;
-        CHECK(hostCommandStack() == (std::string(entry) == "ACAD_REGISTERED_COMMANDS"
-                                         ? nullptr
-                                         : hostCommandStack()));
+        CHECK(hostCommandStack() ==
+              (std::string(entry) == "ACAD_REGISTERED_COMMANDS" ? nullptr : hostCommandStack()));
         m.start();
         m.stop();
         f.missingEntry = nullptr;

@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
         PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return 0;
     }
-    std::fprintf(stderr, "usage: windowtool snap CAPTION OUT.bmp SECONDS | answer CAPTION SECONDS\n");
+    std::fprintf(stderr,
+                 "usage: windowtool snap CAPTION OUT.bmp SECONDS | answer CAPTION SECONDS\n");
     return 2;
 }

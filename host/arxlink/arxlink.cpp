@@ -6,6 +6,10 @@ namespace {
 void* hostPointerTable = nullptr;
 }
 
-extern "C" __declspec(dllexport) int acrxGetApiVersion() { return ACRX_API_VERSION; }
+extern "C" __declspec(dllexport) int acrxGetApiVersion() {
+    return ACRX_API_VERSION;
+}
 
-extern "C" __declspec(dllexport) void _SetacrxPtp(void* table) { hostPointerTable = table; }
+extern "C" __declspec(dllexport) void _SetacrxPtp(void* table) {
+    hostPointerTable = table;
+}

@@ -3,7 +3,7 @@
 #include "acrx.h"
 
 class HOST_API AcDbDatabase : public AcRxObject {
-public:
+  public:
     // Writes the drawing to fileName; an error status when it cannot.
     virtual Acad::ErrorStatus saveAs(const char* fileName) = 0;
 };

@@ -16,7 +16,7 @@ enum DocLockMode {
 }
 
 class HOST_API AcApDocument : public AcRxObject {
-public:
+  public:
     virtual const char* fileName() const = 0;
     virtual AcDbDatabase* database() const = 0;
     // False while a command, LISP evaluation or script command runs in it.
@@ -26,7 +26,7 @@ public:
 };
 
 class HOST_API AcApDocumentIterator {
-public:
+  public:
     virtual ~AcApDocumentIterator();
     virtual bool done() = 0;
     virtual void step() = 0;
@@ -34,7 +34,7 @@ public:
 };
 
 class HOST_API AcApDocManagerReactor : public AcRxObject {
-public:
+  public:
     AcRxClass* isA() const override;
     static AcRxClass* desc();
     virtual void documentCreateStarted(AcApDocument* doc);
@@ -51,7 +51,7 @@ public:
 typedef void (*AcApApplicationContextFn)(void* data);
 
 class HOST_API AcApDocManager : public AcRxObject {
-public:
+  public:
     AcRxClass* isA() const override;
     static AcRxClass* desc();
     virtual AcApDocument* curDocument() const = 0;

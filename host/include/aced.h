@@ -12,20 +12,20 @@ typedef void (*AcRxFunctionPtr)();
 #define ACRX_CMD_TRANSPARENT 0x00000001
 
 class HOST_API AcEdCommandStack : public AcRxObject {
-public:
+  public:
     AcRxClass* isA() const override;
     static AcRxClass* desc();
     virtual Acad::ErrorStatus addCommand(const char* groupName, const char* globalName,
-                                         const char* localName, int flags,
-                                         AcRxFunctionPtr function, void* uiContext = nullptr,
-                                         int functionCode = -1, HINSTANCE resourceHandle = nullptr,
+                                         const char* localName, int flags, AcRxFunctionPtr function,
+                                         void* uiContext = nullptr, int functionCode = -1,
+                                         HINSTANCE resourceHandle = nullptr,
                                          void** commandOut = nullptr) = 0;
     virtual Acad::ErrorStatus removeGroup(const char* groupName) = 0;
 };
 
 // Editor events, in the order the host declares them.
 class HOST_API AcEditorReactor : public AcRxObject {
-public:
+  public:
     AcRxClass* isA() const override;
     static AcRxClass* desc();
     virtual void beginDwgOpen(const char* fileName);
@@ -46,7 +46,7 @@ public:
 };
 
 class HOST_API AcEditor : public AcRxObject {
-public:
+  public:
     AcRxClass* isA() const override;
     static AcRxClass* desc();
     virtual void addReactor(AcEditorReactor* reactor) = 0;

@@ -46,7 +46,7 @@ enum ErrorStatus {
 class AcRxClass;
 
 class HOST_API AcRxObject {
-public:
+  public:
     virtual ~AcRxObject();
     virtual AcRxClass* isA() const;
     virtual AcRxObject* clone() const;
@@ -58,7 +58,7 @@ public:
 };
 
 class HOST_API AcRxClass : public AcRxObject {
-public:
+  public:
     AcRxClass(const char* name, AcRxClass* parent);
     AcRxClass* isA() const override;
     static AcRxClass* desc();
@@ -66,20 +66,20 @@ public:
     AcRxClass* myParent() const { return parent_; }
     bool isDerivedFrom(const AcRxClass* other) const;
 
-private:
+  private:
     const char* name_;
     AcRxClass* parent_;
 };
 
 class HOST_API AcRxDictionary : public AcRxObject {
-public:
+  public:
     AcRxClass* isA() const override;
     static AcRxClass* desc();
     virtual AcRxObject* at(const char* key) const = 0;
 };
 
 class HOST_API AcRxDynamicLinker : public AcRxObject {
-public:
+  public:
     AcRxClass* isA() const override;
     static AcRxClass* desc();
     virtual bool registerAppMDIAware(void* appId) = 0;

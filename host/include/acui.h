@@ -6,7 +6,7 @@
 #define WM_ACAD_KEEPFOCUS (WM_USER + 0x6D01)
 
 class HOST_API CAdUiBaseDialog : public CDialog {
-public:
+  public:
     CAdUiBaseDialog(UINT templateId, CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAdUiBaseDialog() override;
     BOOL OnInitDialog() override;
@@ -15,7 +15,7 @@ public:
 };
 
 class HOST_API CAcUiDialog : public CAdUiBaseDialog {
-public:
+  public:
     CAcUiDialog(UINT templateId, CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAcUiDialog() override;
 };

@@ -21,7 +21,7 @@ HOST_API void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL all = FAL
 
 // Puts an extension module's resources on the resource search chain.
 class HOST_API CDynLinkLibrary {
-public:
+  public:
     explicit CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL system = FALSE);
     virtual ~CDynLinkLibrary();
     HMODULE m_hModule;
@@ -51,7 +51,7 @@ inline bool AfxLoadString(UINT id, std::string& out) {
 }
 
 class HOST_API CWinApp {
-public:
+  public:
     virtual ~CWinApp();
     // Retrieves, translates and dispatches one message, waiting for one if
     // none is queued; FALSE when it retrieved WM_QUIT.
@@ -60,7 +60,7 @@ public:
 HOST_API CWinApp* AfxGetApp();
 
 class HOST_API CWnd {
-public:
+  public:
     CWnd();
     virtual ~CWnd();
     // The object attached to the window, or a wrapper kept until it is destroyed.
@@ -80,14 +80,14 @@ public:
 };
 
 class HOST_API CDataExchange {
-public:
+  public:
     CDataExchange(CWnd* dlg, BOOL save) : m_bSaveAndValidate(save), m_pDlgWnd(dlg) {}
     BOOL m_bSaveAndValidate;
     CWnd* m_pDlgWnd;
 };
 
 class HOST_API CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT templateId = 0, CWnd* parent = nullptr);
     ~CDialog() override;
     virtual INT_PTR DoModal();
@@ -100,13 +100,13 @@ public:
     void EndDialog(int result);
     BOOL OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
-protected:
+  protected:
     UINT m_nIDHelp;
     CWnd* m_pParentWnd;
     HINSTANCE m_hDialogResource;
     bool m_bModal;
 
-private:
+  private:
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HINSTANCE templateInstance(UINT templateId) const;
 };

@@ -38,9 +38,9 @@ HOST_API void unloadAllModules();
 
 // Ways to make the document manager misbehave, for tests.
 struct Faults {
-    bool noIterator;       // newAcApDocumentIterator returns null
-    bool nullDocument;     // iterators yield null documents
-    bool noFileName;       // documents report a null file name
+    bool noIterator;             // newAcApDocumentIterator returns null
+    bool nullDocument;           // iterators yield null documents
+    bool noFileName;             // documents report a null file name
     const char* missingEntry;    // a system registry entry that is not there
     const char* wrongClassEntry; // a system registry entry of an unexpected class
 };

@@ -19,7 +19,9 @@ void markBusy(int docId, int delta) {
     if (Document* d = docManager().findById(docId)) d->busy += delta;
 }
 
-int currentDocId() { return docManager().current ? docManager().current->id : 0; }
+int currentDocId() {
+    return docManager().current ? docManager().current->id : 0;
+}
 
 Document* needDocument() {
     Document* d = docManager().current;
@@ -55,7 +57,8 @@ Outcome draw(const std::string& name, const std::vector<std::string>& args) {
     Document* d = needDocument();
     if (!d) return Outcome::Failed;
     std::string e = name;
-    for (const std::string& a : args) e += " " + a;
+    for (const std::string& a : args)
+        e += " " + a;
     d->entities.push_back(e);
     d->dbmod |= 1;
     return Outcome::Ended;
@@ -115,9 +118,9 @@ Outcome runBuiltin(const std::string& name, const std::vector<std::string>& args
 }
 
 bool isBuiltin(const std::string& name) {
-    static const char* names[] = {"LINE", "CIRCLE", "ERASE", "ZOOM", "PAN", "DELAY",
-                                  "NEW", "OPEN", "SAVE", "SAVEAS", "CLOSE", "QUIT",
-                                  "APPLOAD", "ARXLOAD", "ARXUNLOAD"};
+    static const char* names[] = {"LINE",  "CIRCLE", "ERASE",   "ZOOM",    "PAN",
+                                  "DELAY", "NEW",    "OPEN",    "SAVE",    "SAVEAS",
+                                  "CLOSE", "QUIT",   "APPLOAD", "ARXLOAD", "ARXUNLOAD"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
@@ -171,9 +174,11 @@ std::vector<std::string> splitWords(const std::string& line) {
     std::vector<std::string> words;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && isspace((unsigned char)line[i])) ++i;
+        while (i < line.size() && isspace((unsigned char)line[i]))
+            ++i;
         size_t j = i;
-        while (j < line.size() && !isspace((unsigned char)line[j])) ++j;
+        while (j < line.size() && !isspace((unsigned char)line[j]))
+            ++j;
         if (j > i) words.push_back(line.substr(i, j - i));
         i = j;
     }
@@ -200,8 +205,7 @@ std::vector<std::vector<std::string>> commandCalls(const std::string& expr) {
                 ++pos;
             } else {
                 size_t end = pos;
-                while (end < expr.size() && !isspace((unsigned char)expr[end]) &&
-                       expr[end] != ')')
+                while (end < expr.size() && !isspace((unsigned char)expr[end]) && expr[end] != ')')
                     ++end;
                 words.push_back(expr.substr(pos, end - pos));
                 pos = end;
@@ -241,7 +245,8 @@ void beginCommand(const char* name) {
     int id = currentDocId();
     running.push_back({name ? name : "", id});
     markBusy(id, +1);
-    editor().notify("commandWillStart", name, [&](AcEditorReactor* r) { r->commandWillStart(name); });
+    editor().notify("commandWillStart", name,
+                    [&](AcEditorReactor* r) { r->commandWillStart(name); });
 }
 
 void endCommand(Outcome outcome) {
@@ -256,8 +261,7 @@ void endCommand(Outcome outcome) {
         break;
     case Outcome::Cancelled:
         printLine("*Cancel*");
-        editor().notify("commandCancelled", n,
-                        [&](AcEditorReactor* x) { x->commandCancelled(n); });
+        editor().notify("commandCancelled", n, [&](AcEditorReactor* x) { x->commandCancelled(n); });
         break;
     case Outcome::Failed:
         editor().notify("commandFailed", n, [&](AcEditorReactor* x) { x->commandFailed(n); });

@@ -11,7 +11,7 @@ namespace {
 const char kDrawingHeader[] = "CADHOST DRAWING 1";
 
 class Iterator : public AcApDocumentIterator {
-public:
+  public:
     explicit Iterator(std::vector<int> ids) : ids_(std::move(ids)) {}
     bool done() override { return pos_ >= ids_.size(); }
     void step() override {
@@ -22,7 +22,7 @@ public:
         return docManager().findById(ids_[pos_]);
     }
 
-private:
+  private:
     std::vector<int> ids_;
     size_t pos_ = 0;
 };
@@ -49,7 +49,8 @@ bool readDrawing(const std::string& path, std::vector<std::string>& entities) {
               std::strncmp(line, kDrawingHeader, sizeof kDrawingHeader - 1) == 0;
     while (ok && std::fgets(line, sizeof line, f)) {
         std::string s(line);
-        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+            s.pop_back();
         if (!s.empty()) entities.push_back(s);
     }
     std::fclose(f);
@@ -63,7 +64,9 @@ DocManager& docManager() {
     return *m;
 }
 
-const char* Document::fileName() const { return faults().noFileName ? nullptr : path.c_str(); }
+const char* Document::fileName() const {
+    return faults().noFileName ? nullptr : path.c_str();
+}
 
 void Document::popDbmod() {
     if (dbmodStack.empty()) return;
@@ -76,7 +79,8 @@ Acad::ErrorStatus Database::saveAs(const char* fileName) {
     editor().notify("beginSave", fileName,
                     [&](AcEditorReactor* r) { r->beginSave(this, fileName); });
     std::string text = std::string(kDrawingHeader) + "\r\n";
-    for (const std::string& e : doc_.entities) text += e + "\r\n";
+    for (const std::string& e : doc_.entities)
+        text += e + "\r\n";
     HANDLE h = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -135,7 +139,8 @@ Acad::ErrorStatus DocManager::unlockDocument(AcApDocument* doc) {
 AcApDocumentIterator* DocManager::newAcApDocumentIterator() {
     if (faults().noIterator) return nullptr;
     std::vector<int> ids;
-    for (const auto& d : docs) ids.push_back(d->id);
+    for (const auto& d : docs)
+        ids.push_back(d->id);
     return new Iterator(std::move(ids));
 }
 
@@ -206,7 +211,8 @@ AcApDocument* openDrawing(const char* path) {
     DWORD n = GetFullPathNameA(path, MAX_PATH, full, nullptr);
     std::string p = (n > 0 && n < MAX_PATH) ? full : path;
     std::vector<std::string> entities;
-    editor().notify("beginDwgOpen", p.c_str(), [&](AcEditorReactor* r) { r->beginDwgOpen(p.c_str()); });
+    editor().notify("beginDwgOpen", p.c_str(),
+                    [&](AcEditorReactor* r) { r->beginDwgOpen(p.c_str()); });
     if (!readDrawing(p, entities)) {
         transcript("document open failed %s", p.c_str());
         printLine("Cannot open " + p + ".");
@@ -243,7 +249,9 @@ bool closeAllDrawings() {
 
 } // namespace cadhost
 
-AcApDocManager* acDocManagerPtr() { return &cadhost::docManager(); }
+AcApDocManager* acDocManagerPtr() {
+    return &cadhost::docManager();
+}
 
 int acedGetVar(const char* name, resbuf* result) {
     if (!name || !result) return RTERROR;

@@ -41,8 +41,7 @@ Acad::ErrorStatus CommandStack::addCommand(const char* groupName, const char* gl
     if (!groupName || !globalName || !function) return Acad::eInvalidInput;
     std::string global = upper(globalName);
     if (lookup(global)) return Acad::eDuplicateKey;
-    commands.push_back(
-        {groupName, global, upper(localName ? localName : globalName), function});
+    commands.push_back({groupName, global, upper(localName ? localName : globalName), function});
     transcript("command registered %s in %s", global.c_str(), groupName);
     return Acad::eOk;
 }
@@ -65,7 +64,8 @@ const RegisteredCommand* CommandStack::lookup(const std::string& upperName) cons
 }
 
 std::string upper(std::string s) {
-    for (char& c : s) c = (char)toupper((unsigned char)c);
+    for (char& c : s)
+        c = (char)toupper((unsigned char)c);
     return s;
 }
 

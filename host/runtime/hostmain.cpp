@@ -21,7 +21,8 @@ bool readScript(const char* path) {
     char line[4096];
     while (std::fgets(line, sizeof line, f)) {
         std::string s(line);
-        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+            s.pop_back();
         scriptLines.push_back(s);
     }
     std::fclose(f);
@@ -103,8 +104,10 @@ int runHost(int argc, char** argv) {
     }
     frameProc = (WNDPROC)SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)scriptedFrameProc);
     if (timeout > 0) SetTimer(main, kTimeoutTimer, (UINT)timeout * 1000, nullptr);
-    for (const std::string& m : modulesToLoad) loadModule(m.c_str());
-    for (const std::string& d : drawings) openDrawing(d.c_str());
+    for (const std::string& m : modulesToLoad)
+        loadModule(m.c_str());
+    for (const std::string& d : drawings)
+        openDrawing(d.c_str());
     if (script) {
         if (readScript(script))
             PostMessageA(main, kScriptStep, 0, 0);

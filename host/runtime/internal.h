@@ -16,16 +16,16 @@ namespace cadhost {
 class Document;
 
 class Database : public AcDbDatabase {
-public:
+  public:
     explicit Database(Document& doc) : doc_(doc) {}
     Acad::ErrorStatus saveAs(const char* fileName) override;
 
-private:
+  private:
     Document& doc_;
 };
 
 class Document : public AcApDocument {
-public:
+  public:
     Document(int id, std::string path) : id(id), path(std::move(path)), db(*this) {}
     const char* fileName() const override;
     AcDbDatabase* database() const override { return const_cast<Database*>(&db); }
@@ -44,7 +44,7 @@ public:
 };
 
 class DocManager : public AcApDocManager {
-public:
+  public:
     AcApDocument* curDocument() const override { return current; }
     Acad::ErrorStatus unlockDocument(AcApDocument* doc) override;
     AcApDocumentIterator* newAcApDocumentIterator() override;
@@ -75,7 +75,7 @@ public:
 DocManager& docManager();
 
 class Editor : public AcEditor {
-public:
+  public:
     void addReactor(AcEditorReactor* reactor) override;
     void removeReactor(AcEditorReactor* reactor) override;
     // Calls fn on every reactor registered now and still registered when its turn comes.
@@ -93,7 +93,7 @@ struct RegisteredCommand {
 };
 
 class CommandStack : public AcEdCommandStack {
-public:
+  public:
     Acad::ErrorStatus addCommand(const char* groupName, const char* globalName,
                                  const char* localName, int flags, AcRxFunctionPtr function,
                                  void* uiContext, int functionCode, HINSTANCE resourceHandle,

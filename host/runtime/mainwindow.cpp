@@ -56,14 +56,14 @@ LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: {
         HINSTANCE inst = GetModuleHandleA(nullptr);
-        CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL,
-                        0, 0, 0, 0, hwnd, (HMENU)(INT_PTR)kDrawingList, inst, nullptr);
+        CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0,
+                        0, 0, hwnd, (HMENU)(INT_PTR)kDrawingList, inst, nullptr);
         CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
-                        hwnd, (HMENU)(INT_PTR)kHistory, inst, nullptr);
-        HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                    WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd,
-                                    (HMENU)(INT_PTR)kCommandLine, inst, nullptr);
+                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, hwnd,
+                        (HMENU)(INT_PTR)kHistory, inst, nullptr);
+        HWND edit =
+            CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0,
+                            0, 0, 0, hwnd, (HMENU)(INT_PTR)kCommandLine, inst, nullptr);
         editProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)commandLineProc);
         return 0;
     }
@@ -102,8 +102,8 @@ HWND createMainWindow(bool visible) {
         wc.lpszClassName = "CadHostFrame";
         registered = RegisterClassA(&wc) != 0;
     }
-    mainWnd = CreateWindowExA(0, "CadHostFrame", "CAD Host", WS_OVERLAPPEDWINDOW, 40, 40, 900,
-                              640, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    mainWnd = CreateWindowExA(0, "CadHostFrame", "CAD Host", WS_OVERLAPPEDWINDOW, 40, 40, 900, 640,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (mainWnd && visible) {
         ShowWindow(mainWnd, SW_SHOW);
         UpdateWindow(mainWnd);
@@ -118,8 +118,8 @@ void refreshDrawingList() {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     const DocManager& m = docManager();
     for (const auto& d : m.docs) {
-        std::string item = (d.get() == m.current ? "* " : "  ") + d->path +
-                           (d->dbmod ? " (modified)" : "");
+        std::string item =
+            (d.get() == m.current ? "* " : "  ") + d->path + (d->dbmod ? " (modified)" : "");
         SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)item.c_str());
     }
     std::string title = "CAD Host";
@@ -136,17 +136,31 @@ void printLine(const std::string& text) {
     SendMessageA(history, LB_SETTOPINDEX, (WPARAM)n, 0);
 }
 
-const char* lastPrinted() { return lastLine.c_str(); }
+const char* lastPrinted() {
+    return lastLine.c_str();
+}
 
-bool cancelRequested() { return cancelFlag; }
-void clearCancel() { cancelFlag = false; }
-void requestCancel() { cancelFlag = true; }
+bool cancelRequested() {
+    return cancelFlag;
+}
+void clearCancel() {
+    cancelFlag = false;
+}
+void requestCancel() {
+    cancelFlag = true;
+}
 
 } // namespace cadhost
 
-HWND adsw_acadMainWnd() { return cadhost::mainWnd; }
-CWnd* acedGetAcadFrame() { return CWnd::FromHandle(cadhost::mainWnd); }
-CWinApp* acedGetAcadWinApp() { return AfxGetApp(); }
+HWND adsw_acadMainWnd() {
+    return cadhost::mainWnd;
+}
+CWnd* acedGetAcadFrame() {
+    return CWnd::FromHandle(cadhost::mainWnd);
+}
+CWinApp* acedGetAcadWinApp() {
+    return AfxGetApp();
+}
 
 int acutPrintf(const char* format, ...) {
     char text[2048];
@@ -155,7 +169,8 @@ int acutPrintf(const char* format, ...) {
     int n = vsnprintf(text, sizeof text, format, ap);
     va_end(ap);
     std::string s(text);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
     if (!s.empty() && s.front() == '\n') s.erase(0, 1);
     cadhost::printLine(s);
     return n;

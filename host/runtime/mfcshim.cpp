@@ -35,7 +35,9 @@ class DefaultApp : public CWinApp {};
 
 } // namespace
 
-AFX_MODULE_STATE* AfxGetModuleState() { return &moduleState; }
+AFX_MODULE_STATE* AfxGetModuleState() {
+    return &moduleState;
+}
 
 BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module) {
     if (!module) return FALSE;
@@ -120,7 +122,9 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
     return slot;
 }
 
-BOOL CWnd::ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+BOOL CWnd::ShowWindow(int cmd) {
+    return ::ShowWindow(m_hWnd, cmd);
+}
 
 void CWnd::CenterWindow(CWnd* alternateOwner) {
     HWND owner = alternateOwner ? alternateOwner->m_hWnd : GetWindow(m_hWnd, GW_OWNER);
@@ -136,11 +140,21 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-CWnd* CWnd::GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
-BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
-void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
-BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
-BOOL CWnd::OnWndMsg(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+CWnd* CWnd::GetDlgItem(int id) const {
+    return FromHandle(::GetDlgItem(m_hWnd, id));
+}
+BOOL CWnd::EnableWindow(BOOL enable) {
+    return ::EnableWindow(m_hWnd, enable);
+}
+void CWnd::SetWindowText(const char* text) {
+    ::SetWindowTextA(m_hWnd, text);
+}
+BOOL CWnd::DestroyWindow() {
+    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+}
+BOOL CWnd::OnWndMsg(UINT, WPARAM, LPARAM, LRESULT*) {
+    return FALSE;
+}
 void CWnd::PostNcDestroy() {}
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
@@ -185,7 +199,9 @@ BOOL CDialog::OnInitDialog() {
 void CDialog::OnOK() {
     if (UpdateData(TRUE)) EndDialog(IDOK);
 }
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::UpdateData(BOOL save) {
@@ -247,9 +263,15 @@ CAdUiBaseDialog::CAdUiBaseDialog(UINT templateId, CWnd* parent, HINSTANCE dialog
     m_hDialogResource = dialogResource;
 }
 CAdUiBaseDialog::~CAdUiBaseDialog() = default;
-BOOL CAdUiBaseDialog::OnInitDialog() { return CDialog::OnInitDialog(); }
-void CAdUiBaseDialog::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
-void CAdUiBaseDialog::PostNcDestroy() { CDialog::PostNcDestroy(); }
+BOOL CAdUiBaseDialog::OnInitDialog() {
+    return CDialog::OnInitDialog();
+}
+void CAdUiBaseDialog::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+}
+void CAdUiBaseDialog::PostNcDestroy() {
+    CDialog::PostNcDestroy();
+}
 
 CAcUiDialog::CAcUiDialog(UINT templateId, CWnd* parent, HINSTANCE dialogResource)
     : CAdUiBaseDialog(templateId, parent, dialogResource) {}

@@ -15,10 +15,10 @@ std::vector<std::unique_ptr<Module>> modules;
 
 const char* messageName(AcRx::AppMsgCode msg) {
     static const char* names[] = {
-        "kNullMsg",         "kInitAppMsg",     "kUnloadAppMsg",    "kLoadDwgMsg",
-        "kUnloadDwgMsg",    "kInvkSubrMsg",    "kCfgMsg",          "kEndMsg",
-        "kQuitMsg",         "kSaveMsg",        "kDependencyMsg",   "kNoDependencyMsg",
-        "kOleUnloadAppMsg", "kPreQuitMsg",     "kInitDialogMsg",   "kEndDialogMsg"};
+        "kNullMsg",         "kInitAppMsg",  "kUnloadAppMsg",  "kLoadDwgMsg",
+        "kUnloadDwgMsg",    "kInvkSubrMsg", "kCfgMsg",        "kEndMsg",
+        "kQuitMsg",         "kSaveMsg",     "kDependencyMsg", "kNoDependencyMsg",
+        "kOleUnloadAppMsg", "kPreQuitMsg",  "kInitDialogMsg", "kEndDialogMsg"};
     return msg >= 0 && msg < 16 ? names[msg] : "unknown message";
 }
 
@@ -37,8 +37,8 @@ Module* findByName(const std::string& name) {
 void release(Module* m) {
     HMODULE h = m->handle;
     std::string name = m->name;
-    modules.erase(std::find_if(modules.begin(), modules.end(),
-                               [&](const auto& p) { return p.get() == m; }));
+    modules.erase(
+        std::find_if(modules.begin(), modules.end(), [&](const auto& p) { return p.get() == m; }));
     FreeLibrary(h);
     transcript("module unloaded %s", name.c_str());
 }
@@ -53,7 +53,8 @@ Module* findModule(void* appId) {
 
 void broadcast(AcRx::AppMsgCode msg) {
     std::vector<Module*> now;
-    for (auto& m : modules) now.push_back(m.get());
+    for (auto& m : modules)
+        now.push_back(m.get());
     for (Module* m : now)
         if (findModule(m)) send(*m, msg);
 }
@@ -79,15 +80,14 @@ void* loadModule(const char* path) {
     auto version = exported<int (*)()>(h, "acrxGetApiVersion");
     if (!entry || !version || version() != ACRX_API_VERSION) {
         FreeLibrary(h);
-        std::string why = !entry ? "it has no acrxEntryPoint"
+        std::string why = !entry     ? "it has no acrxEntryPoint"
                           : !version ? "it has no acrxGetApiVersion"
                                      : "it was built for another API version";
         transcript("module refused %s (%s)", p.c_str(), why.c_str());
         printLine("Unable to load " + p + ": " + why + ".");
         return nullptr;
     }
-    if (auto setPtp = exported<void (*)(void*)>(h, "_SetacrxPtp"))
-        setPtp(acrxSysRegistry());
+    if (auto setPtp = exported<void (*)(void*)>(h, "_SetacrxPtp")) setPtp(acrxSysRegistry());
     auto m = std::make_unique<Module>();
     m->path = p;
     m->name = baseName(p);

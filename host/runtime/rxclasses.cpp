@@ -6,16 +6,18 @@
 
 namespace {
 
-AcRxClass* makeClass(const char* name, AcRxClass* parent) { return new AcRxClass(name, parent); }
+AcRxClass* makeClass(const char* name, AcRxClass* parent) {
+    return new AcRxClass(name, parent);
+}
 
 class Dictionary : public AcRxDictionary {
-public:
+  public:
     AcRxObject* at(const char* key) const override;
     std::map<std::string, AcRxObject*> entries;
 };
 
 class DynamicLinker : public AcRxDynamicLinker {
-public:
+  public:
     bool registerAppMDIAware(void* appId) override {
         cadhost::Module* m = cadhost::findModule(appId);
         if (!m) return false;
@@ -70,19 +72,33 @@ AcRxObject* Dictionary::at(const char* key) const {
 } // namespace
 
 AcRxObject::~AcRxObject() = default;
-AcRxClass* AcRxObject::isA() const { return desc(); }
-AcRxObject* AcRxObject::clone() const { return nullptr; }
-Acad::ErrorStatus AcRxObject::copyFrom(const AcRxObject*) { return Acad::eNotApplicable; }
-bool AcRxObject::isEqualTo(const AcRxObject* other) const { return other == this; }
-AcRx::Ordering AcRxObject::comparedTo(const AcRxObject*) const { return AcRx::kNotOrderable; }
+AcRxClass* AcRxObject::isA() const {
+    return desc();
+}
+AcRxObject* AcRxObject::clone() const {
+    return nullptr;
+}
+Acad::ErrorStatus AcRxObject::copyFrom(const AcRxObject*) {
+    return Acad::eNotApplicable;
+}
+bool AcRxObject::isEqualTo(const AcRxObject* other) const {
+    return other == this;
+}
+AcRx::Ordering AcRxObject::comparedTo(const AcRxObject*) const {
+    return AcRx::kNotOrderable;
+}
 AcRxClass* AcRxObject::desc() {
     static AcRxClass* c = makeClass("AcRxObject", nullptr);
     return c;
 }
-bool AcRxObject::isKindOf(const AcRxClass* cls) const { return isA()->isDerivedFrom(cls); }
+bool AcRxObject::isKindOf(const AcRxClass* cls) const {
+    return isA()->isDerivedFrom(cls);
+}
 
 AcRxClass::AcRxClass(const char* name, AcRxClass* parent) : name_(name), parent_(parent) {}
-AcRxClass* AcRxClass::isA() const { return desc(); }
+AcRxClass* AcRxClass::isA() const {
+    return desc();
+}
 AcRxClass* AcRxClass::desc() {
     static AcRxClass* c = makeClass("AcRxClass", AcRxObject::desc());
     return c;
@@ -94,7 +110,9 @@ bool AcRxClass::isDerivedFrom(const AcRxClass* other) const {
 }
 
 #define HOST_CLASS(Name, Parent)                                                                   \
-    AcRxClass* Name::isA() const { return desc(); }                                                \
+    AcRxClass* Name::isA() const {                                                                 \
+        return desc();                                                                             \
+    }                                                                                              \
     AcRxClass* Name::desc() {                                                                      \
         static AcRxClass* c = makeClass(#Name, Parent::desc());                                    \
         return c;                                                                                  \
@@ -107,9 +125,13 @@ HOST_CLASS(AcEditorReactor, AcRxObject)
 HOST_CLASS(AcApDocManagerReactor, AcRxObject)
 HOST_CLASS(AcApDocManager, AcRxObject)
 
-AcRxDictionary* acrxSysRegistry() { return &sysRegistry(); }
+AcRxDictionary* acrxSysRegistry() {
+    return &sysRegistry();
+}
 
-bool acrxBuildClassHierarchy() { return true; }
+bool acrxBuildClassHierarchy() {
+    return true;
+}
 
 bool acrxLockApplication(void* appId) {
     cadhost::Module* m = cadhost::findModule(appId);
@@ -126,7 +148,9 @@ bool acrxUnlockApplication(void* appId) {
     return true;
 }
 
-const char* acrxProductKey() { return "Software\\CadHost\\R15.0\\CADHOST-1:409"; }
+const char* acrxProductKey() {
+    return "Software\\CadHost\\R15.0\\CADHOST-1:409";
+}
 
 // Editor reactor and document reactor defaults: nothing.
 void AcEditorReactor::beginDwgOpen(const char*) {}

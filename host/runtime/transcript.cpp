@@ -10,7 +10,9 @@ std::string transcriptPath;
 Faults faultFlags{};
 } // namespace
 
-void setTranscript(const char* path) { transcriptPath = path ? path : ""; }
+void setTranscript(const char* path) {
+    transcriptPath = path ? path : "";
+}
 
 void transcript(const char* format, ...) {
     if (transcriptPath.empty()) return;
@@ -25,6 +27,8 @@ void transcript(const char* format, ...) {
     }
 }
 
-Faults& faults() { return faultFlags; }
+Faults& faults() {
+    return faultFlags;
+}
 
 } // namespace cadhost

@@ -14,7 +14,7 @@ void* appId = nullptr;
 #define NOTE(...) cadhost::transcript("probe " __VA_ARGS__)
 
 class EditorProbe : public AcEditorReactor {
-public:
+  public:
     void unknownCommand(const char* c, void*) override { NOTE("unknownCommand %s", c); }
     void commandWillStart(const char* c) override { NOTE("commandWillStart %s", c); }
     void commandEnded(const char* c) override { NOTE("commandEnded %s", c); }
@@ -26,7 +26,7 @@ public:
 };
 
 class DocProbe : public AcApDocManagerReactor {
-public:
+  public:
     void documentToBeDestroyed(AcApDocument* d) override {
         NOTE("documentToBeDestroyed %s", d->fileName());
     }
@@ -70,9 +70,13 @@ void closeAll(void*) {
     NOTE("closed %d left %d", closed, dm->documentCount());
 }
 
-void cmdCloseAll() { acDocManagerPtr()->executeInApplicationContext(closeAll, nullptr); }
+void cmdCloseAll() {
+    acDocManagerPtr()->executeInApplicationContext(closeAll, nullptr);
+}
 
-void cmdContext() { NOTE("context %d", acDocManagerPtr()->isApplicationContext() ? 1 : 0); }
+void cmdContext() {
+    NOTE("context %d", acDocManagerPtr()->isApplicationContext() ? 1 : 0);
+}
 
 // Saves the current drawing in place between pushDbmod and popDbmod.
 void cmdDbmod() {
@@ -93,8 +97,12 @@ void cmdSaveTo() {
     NOTE("busy %d", d->isQuiescent() ? 0 : 1);
 }
 
-void cmdUnlock() { NOTE("unlock %d", acrxUnlockApplication(appId) ? 1 : 0); }
-void cmdLock() { NOTE("lock %d", acrxLockApplication(appId) ? 1 : 0); }
+void cmdUnlock() {
+    NOTE("unlock %d", acrxUnlockApplication(appId) ? 1 : 0);
+}
+void cmdLock() {
+    NOTE("lock %d", acrxLockApplication(appId) ? 1 : 0);
+}
 
 } // namespace
 

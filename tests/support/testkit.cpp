@@ -60,7 +60,8 @@ std::string readFile(const std::string& path) {
     if (!f) return out;
     char buf[4096];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
     std::fclose(f);
     return out;
 }
@@ -144,7 +145,9 @@ std::string windowText(HWND hwnd) {
     return buf;
 }
 
-std::string controlText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+std::string controlText(HWND dialog, int id) {
+    return windowText(GetDlgItem(dialog, id));
+}
 
 DialogDriver::DialogDriver() {
     hook_ = SetWindowsHookExA(WH_CBT, hook, nullptr, GetCurrentThreadId());
@@ -156,7 +159,9 @@ DialogDriver::~DialogDriver() {
     activeDriver = nullptr;
 }
 
-void DialogDriver::answer(Answer a) { answers_.push_back(std::move(a)); }
+void DialogDriver::answer(Answer a) {
+    answers_.push_back(std::move(a));
+}
 
 LRESULT CALLBACK DialogDriver::hook(int code, WPARAM wp, LPARAM lp) {
     if (code == HCBT_ACTIVATE && activeDriver) activeDriver->onActivate((HWND)wp);
@@ -181,7 +186,8 @@ void DialogDriver::onActivate(HWND hwnd) {
     Answer a = answers_.front();
     answers_.erase(answers_.begin());
     int id = a(d);
-    if (id) PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, id));
+    if (id)
+        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, id));
 }
 
 } // namespace testkit

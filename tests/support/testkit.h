@@ -36,7 +36,7 @@ struct SeenDialog {
 // Sees each dialog (#32770) activated on this thread. Each answer in turn
 // decides the button to press for the next dialog (0 leaves it open).
 class DialogDriver {
-public:
+  public:
     using Answer = std::function<int(const SeenDialog&)>;
     DialogDriver();
     ~DialogDriver();
@@ -48,7 +48,7 @@ public:
     }
     std::vector<SeenDialog> seen;
 
-private:
+  private:
     static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
     void onActivate(HWND hwnd);
     HHOOK hook_;
