@@ -33,6 +33,17 @@ void handleOneMessage() {
 
 } // namespace
 
+void buildSaveName(int action, const std::string& fileName, std::string& target) {
+    target.clear();
+    std::string workDir;
+    if (action == SaveToOtherDrawing) {
+        char dir[MAX_PATH] = {};
+        DWORD n = GetCurrentDirectoryA(MAX_PATH, dir);
+        if (n > 0 && n < MAX_PATH) workDir = dir;
+    }
+    target = saveNameIn(action, fileName, workDir);
+}
+
 void runCloseAction(void*) {
     GuardSettings* settings = appSettings();
     AcApDocManager* manager = acDocManagerPtr();

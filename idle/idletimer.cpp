@@ -90,7 +90,7 @@ void updateCountdown(int remaining) {
 
 void tick() {
     IdleTimer& t = idleTimer();
-    if (t.timerId == 0 || t.acting) return;
+    if (t.timerId == 0) return; // a tick queued before the timer stopped
     AcApDocManager* manager = acDocManagerPtr();
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);
@@ -109,15 +109,13 @@ void tick() {
     if (t.idleSeconds > total - countdown) updateCountdown(total - t.idleSeconds);
     // A click on Cancel or Disable, or any other activity, handled by the
     // pump above wins over the close action.
-    if (t.generation != generation || t.timerId == 0) return;
+    if (t.generation != generation) return;
     if (t.idleSeconds / 60 == settings->getTimeInactivity()) {
-        stopIdleTimer();
-        t.acting = true;
+        stopIdleTimer(); // also keeps ticks nested in the close action out
         if (manager->documentCount() != 0)
             manager->executeInApplicationContext(runCloseAction, nullptr);
         else
             runCloseAction(nullptr);
-        t.acting = false;
     }
 }
 

@@ -12,7 +12,6 @@ struct IdleTimer {
     // Bumped by every reset and stop, so a tick can tell that one happened
     // while it was pumping messages.
     unsigned generation;
-    bool acting; // the close action is running
 };
 
 IdleTimer& idleTimer();

@@ -1,4 +1,4 @@
-#include <windows.h>
+// Save names of the close action. Pure text, free of the platform.
 #include "closeaction.h"
 
 std::string saveNameIn(int action, const std::string& fileName, const std::string& workDir) {
@@ -15,15 +15,4 @@ std::string saveNameIn(int action, const std::string& fileName, const std::strin
         if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     }
     return folder + "\\tarnel_" + base;
-}
-
-void buildSaveName(int action, const std::string& fileName, std::string& target) {
-    target.clear();
-    std::string workDir;
-    if (action == SaveToOtherDrawing) {
-        char dir[MAX_PATH] = {};
-        DWORD n = GetCurrentDirectoryA(MAX_PATH, dir);
-        if (n > 0 && n < MAX_PATH) workDir = dir;
-    }
-    target = saveNameIn(action, fileName, workDir);
 }

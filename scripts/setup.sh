@@ -8,6 +8,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
 have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
 have_cmd cmake || need+=(cmake)
+have_cmd g++ || need+=(g++)
 have_cmd ninja || need+=(ninja-build)
 have_cmd Xvfb || need+=(xvfb)
 have_cmd chmcmd || need+=(fp-utils)

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the platform-free text formats natively with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs their tests.
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$src/build}/native
+mkdir -p "$out"
+g++ -std=c++17 -O1 -g -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -I"$src/shell" -I"$src/settings" -I"$src/idle" -I"$src/cmdlog" -I/usr/include/doctest \
+    "$src/tests/native/formats_test.cpp" "$src/settings/settingsformat.cpp" \
+    "$src/idle/reportformat.cpp" "$src/idle/savename.cpp" "$src/cmdlog/logrecord.cpp" \
+    -o "$out/formats_test"
+TZ=UTC "$out/formats_test"

@@ -1,0 +1,84 @@
+// The text formats built natively with sanitizers: settings lines, report
+// blocks, command log records and save names.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest.h>
+#include <cstdlib>
+#include <random>
+#include "closeaction.h"
+#include "logrecord.h"
+#include "reportformat.h"
+#include "settingsformat.h"
+
+using namespace settingsformat;
+
+TEST_CASE("scrambling undoes itself and keeps line breaks, end-of-file and zero out") {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string line(rng() % 300, ' ');
+        for (char& c : line) c = (char)(0x20 + rng() % 0xE0); // printable, both halves
+        std::string s = line;
+        scramble(s);
+        for (char c : s) CHECK_FALSE((c == '\n' || c == '\r' || c == 0x1A || c == '\0'));
+        scramble(s);
+        CHECK(s == line);
+    }
+}
+
+TEST_CASE("lines split at the first colon, trimmed") {
+    std::string k, v;
+    CHECK(splitLine("  Logfilepath :  C:\\a:b  ", k, v));
+    CHECK(k == "Logfilepath");
+    CHECK(v == "C:\\a:b");
+    CHECK_FALSE(splitLine("no colon", k, v));
+    CHECK(splitLine(":", k, v));
+    CHECK((k.empty() && v.empty()));
+    CHECK(equalsNoCase("tIMEcountDOWN", "TimeCountdown"));
+    CHECK_FALSE(equalsNoCase("TimeCountdow", "TimeCountdown"));
+    CHECK_FALSE(equalsNoCase("TimeCountdownX", "TimeCountdown"));
+    CHECK(trim(" \t ") == "");
+}
+
+TEST_CASE("report blocks and registry messages with the built-in texts") {
+    ReportTexts t = builtInReportTexts();
+    const std::string when = "06.12.2026 at 18:40:05";
+    CHECK(withCrLf(reportBlock(t, when, "D:\\work\\tarnel_plan.dwg", SaveToOtherDrawing, 1)) ==
+          "06.12.2026 at 18:40:05\r\n  Drawing: D:\\work\\tarnel_plan.dwg \r\n"
+          "Save to other dwg.  Status: 1 \r\n" +
+              std::string(59, '=') + "\r\n");
+    CHECK(reportBlock(t, when, "", QuitWithoutSaving, 1) ==
+          when + "\n  Action: Quit, don't save.\n" + std::string(59, '=') + "\n");
+    CHECK(registryMessage(t, when, "", QuitWithoutSaving, 1) ==
+          "Your last session was aborted 06.12.2026 at 18:40:05.");
+    CHECK(registryMessage(t, when, "D:\\w\\p.dwg", SaveToCurrentDrawing, 1) ==
+          "Your last session was saved to D:\\w\\p.dwg 06.12.2026 at 18:40:05 with status 1.");
+    std::string longName(5000, 'x');
+    CHECK(registryMessage(t, when, longName, SaveToCurrentDrawing, 0).size() ==
+          longName.size() + 69);
+}
+
+TEST_CASE("command log records, headers and names") {
+    TimeStamp a = {1765000000, 900}, b = {1765000001, 100};
+    std::string r = logRecord(nullptr, a, b);
+    CHECK(r.rfind("Unknown command (LISP function)\tStarted ", 0) == 0);
+    CHECK(r.find("\tElapsed seconds 0, miliseconds 200\n") != std::string::npos);
+    std::string longName(10000, 'C');
+    CHECK(logRecord(longName.c_str(), a, a).find("Command " + longName + "\t") == 0);
+    auto env = [](const char* v) -> const char* {
+        std::string s(v);
+        return s == "AC_PROJ" ? "P" : s == "USERDOMAIN" ? "" : nullptr;
+    };
+    CHECK(logHeader(env) == "Project: P\nDomain: \n");
+    CHECK(logFileNameFor(0, "C:\\l", "u", "x") == "C:\\l\\tarnel.log");
+    CHECK(logFileNameFor(1, "C:\\l", "u", "202612061816") == "C:\\l\\u_202612061816.log");
+    CHECK(logFileNameFor(1, "C:\\l", nullptr, "202612061816") ==
+          "C:\\l\\Unknown_202612061816.log");
+    CHECK(logFileNameFor(2, "C:\\l", "u", "x").empty());
+}
+
+TEST_CASE("save names") {
+    CHECK(saveNameIn(SaveToOtherDrawing, "D:\\work\\plan.dwg", "C:\\") ==
+          "D:\\work\\tarnel_plan.dwg");
+    CHECK(saveNameIn(SaveToOtherDrawing, "plan.dwg", "C:\\") == "C:\\tarnel_plan.dwg");
+    CHECK(saveNameIn(SaveToOtherDrawing, "", "C:\\w") == "C:\\w\\tarnel_");
+    CHECK(saveNameIn(7, "D:\\plan.dwg", "C:\\w").empty());
+}
