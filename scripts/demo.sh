@@ -49,7 +49,7 @@ if run "$bin/windowtool.exe" snap "Tarnel - AutoCAD is about to close" countdown
 fi
 wait "$host" || true
 echo "== $(date +%T) the host has closed.  What the user finds afterwards:"
-echo "-- tarnel.log (the report, CR LF line ends):"
+echo "-- tarnel.log: the command log (LF line ends) and the report blocks (CR LF) share it here:"
 tr -d '\r' <tarnel.log | sed 's/^/   | /'
 echo "-- drawings on disk:"
 for f in *.dwg; do

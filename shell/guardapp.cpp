@@ -32,8 +32,8 @@ std::string tarnelRegistryKey() {
 }
 
 AcRx::AppRetCode GuardApp::onInitApp() {
-    HINSTANCE resources =
-        rawResourceInstance() ? rawResourceInstance() : extensionRecord()->moduleResource;
+    HINSTANCE resources = resourceInstance();
+    if (!resources) resources = extensionRecord()->moduleResource;
     HostResourceScope scope(resources);
     showLastRunMessage();
     const char* dir = moduleDirectory();
