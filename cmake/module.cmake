@@ -19,6 +19,7 @@ add_library(tarnel_core STATIC
     cmdlog/logrecord.cpp
     cmdlog/logwriter.cpp
     cmdlog/tarnelreact.cpp
+    cmdlog/timestamp.cpp
     options/optionscommand.cpp)
 target_include_directories(tarnel_core PUBLIC shell settings idle cmdlog options resources)
 target_link_libraries(tarnel_core PUBLIC cadrt)

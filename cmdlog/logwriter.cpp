@@ -1,16 +1,9 @@
 #include "logwriter.h"
 #include <windows.h>
 #include <cstdlib>
-#include <sys/timeb.h>
 #include "handles.h"
 #include "logrecord.h"
 #include "scopeguard.h"
-
-TimeStamp currentTimeStamp() {
-    struct _timeb now;
-    _ftime(&now);
-    return {(int32_t)now.time, (uint16_t)now.millitm};
-}
 
 namespace {
 

@@ -182,23 +182,18 @@ TEST_CASE("WM_CLOSE to the main window ends the host as if the user closed it") 
     std::string cmd = "\"" + binDir() + "\\cadhost.exe\" /transcript \"" + dir +
                       "\\transcript.txt\" /ld \"" + binDir() + "\\probe.arx\" /b \"" + dir +
                       "\\idle.scr\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
-                           &pi));
+    Process host(cmd, dir);
+    REQUIRE(host.started());
     // Wait until the script sits idle, then close the window from outside.
     HWND main = nullptr;
     for (int i = 0; i < 200 && !main; ++i) {
         Sleep(50);
         if (readFile(dir + "\\transcript.txt").find("idle 30 s") != std::string::npos)
-            main = findWindowOf(pi.dwProcessId, "CadHostFrame");
+            main = findWindowOf(host.id(), "CadHostFrame");
     }
     REQUIRE(main != nullptr);
     PostMessageA(main, WM_CLOSE, 0, 0);
-    CHECK(WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    CHECK(host.wait(20000));
     std::vector<std::string> all = lines(readFile(dir + "\\transcript.txt"));
     int closed = indexOf(all, "main window closed");
     REQUIRE(closed >= 0);

@@ -1,6 +1,7 @@
 // tarnel15.arx loaded by the stand-in host as a user's host would load it.
 #include <doctest.h>
 #include <algorithm>
+#include "settingsformat.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -28,45 +29,16 @@ int indexOf(const std::vector<std::string>& ls, const std::string& line) {
 }
 
 std::string registryMessage() {
-    char buf[2048] = {};
-    DWORD size = sizeof buf - 1;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return "(none)";
-    LONG r = RegQueryValueExA(key, "Message", nullptr, nullptr, (LPBYTE)buf, &size);
-    RegCloseKey(key);
-    return r == ERROR_SUCCESS ? buf : "(none)";
+    return registryString(kProductKey, "Message");
 }
 
 void deleteRegistryMessage() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "Message");
-        RegCloseKey(key);
-    }
+    deleteRegistryValue(kProductKey, "Message");
 }
-
-struct Process {
-    PROCESS_INFORMATION pi = {};
-    explicit Process(std::string cmd, const std::string& dir) {
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                                 &si, &pi) != FALSE;
-    }
-    ~Process() {
-        if (!started) return;
-        if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 9);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    bool wait(DWORD ms) { return WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
-    bool started = false;
-};
 
 HWND waitForDialog(const char* caption, Process& p, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (HWND h = findWindowOf(p.pi.dwProcessId, "#32770", caption)) return h;
+        if (HWND h = findWindowOf(p.id(), "#32770", caption)) return h;
         if (p.wait(0)) return nullptr;
         Sleep(50);
     }
@@ -127,10 +99,10 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
         // written at unload; here the settings come from a first short run.
         Process p(hostCommand(dir, "/timeout 20 /ld \"" + dir + "\\tarnel15.arx\" /b settings.scr"),
                   dir);
-        REQUIRE(p.started);
+        REQUIRE(p.started());
         HWND main = nullptr;
         for (int i = 0; i < 100 && !main; ++i, Sleep(50))
-            main = findWindowOf(p.pi.dwProcessId, "CadHostFrame");
+            main = findWindowOf(p.id(), "CadHostFrame");
         REQUIRE(main);
         PostMessageA(main, WM_CLOSE, 0, 0);
         REQUIRE(p.wait(20000));
@@ -142,8 +114,7 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     for (std::string l : {std::string("TimeInactivity:1"), std::string("TimeCountdown:10"),
                           std::string("Action:2"), std::string("EnableLogging:1"),
                           std::string("LogfilenameType:0"), "Logfilepath:" + dir + "\\cmdlog"}) {
-        for (char& c : l)
-            c = (char)(c ^ 0x13);
+        settingsformat::scramble(l);
         cfg += l + "\r\n";
     }
     writeFile(dir + "\\tarnel.cfg", cfg);
@@ -153,7 +124,7 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     Process host(
         hostCommand(dir, "/timeout 150 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr a.dwg b.dwg"),
         dir);
-    REQUIRE(host.started);
+    REQUIRE(host.started());
     HWND countdown = waitForDialog("Tarnel - AutoCAD is about to close", host, 90000);
     REQUIRE(countdown != nullptr);
     DWORD shownAfter = GetTickCount() - started;

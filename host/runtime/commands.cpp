@@ -1,5 +1,7 @@
 // Typed command lines: built-in commands, module commands, LISP evaluations.
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <cstdlib>
 #include <cstring>
 #include "internal.h"
@@ -90,40 +92,42 @@ Outcome save(const std::vector<std::string>& args, bool rename) {
     return Outcome::Ended;
 }
 
-Outcome runBuiltin(const std::string& name, const std::vector<std::string>& args, bool& known) {
-    known = true;
-    if (name == "LINE" || name == "CIRCLE") return draw(name, args);
-    if (name == "ERASE") return erase();
-    if (name == "ZOOM" || name == "PAN") return Outcome::Ended;
-    if (name == "DELAY") return delay(args);
-    if (name == "NEW") return newDrawing() ? Outcome::Ended : Outcome::Failed;
-    if (name == "OPEN")
-        return !args.empty() && openDrawing(args[0].c_str()) ? Outcome::Ended : Outcome::Failed;
-    if (name == "SAVE") return save(args, false);
-    if (name == "SAVEAS") return args.empty() ? Outcome::Failed : save(args, true);
-    if (name == "CLOSE") {
-        Document* d = needDocument();
-        return d && docManager().closeDocument(d) == Acad::eOk ? Outcome::Ended : Outcome::Failed;
-    }
-    if (name == "QUIT") {
-        if (HWND w = adsw_acadMainWnd()) PostMessageA(w, WM_CLOSE, 0, 0);
-        return Outcome::Ended;
-    }
-    if (name == "APPLOAD" || name == "ARXLOAD")
-        return !args.empty() && loadModule(args[0].c_str()) ? Outcome::Ended : Outcome::Failed;
-    if (name == "ARXUNLOAD")
-        return !args.empty() && unloadModule(args[0].c_str()) ? Outcome::Ended : Outcome::Failed;
-    known = false;
-    return Outcome::Failed;
+using Args = std::vector<std::string>;
+using Builtin = std::function<Outcome(const Args&)>;
+
+Outcome ended(bool ok) {
+    return ok ? Outcome::Ended : Outcome::Failed;
 }
 
-bool isBuiltin(const std::string& name) {
-    static const char* names[] = {"LINE",  "CIRCLE", "ERASE",   "ZOOM",    "PAN",
-                                  "DELAY", "NEW",    "OPEN",    "SAVE",    "SAVEAS",
-                                  "CLOSE", "QUIT",   "APPLOAD", "ARXLOAD", "ARXUNLOAD"};
-    for (const char* n : names)
-        if (name == n) return true;
-    return false;
+// The host's own commands by name.
+const std::map<std::string, Builtin>& builtins() {
+    static const std::map<std::string, Builtin> table = {
+        {"LINE", [](const Args& a) { return draw("LINE", a); }},
+        {"CIRCLE", [](const Args& a) { return draw("CIRCLE", a); }},
+        {"ERASE", [](const Args&) { return erase(); }},
+        {"ZOOM", [](const Args&) { return Outcome::Ended; }},
+        {"PAN", [](const Args&) { return Outcome::Ended; }},
+        {"DELAY", delay},
+        {"NEW", [](const Args&) { return ended(newDrawing() != nullptr); }},
+        {"OPEN", [](const Args& a) { return ended(!a.empty() && openDrawing(a[0].c_str())); }},
+        {"SAVE", [](const Args& a) { return save(a, false); }},
+        {"SAVEAS", [](const Args& a) { return a.empty() ? Outcome::Failed : save(a, true); }},
+        {"CLOSE",
+         [](const Args&) {
+             Document* d = needDocument();
+             return ended(d && docManager().closeDocument(d) == Acad::eOk);
+         }},
+        {"QUIT",
+         [](const Args&) {
+             if (HWND w = adsw_acadMainWnd()) PostMessageA(w, WM_CLOSE, 0, 0);
+             return Outcome::Ended;
+         }},
+        {"APPLOAD", [](const Args& a) { return ended(!a.empty() && loadModule(a[0].c_str())); }},
+        {"ARXLOAD", [](const Args& a) { return ended(!a.empty() && loadModule(a[0].c_str())); }},
+        {"ARXUNLOAD",
+         [](const Args& a) { return ended(!a.empty() && unloadModule(a[0].c_str())); }},
+    };
+    return table;
 }
 
 bool runCommand(const std::string& typed, const std::vector<std::string>& rawArgs);
@@ -145,7 +149,8 @@ bool runCommand(const std::string& typed, const std::vector<std::string>& rawArg
     std::string name = upper(typed);
     if (!name.empty() && (name[0] == '_' || name[0] == '.')) name.erase(0, 1);
     const RegisteredCommand* registered = commandStack().lookup(name);
-    if (!isBuiltin(name) && !registered) {
+    auto builtin = builtins().find(name);
+    if (builtin == builtins().end() && !registered) {
         editor().notify("unknownCommand", name.c_str(),
                         [&](AcEditorReactor* r) { r->unknownCommand(name.c_str(), nullptr); });
         printLine("Unknown command \"" + name + "\".");
@@ -160,8 +165,7 @@ bool runCommand(const std::string& typed, const std::vector<std::string>& rawArg
             registered->function();
             outcome = Outcome::Ended;
         } else {
-            bool known = false;
-            outcome = runBuiltin(name, args, known);
+            outcome = builtin->second(args);
         }
         if (cancelRequested()) outcome = Outcome::Cancelled;
     }

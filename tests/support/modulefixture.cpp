@@ -17,32 +17,15 @@ void writeSettings(const std::map<std::string, std::string>& values) {
 }
 
 void deleteRegistryMessage() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0, KEY_SET_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueA(key, "Message");
-        RegCloseKey(key);
-    }
+    testkit::deleteRegistryValue(tarnelRegistryKey(), "Message");
 }
 
 std::string registryMessage() {
-    char buf[4096] = {};
-    DWORD size = sizeof buf - 1;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return "(none)";
-    LONG r = RegQueryValueExA(key, "Message", nullptr, nullptr, (LPBYTE)buf, &size);
-    RegCloseKey(key);
-    return r == ERROR_SUCCESS ? std::string(buf) : "(none)";
+    return testkit::registryString(tarnelRegistryKey(), "Message");
 }
 
 void setRegistryMessage(const std::string& text) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &key, nullptr);
-    RegSetValueExA(key, "Message", 0, REG_SZ, (const BYTE*)text.c_str(), (DWORD)text.size() + 1);
-    RegCloseKey(key);
+    testkit::setRegistryString(tarnelRegistryKey(), "Message", text);
 }
 
 Module::Module() {

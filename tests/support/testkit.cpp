@@ -98,6 +98,52 @@ std::vector<std::string> linesStarting(const std::string& text, const std::strin
     return out;
 }
 
+std::string registryString(const std::string& key, const char* name) {
+    char buf[4096] = {};
+    DWORD size = sizeof buf - 1;
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
+        return "(none)";
+    LONG r = RegQueryValueExA(k, name, nullptr, nullptr, (LPBYTE)buf, &size);
+    RegCloseKey(k);
+    return r == ERROR_SUCCESS ? std::string(buf) : "(none)";
+}
+
+void setRegistryString(const std::string& key, const char* name, const std::string& text) {
+    HKEY k;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(k, name, 0, REG_SZ, (const BYTE*)text.c_str(), (DWORD)text.size() + 1);
+    RegCloseKey(k);
+}
+
+void deleteRegistryValue(const std::string& key, const char* name) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(k, name);
+    RegCloseKey(k);
+}
+
+Process::Process(std::string commandLine, const std::string& workDir) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              workDir.c_str(), &si, &pi_) != FALSE;
+}
+
+Process::~Process() {
+    if (!started_) return;
+    if (!wait(0)) TerminateProcess(pi_.hProcess, 9);
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+}
+
+bool Process::wait(DWORD ms) {
+    return started_ && WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0;
+}
+
 int run(const std::string& commandLine, DWORD timeoutMs, const char* workDir) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;

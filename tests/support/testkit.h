@@ -27,6 +27,28 @@ HWND findWindowOf(DWORD pid, const char* cls, const char* caption = nullptr);
 // Pumps this thread's messages for about ms milliseconds.
 void pump(DWORD ms);
 
+// The string value name under HKEY_CURRENT_USER\key, or "(none)" when missing.
+std::string registryString(const std::string& key, const char* name);
+void setRegistryString(const std::string& key, const char* name, const std::string& text);
+void deleteRegistryValue(const std::string& key, const char* name);
+
+// A child process, ended when the object goes if it still runs.
+class Process {
+  public:
+    Process(std::string commandLine, const std::string& workDir);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    bool started() const { return started_; }
+    DWORD id() const { return pi_.dwProcessId; }
+    // True when the process has ended within ms.
+    bool wait(DWORD ms);
+
+  private:
+    PROCESS_INFORMATION pi_ = {};
+    bool started_ = false;
+};
+
 struct SeenDialog {
     HWND hwnd;
     std::string caption;
