@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <string>
 #include "cadhost.h"
-#include "guardapp.h"
-#include "guardsettings.h"
-#include "logrecord.h"
+#include "shell/guardapp.h"
+#include "settings/guardsettings.h"
+#include "cmdlog/logrecord.h"
 #include "modulefixture.h"
-#include "tarnelreact.h"
+#include "cmdlog/attachreactors.h"
+#include "cmdlog/tarnelreact.h"
 
 namespace {
 

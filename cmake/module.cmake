@@ -1,4 +1,5 @@
 # tarnel15.arx and the static library of its code that the tests link.
+# Includes name their folder: "idle/idletimer.h", "common/handles.h".
 add_library(tarnel_core STATIC
     shell/arxapplication.cpp
     shell/extensionmodule.cpp
@@ -12,16 +13,18 @@ add_library(tarnel_core STATIC
     idle/closeaction.cpp
     idle/countdowndialog.cpp
     idle/idletimer.cpp
+    idle/messagepump.cpp
     idle/reportformat.cpp
     idle/savename.cpp
     idle/sessionreport.cpp
+    cmdlog/attachreactors.cpp
     cmdlog/logfilename.cpp
     cmdlog/logrecord.cpp
     cmdlog/logwriter.cpp
     cmdlog/tarnelreact.cpp
     cmdlog/timestamp.cpp
     options/optionscommand.cpp)
-target_include_directories(tarnel_core PUBLIC shell settings idle cmdlog options resources)
+target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_core PUBLIC cadrt)
 
 add_library(tarnel15 SHARED shell/dllmain.cpp shell/tarnel.rc $<TARGET_OBJECTS:arxlink>)

@@ -1,14 +1,8 @@
-// GuardSettings::buildLogFileName: the command log's name, fixed at start-up.
-#include <cstdlib>
-#include <ctime>
-#include "guardsettings.h"
-#include "logrecord.h"
+#include "cmdlog/logfilename.h"
 
-void GuardSettings::buildLogFileName() {
-    if (LogfilenameType != 0 && LogfilenameType != 1) return;
-    char stamp[32] = {};
-    std::time_t now = std::time(nullptr);
-    if (std::tm* local = std::localtime(&now))
-        std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M", local);
-    logFileName = logFileNameFor(LogfilenameType, Logfilepath, std::getenv("USERNAME"), stamp);
+std::string logFileNameFor(int type, const std::string& folder, const char* userName,
+                           const std::string& stamp) {
+    if (type == 0) return folder + "\\tarnel.log";
+    if (type != 1) return std::string();
+    return folder + "\\" + (userName ? userName : "Unknown") + "_" + stamp + ".log";
 }

@@ -1,6 +1,6 @@
-#include "logrecord.h"
+#include "cmdlog/logrecord.h"
 #include <ctime>
-#include "textformat.h"
+#include "common/textformat.h"
 
 namespace {
 std::string dateText(int32_t seconds, const char* format) {
@@ -43,11 +43,4 @@ std::string logRecord(const char* name, TimeStamp start, TimeStamp finish) {
     line += dateText(finish.seconds, "\tFinished %d.%m.%Y at %H:%M:%S");
     line += formatText("\tElapsed seconds %ld, miliseconds %g\n", seconds, (double)ms);
     return line;
-}
-
-std::string logFileNameFor(int type, const std::string& folder, const char* userName,
-                           const std::string& stamp) {
-    if (type == 0) return folder + "\\tarnel.log";
-    if (type != 1) return std::string();
-    return folder + "\\" + (userName ? userName : "Unknown") + "_" + stamp + ".log";
 }

@@ -2,7 +2,7 @@
 #pragma once
 #include <functional>
 #include <string>
-#include "timestamp.h"
+#include "cmdlog/timestamp.h"
 
 // Value of an environment variable, or null when it is not set.
 using EnvLookup = std::function<const char*(const char*)>;
@@ -13,6 +13,3 @@ std::string logHeader(const EnvLookup& env);
 std::string logRecord(const char* name, TimeStamp start, TimeStamp finish);
 // Elapsed time with one borrow from the seconds.
 void elapsed(TimeStamp start, TimeStamp finish, long& seconds, int& milliseconds);
-// The file name of the command log for a naming type; empty for unknown types.
-std::string logFileNameFor(int type, const std::string& folder, const char* userName,
-                           const std::string& stamp);

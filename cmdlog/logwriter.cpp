@@ -1,9 +1,10 @@
-#include "logwriter.h"
+#include "cmdlog/logwriter.h"
 #include <windows.h>
 #include <cstdlib>
-#include "handles.h"
-#include "logrecord.h"
-#include "scopeguard.h"
+#include "common/faultpoint.h"
+#include "common/handles.h"
+#include "cmdlog/logrecord.h"
+#include "common/scopeguard.h"
 
 namespace {
 
@@ -31,12 +32,15 @@ bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp st
     auto unlock = onScopeExit([&] {
         if (locked) UnlockFileEx(file.get(), 0, 1, 0, &lockAt);
     });
+    // Without the end a write would land over the start of the log.
     LARGE_INTEGER size = {};
-    GetFileSizeEx(file.get(), &size);
+    if (faultpoint::fails("GetFileSizeEx") || !GetFileSizeEx(file.get(), &size)) return false;
     // Whoever finds the file empty writes the header first.
     if (size.QuadPart == 0)
         bytes = logHeader([](const char* v) -> const char* { return std::getenv(v); }) + bytes;
-    if (!SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN)) return true;
+    if (faultpoint::fails("SetFilePointerEx") ||
+        !SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN))
+        return false;
     DWORD written = 0;
     WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
     return true;

@@ -1,33 +1,16 @@
-#include "tarnelreact.h"
-#include <new>
-#include "attachreactors.h"
-#include "guardapp.h"
-#include "guardsettings.h"
-#include "hostclasses.h"
-#include "idletimer.h"
-#include "logwriter.h"
+#include "cmdlog/tarnelreact.h"
+#include "cmdlog/logwriter.h"
+#include "common/shield.h"
+#include "idle/idletimer.h"
+#include "settings/guardsettings.h"
+#include "shell/guardapp.h"
 
 namespace {
-CommandLogReactor* theReactor = nullptr;
-
 bool loggingOn() {
     GuardSettings* s = appSettings();
     return s && s->getEnableLogging();
 }
-
-// The host calls these notifications; nothing may be thrown back into it.
-template <typename F> void shielded(F f) {
-    try {
-        f();
-    } catch (...) {
-        // A record that could not be made is dropped; the next command tries again.
-    }
-}
 } // namespace
-
-CommandLogReactor* commandLogReactor() {
-    return theReactor;
-}
 
 DocLogReactor::DocLogReactor() {
     if (AcApDocManager* m = acDocManagerPtr()) m->addReactor(this);
@@ -38,7 +21,7 @@ DocLogReactor::~DocLogReactor() {
 }
 
 void DocLogReactor::documentToBeDestroyed(AcApDocument* doc) {
-    startTimes.erase(doc);
+    shielded([&] { startTimes.erase(doc); });
 }
 
 TimeStamp& DocLogReactor::entryForCurrent(TimeStamp value) {
@@ -51,68 +34,57 @@ CommandLogReactor::CommandLogReactor() = default;
 CommandLogReactor::~CommandLogReactor() = default;
 
 void CommandLogReactor::stampStart() {
-    shielded([&] {
-        TimeStamp now = currentTimeStamp();
-        docReactor.entryForCurrent(now) = now;
-    });
+    TimeStamp now = currentTimeStamp();
+    docReactor.entryForCurrent(now) = now;
+}
+
+// A record that could not be made is dropped; the next command tries again.
+void CommandLogReactor::recordEnd(const char* name) {
+    TimeStamp now = currentTimeStamp();
+    TimeStamp start = docReactor.entryForCurrent(now);
+    writeLogRecord(name, start, now);
 }
 
 void CommandLogReactor::commandWillStart(const char*) {
-    if (!lispActive) stampStart(); // commands a LISP expression runs keep its start
-}
-
-void CommandLogReactor::recordEnd(const char* name) {
     shielded([&] {
-        TimeStamp now = currentTimeStamp();
-        TimeStamp start = docReactor.entryForCurrent(now);
-        writeLogRecord(name, start, now);
+        if (!lispActive) stampStart(); // commands a LISP expression runs keep its start
     });
 }
 
 void CommandLogReactor::commandEnded(const char* cmdStr) {
-    resetIdle();
-    if (loggingOn()) recordEnd(cmdStr ? cmdStr : "");
+    shielded([&] {
+        resetIdle();
+        if (loggingOn()) recordEnd(cmdStr); // a null name is written as a LISP function's
+    });
 }
 
 void CommandLogReactor::commandCancelled(const char*) {
-    resetIdle();
+    shielded([] { resetIdle(); });
 }
+
 void CommandLogReactor::commandFailed(const char*) {
-    resetIdle();
+    shielded([] { resetIdle(); });
 }
 
 void CommandLogReactor::lispWillStart(const char*) {
     lispActive = true;
-    stampStart();
+    shielded([&] { stampStart(); });
 }
 
 void CommandLogReactor::lispEnded() {
-    resetIdle();
-    if (loggingOn()) recordEnd(nullptr);
+    shielded([&] {
+        resetIdle();
+        if (loggingOn()) recordEnd(nullptr);
+    });
     lispActive = false;
 }
 
 void CommandLogReactor::lispCancelled() {
-    resetIdle();
+    shielded([] { resetIdle(); });
     lispActive = false;
 }
 
 bool CommandLogReactor::writeLogRecord(const char* name, TimeStamp start, TimeStamp finish) {
     GuardSettings* s = appSettings();
     return s && appendLogRecord(s->getLogFileName(), name, start, finish);
-}
-
-bool attachReactors() {
-    if (theReactor) return true;
-    theReactor = new (std::nothrow) CommandLogReactor;
-    if (!theReactor) return false;
-    if (AcEditor* editor = hostEditor()) editor->addReactor(theReactor);
-    return true;
-}
-
-void detachReactors() {
-    if (!theReactor) return;
-    if (AcEditor* editor = hostEditor()) editor->removeReactor(theReactor);
-    delete theReactor;
-    theReactor = nullptr;
 }

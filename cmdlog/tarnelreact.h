@@ -4,7 +4,7 @@
 #include <map>
 #include "acdocman.h"
 #include "aced.h"
-#include "timestamp.h"
+#include "cmdlog/timestamp.h"
 
 class DocLogReactor : public AcApDocManagerReactor {
   public:
@@ -42,6 +42,3 @@ class CommandLogReactor : public AcEditorReactor {
     DocLogReactor docReactor;
     bool lispActive = false;
 };
-
-// The module's one command log reactor, or null while detached.
-CommandLogReactor* commandLogReactor();

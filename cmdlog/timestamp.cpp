@@ -1,4 +1,4 @@
-#include "timestamp.h"
+#include "cmdlog/timestamp.h"
 #include <sys/timeb.h>
 
 TimeStamp currentTimeStamp() {

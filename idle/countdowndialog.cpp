@@ -1,15 +1,18 @@
-#include "countdowndialog.h"
+#include "idle/countdowndialog.h"
 #include <new>
 #include "aced.h"
-#include "guardapp.h"
-#include "guardsettings.h"
-#include "idletimer.h"
-#include "resource.h"
-#include "resourcescope.h"
+#include "common/shield.h"
+#include "shell/guardapp.h"
+#include "settings/guardsettings.h"
+#include "idle/idletimer.h"
+#include "resources/resource.h"
+#include "shell/resourcescope.h"
 
 CountdownDialog::CountdownDialog(CWnd* parent) : CAcUiDialog(IDD_COUNTDOWN, parent, nullptr) {}
 
-CountdownDialog::~CountdownDialog() = default;
+CountdownDialog::~CountdownDialog() {
+    forgetCountdown(this);
+}
 
 void CountdownDialog::DoDataExchange(CDataExchange* dx) {
     CAcUiDialog::DoDataExchange(dx);
@@ -21,16 +24,24 @@ void CountdownDialog::PostNcDestroy() {
 }
 
 BOOL CountdownDialog::OnInitDialog() {
-    CAdUiBaseDialog::OnInitDialog();
-    GuardSettings* settings = appSettings();
-    if (CWnd* disable = GetDlgItem(IDC_COUNTDOWN_DISABLE))
-        disable->EnableWindow(settings && settings->getAllowDisable());
-    if (HMENU menu = GetSystemMenu(m_hWnd, FALSE))
-        EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    shielded([&] {
+        CAdUiBaseDialog::OnInitDialog();
+        GuardSettings* settings = appSettings();
+        if (CWnd* disable = GetDlgItem(IDC_COUNTDOWN_DISABLE))
+            disable->EnableWindow(settings && settings->getAllowDisable());
+        if (HMENU menu = GetSystemMenu(m_hWnd, FALSE))
+            EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    });
     return TRUE;
 }
 
 BOOL CountdownDialog::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+    BOOL handled = FALSE;
+    shielded([&] { handled = handleMessage(msg, wp, lp, result); });
+    return handled;
+}
+
+BOOL CountdownDialog::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     switch (msg) {
     case WM_ACAD_KEEPFOCUS:
         *result = TRUE;
@@ -58,12 +69,11 @@ BOOL CountdownDialog::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) 
 
 void showCountdown() {
     ResourceScope scope;
-    IdleTimer& t = idleTimer();
-    if (t.countdownWindow) return;
+    if (idleTimerState().countdownWindow) return;
     CountdownDialog* dialog =
         new (std::nothrow) CountdownDialog(CWnd::FromHandle(adsw_acadMainWnd()));
     if (!dialog) return;
-    t.countdownWindow = dialog;
+    adoptCountdown(dialog);
     dialog->Create(IDD_COUNTDOWN);
     if (dialog->GetSafeHwnd()) {
         dialog->ShowWindow(SW_SHOW);

@@ -5,6 +5,7 @@
 class CountdownDialog : public CAcUiDialog {
   public:
     explicit CountdownDialog(CWnd* parent);
+    // Whoever deletes the window object, the idle timer forgets it.
     ~CountdownDialog() override;
 
   protected:
@@ -14,4 +15,11 @@ class CountdownDialog : public CAcUiDialog {
     // Escape would only hide a modeless dialog while the countdown went on.
     void OnCancel() override {}
     BOOL OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+
+  private:
+    BOOL handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 };
+
+// Creates, shows and centres the countdown window over the host's main
+// window, unless one is open already.
+void showCountdown();

@@ -1,65 +1,28 @@
-#include "idletimer.h"
+#include "idle/idletimer.h"
 #include <memory>
 #include "acdocman.h"
 #include "afxshim.h"
-#include "closeaction.h"
-#include "countdowndialog.h"
-#include "guardapp.h"
-#include "guardsettings.h"
-#include "resource.h"
-#include "resourcescope.h"
-#include "stringloader.h"
-#include "textformat.h"
-
-IdleTimer& idleTimer() {
-    static IdleTimer state = {};
-    return state;
-}
-
-void startIdleTimer() {
-    idleTimer().timerId = SetTimer(nullptr, 0, 1000, idleTick);
-    resetIdle();
-}
-
-void stopIdleTimer() {
-    IdleTimer& t = idleTimer();
-    ++t.generation;
-    closeCountdown();
-    if (t.timerId != 0) {
-        KillTimer(nullptr, t.timerId);
-        t.timerId = 0;
-    }
-}
-
-void resetIdle() {
-    IdleTimer& t = idleTimer();
-    ++t.generation;
-    closeCountdown();
-    t.idleSeconds = 0;
-}
-
-void closeCountdown() {
-    IdleTimer& t = idleTimer();
-    if (CountdownDialog* w = t.countdownWindow) {
-        t.countdownWindow = nullptr;
-        if (w->GetSafeHwnd())
-            w->DestroyWindow(); // deletes the object
-        else
-            delete w;
-    }
-}
-
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (!AfxGetApp()->PumpMessage()) {
-            PostQuitMessage(0);
-            return;
-        }
-    }
-}
+#include "common/shield.h"
+#include "common/textformat.h"
+#include "idle/closeaction.h"
+#include "idle/countdowndialog.h"
+#include "idle/messagepump.h"
+#include "resources/resource.h"
+#include "settings/guardsettings.h"
+#include "shell/guardapp.h"
+#include "shell/resourcescope.h"
+#include "shell/stringloader.h"
 
 namespace {
+
+IdleTimer state = {};
+
+void killTimer() {
+    if (state.timerId != 0) {
+        KillTimer(nullptr, state.timerId);
+        state.timerId = 0;
+    }
+}
 
 // True when a document is busy: a command or evaluation runs in it.
 bool anyDocumentBusy(AcApDocumentIterator* it) {
@@ -70,27 +33,28 @@ bool anyDocumentBusy(AcApDocumentIterator* it) {
     return false;
 }
 
+HWND countdownHwnd() {
+    return state.countdownWindow ? state.countdownWindow->GetSafeHwnd() : nullptr;
+}
+
 void updateCountdown(int remaining) {
-    IdleTimer& t = idleTimer();
-    if (!t.countdownWindow) showCountdown();
-    if (!t.countdownWindow) return;
+    if (!state.countdownWindow) showCountdown();
+    if (!state.countdownWindow) return;
     std::string text =
         formatText(loadStringOr(IDS_COUNTDOWN_TEXT, kCountdownFallback).c_str(), remaining);
-    if (HWND w = t.countdownWindow->GetSafeHwnd())
-        SetDlgItemTextA(w, IDC_COUNTDOWN_TEXT, text.c_str());
+    if (HWND w = countdownHwnd()) SetDlgItemTextA(w, IDC_COUNTDOWN_TEXT, text.c_str());
     pumpMessages();
-    if (remaining % 5 == 0 && t.countdownWindow) {
-        HWND w = t.countdownWindow->GetSafeHwnd();
+    // The pump may have run a handler that closed the window.
+    if (remaining % 5 == 0 && state.countdownWindow) {
         MessageBeep(MB_ICONEXCLAMATION);
-        if (w) FlashWindow(w, TRUE);
+        if (HWND w = countdownHwnd()) FlashWindow(w, TRUE);
         Sleep(500);
-        if (t.countdownWindow && (w = t.countdownWindow->GetSafeHwnd())) FlashWindow(w, TRUE);
+        if (HWND w = countdownHwnd()) FlashWindow(w, TRUE);
     }
 }
 
 void tick() {
-    IdleTimer& t = idleTimer();
-    if (t.timerId == 0) return; // a tick queued before the timer stopped
+    if (state.timerId == 0) return; // a tick queued before the timer stopped
     AcApDocManager* manager = acDocManagerPtr();
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);
@@ -100,17 +64,17 @@ void tick() {
         return;
     }
     it.reset();
-    ++t.idleSeconds;
+    ++state.idleSeconds;
     GuardSettings* settings = appSettings();
     if (!settings) return;
     const int total = settings->getTimeInactivity() * 60;
     const int countdown = settings->getTimeCountdown();
-    const unsigned generation = t.generation;
-    if (t.idleSeconds > total - countdown) updateCountdown(total - t.idleSeconds);
+    const unsigned generation = state.generation;
+    if (state.idleSeconds > total - countdown) updateCountdown(total - state.idleSeconds);
     // A click on Cancel or Disable, or any other activity, handled by the
     // pump above wins over the close action.
-    if (t.generation != generation) return;
-    if (t.idleSeconds / 60 == settings->getTimeInactivity()) {
+    if (state.generation != generation) return;
+    if (state.idleSeconds / 60 == settings->getTimeInactivity()) {
         stopIdleTimer(); // also keeps ticks nested in the close action out
         if (manager->documentCount() != 0)
             manager->executeInApplicationContext(runCloseAction, nullptr);
@@ -121,11 +85,55 @@ void tick() {
 
 } // namespace
 
+const IdleTimer& idleTimerState() {
+    return state;
+}
+
+void startIdleTimer() {
+    killTimer(); // a second start must not leave a second timer counting
+    state.timerId = SetTimer(nullptr, 0, 1000, idleTick);
+    resetIdle();
+}
+
+void stopIdleTimer() {
+    ++state.generation;
+    closeCountdown();
+    killTimer();
+}
+
+void resetIdle() {
+    ++state.generation;
+    closeCountdown();
+    state.idleSeconds = 0;
+}
+
+void closeCountdown() {
+    if (CountdownDialog* w = state.countdownWindow) {
+        state.countdownWindow = nullptr;
+        if (w->GetSafeHwnd())
+            w->DestroyWindow(); // deletes the object
+        else
+            delete w;
+    }
+}
+
+void adoptCountdown(CountdownDialog* window) {
+    state.countdownWindow = window;
+}
+
+void forgetCountdown(const CountdownDialog* window) {
+    if (state.countdownWindow == window) state.countdownWindow = nullptr;
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        if (!pumpOneMessage(AfxGetApp())) return;
+}
+
 void CALLBACK idleTick(HWND, UINT, UINT_PTR, DWORD) {
-    try {
+    shielded([] {
         ResourceScope scope;
         tick();
-    } catch (...) {
-        // A tick never lets anything reach the host's message loop.
-    }
+    });
 }

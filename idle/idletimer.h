@@ -1,5 +1,6 @@
 // The idle watch: a one-second thread timer that counts quiet seconds, shows
 // the countdown window and starts the close action when the time is up.
+// Its state lives in idletimer.cpp and changes only through these functions.
 #pragma once
 #include <windows.h>
 
@@ -14,14 +15,26 @@ struct IdleTimer {
     unsigned generation;
 };
 
-IdleTimer& idleTimer();
+// The state, to read.
+const IdleTimer& idleTimerState();
 
+// Starts the one-second timer (a timer still running is killed first) and
+// zeroes the count.
 void startIdleTimer();
+// Closes the countdown window and kills the timer; the count stays.
 void stopIdleTimer();
+// Closes the countdown window and zeroes the count; the timer stays as it is.
 void resetIdle();
+// Destroys the countdown window, if one is open, and forgets it.
 void closeCountdown();
-void showCountdown();
+// Takes note of the countdown window just made.
+void adoptCountdown(CountdownDialog* window);
+// Drops every reference to a countdown window that is being deleted,
+// whoever destroyed it (its owner window takes it along).
+void forgetCountdown(const CountdownDialog* window);
+// Lets the host handle every message waiting in the thread's queue.
 void pumpMessages();
+// The timer procedure.
 void CALLBACK idleTick(HWND, UINT, UINT_PTR, DWORD);
 
 // Text of the countdown message with the seconds left.

@@ -1,6 +1,6 @@
-#include "reportformat.h"
-#include "closeaction.h"
-#include "textformat.h"
+#include "idle/reportformat.h"
+#include "idle/closeaction.h"
+#include "common/textformat.h"
 
 ReportTexts builtInReportTexts() {
     return {"  Action: Quit, don't save.\n",

@@ -1,5 +1,5 @@
-// Save names of the close action. Pure text, free of the platform.
-#include "closeaction.h"
+#include "idle/savename.h"
+#include "idle/closeaction.h"
 
 std::string saveNameIn(int action, const std::string& fileName, const std::string& workDir) {
     if (action == SaveToCurrentDrawing) return fileName;

@@ -1,11 +1,12 @@
-// GuardApp::writeSessionReport: the report log and the registry message.
+#include "idle/sessionreport.h"
 #include <ctime>
-#include "guardapp.h"
-#include "handles.h"
-#include "reportformat.h"
-#include "resource.h"
-#include "resourcescope.h"
-#include "stringloader.h"
+#include "shell/guardapp.h"
+#include "common/faultpoint.h"
+#include "common/handles.h"
+#include "idle/reportformat.h"
+#include "resources/resource.h"
+#include "shell/resourcescope.h"
+#include "shell/stringloader.h"
 
 namespace {
 
@@ -31,35 +32,42 @@ std::string timeText(std::time_t now) {
     return text;
 }
 
-// Appends the block to the report log; false when the file cannot be opened.
+// Appends the block to the report log; false when the file cannot be opened
+// or the block was not written whole.
 bool appendToReportLog(const std::string& block) {
     char dir[MAX_PATH] = {};
     DWORD n = GetCurrentDirectoryA(MAX_PATH, dir);
     if (n == 0 || n >= MAX_PATH) return false;
     std::string path = std::string(dir) + "\\tarnel.log";
+    if (faultpoint::fails("CreateFileA")) return false;
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     LARGE_INTEGER end = {};
-    if (!SetFilePointerEx(file.get(), end, nullptr, FILE_END)) return false;
+    if (faultpoint::fails("SetFilePointerEx") ||
+        !SetFilePointerEx(file.get(), end, nullptr, FILE_END))
+        return false;
     const std::string bytes = withCrLf(block);
+    if (faultpoint::fails("WriteFile")) return false;
     DWORD written = 0;
-    WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-    return true;
+    return WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+           written == bytes.size();
 }
 
 void leaveRegistryMessage(const std::string& message) {
     RegKey key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0, nullptr, 0,
+    if (faultpoint::fails("RegCreateKeyExA") ||
+        RegCreateKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0, nullptr, 0,
                         KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return;
+    if (faultpoint::fails("RegSetValueExA")) return;
     RegSetValueExA(key.get(), "Message", 0, REG_SZ, (const BYTE*)message.c_str(),
                    (DWORD)message.size() + 1);
 }
 
 } // namespace
 
-void GuardApp::writeSessionReport(const std::string& target, int action, int status) {
+void reportClosedDrawing(const std::string& target, int action, int status) {
     ResourceScope scope;
     const std::string when = timeText(std::time(nullptr));
     const ReportTexts texts = loadReportTexts();

@@ -47,8 +47,13 @@ if run "$bin/windowtool.exe" snap "Tarnel - AutoCAD is about to close" countdown
     python3 "$here/bmp2png.py" countdown.bmp countdown.png
     echo "   (picture kept in $demo/countdown.png)"
 fi
-wait "$host" || true
-echo "== $(date +%T) the host has closed.  What the user finds afterwards:"
+hoststatus=0
+wait "$host" || hoststatus=$?
+if [ "$hoststatus" -ne 0 ]; then
+    echo "demo: the host ended with status $hoststatus" >&2
+    exit 1
+fi
+echo "== $(date +%T) the host has closed (exit status 0).  What the user finds afterwards:"
 echo "-- tarnel.log: the command log (LF line ends) and the report blocks (CR LF) share it here:"
 tr -d '\r' <tarnel.log | sed 's/^/   | /'
 echo "-- drawings on disk:"
@@ -62,5 +67,10 @@ printf 'QUIT\n' >quit.scr
 run "$bin/cadhost.exe" /transcript transcript2.txt /timeout 60 /ld "$mod" /b quit.scr &
 host=$!
 run "$bin/windowtool.exe" answer "Tarnel - last session" 30 | sed 's/^/   | /'
-wait "$host" || true
+hoststatus=0
+wait "$host" || hoststatus=$?
+if [ "$hoststatus" -ne 0 ]; then
+    echo "demo: the host ended with status $hoststatus" >&2
+    exit 1
+fi
 echo "== Done.  Everything is in $demo"

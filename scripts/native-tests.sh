@@ -6,8 +6,8 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$src/build}/native
 mkdir -p "$out"
 g++ -std=c++17 -O1 -g -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -I"$src/shell" -I"$src/settings" -I"$src/idle" -I"$src/cmdlog" -I/usr/include/doctest \
+    -I"$src" -I/usr/include/doctest \
     "$src/tests/native/formats_test.cpp" "$src/settings/settingsformat.cpp" \
-    "$src/idle/reportformat.cpp" "$src/idle/savename.cpp" "$src/cmdlog/logrecord.cpp" \
+    "$src/idle/reportformat.cpp" "$src/idle/savename.cpp" "$src/cmdlog/logrecord.cpp" "$src/cmdlog/logfilename.cpp" \
     -o "$out/formats_test"
 TZ=UTC "$out/formats_test"

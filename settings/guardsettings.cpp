@@ -1,13 +1,15 @@
-#include "guardsettings.h"
+#include "settings/guardsettings.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
-#include "scopeguard.h"
-#include "settingsformat.h"
+#include <ctime>
+#include "cmdlog/logfilename.h"
+#include "common/faultpoint.h"
+#include "common/handles.h"
+#include "common/scopeguard.h"
+#include "settings/settingsformat.h"
 
 using namespace settingsformat;
-
-std::function<bool(int)> GuardSettings::writeFault;
 
 namespace {
 
@@ -19,22 +21,44 @@ std::string defaultLogFolder() {
     return slash == std::string::npos ? folder : folder.substr(0, slash);
 }
 
-bool readLine(FILE* f, std::string& line) {
-    line.clear();
-    char chunk[512];
-    while (std::fgets(chunk, sizeof chunk, f)) {
-        line += chunk;
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-            return true;
-        }
-    }
-    return !line.empty();
+// The whole file in binary: the format's own line ends are handled by
+// fileLines, and no byte ends the file early.
+bool readAll(const std::string& path, std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    auto closer = onScopeExit([f] { std::fclose(f); });
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.append(chunk, n);
+    return true;
 }
 
 void storeRanged(int& field, const std::string& value, int low, int high) {
     int n = std::atoi(value.c_str());
     if (n >= low && n <= high) field = n;
+}
+
+// A file beside path that no other process, here or on another seat of a
+// shared folder, writes at the same time: CREATE_NEW claims the name.
+FileHandle createTempBeside(const std::string& path, std::string& temp) {
+    char tag[32];
+    std::snprintf(tag, sizeof tag, ".%lx", (unsigned long)GetCurrentProcessId());
+    for (int n = 0; n < 64; ++n) {
+        temp = path + tag + "-" + std::to_string(n) + ".new";
+        if (faultpoint::fails("CreateFileA")) return FileHandle();
+        FileHandle f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (f.valid() || GetLastError() != ERROR_FILE_EXISTS) return f;
+    }
+    return FileHandle();
+}
+
+bool writeAll(HANDLE file, const std::string& bytes) {
+    if (faultpoint::fails("WriteFile")) return false;
+    DWORD written = 0;
+    return WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+           written == bytes.size();
 }
 
 } // namespace
@@ -49,12 +73,10 @@ GuardSettings::~GuardSettings() {
 }
 
 bool GuardSettings::load(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) return false;
-    auto closer = onScopeExit([f] { std::fclose(f); });
-    std::string line, key, value;
-    while (readLine(f, line)) {
-        scramble(line);
+    std::string bytes;
+    if (!readAll(path, bytes)) return false;
+    std::string key, value;
+    for (const std::string& line : fileLines(bytes)) {
         if (!splitLine(line, key, value)) continue;
         if (equalsNoCase(key, "Protection"))
             Protection = std::atoi(value.c_str()) != 0;
@@ -79,7 +101,12 @@ bool GuardSettings::load(const std::string& path) {
 }
 
 bool GuardSettings::saveTo(const std::string& path) {
-    const std::string lines[] = {
+    // A read-only settings file is a preset the administrator locked.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
+
+    const std::string bytes = fileBytes({
         "Protection:" + std::to_string(Protection ? 1 : 0),
         "Password:" + Password,
         "TimeInactivity:" + std::to_string(TimeInactivity),
@@ -89,33 +116,35 @@ bool GuardSettings::saveTo(const std::string& path) {
         "EnableLogging:" + std::to_string(EnableLogging ? 1 : 0),
         "LogfilenameType:" + std::to_string(LogfilenameType),
         "Logfilepath:" + Logfilepath,
-    };
-    // The new file is written beside the old one and replaces it only when
-    // complete, so a failed save never leaves a truncated settings file.
-    const std::string temp = path + ".new";
-    FILE* f = std::fopen(temp.c_str(), "w");
-    if (!f) return false;
-    auto discard = onScopeExit([&] { DeleteFileA(temp.c_str()); });
-    bool ok = true;
-    int index = 0;
-    for (std::string line : lines) {
-        if (writeFault && !writeFault(index)) {
-            ok = false;
-            break;
-        }
-        ++index;
-        scramble(line);
-        ok = std::fputs(line.c_str(), f) >= 0 && std::fputs("\n", f) >= 0;
-        if (!ok) break;
-    }
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) return false;
-    if (!MoveFileExA(temp.c_str(), path.c_str(),
+    });
+    // The new file is written beside the old one, on disk before it replaces
+    // it, so a failed save never leaves a truncated settings file.
+    std::string temp;
+    FileHandle file = createTempBeside(path, temp);
+    if (!file.valid()) return false;
+    auto discard = onScopeExit([&] {
+        file.reset();
+        DeleteFileA(temp.c_str());
+    });
+    if (!writeAll(file.get(), bytes)) return false;
+    if (faultpoint::fails("FlushFileBuffers") || !FlushFileBuffers(file.get())) return false;
+    file.reset();
+    if (faultpoint::fails("MoveFileExA") ||
+        !MoveFileExA(temp.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
     discard.dismiss();
+    if (exists) SetFileAttributesA(path.c_str(), attributes);
     return true;
+}
+
+void GuardSettings::buildLogFileName() {
+    if (LogfilenameType != 0 && LogfilenameType != 1) return;
+    char stamp[32] = {};
+    std::time_t now = std::time(nullptr);
+    if (std::tm* local = std::localtime(&now))
+        std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M", local);
+    logFileName = logFileNameFor(LogfilenameType, Logfilepath, std::getenv("USERNAME"), stamp);
 }
 
 bool GuardSettings::checkPassword(const std::string& text) const {

@@ -1,6 +1,5 @@
 // The module's nine settings and the scrambled settings file that keeps them.
 #pragma once
-#include <functional>
 #include <string>
 
 class GuardSettings {
@@ -13,7 +12,9 @@ class GuardSettings {
     // Reads path; false when it cannot be opened (the fields keep their values).
     bool load(const std::string& path);
     // Writes path in full or not at all: the previous file stays byte for
-    // byte unless the new one was written completely.
+    // byte unless the new one was written completely and flushed. A
+    // read-only file is not written (false); the attributes of the file
+    // replaced are kept.
     bool saveTo(const std::string& path);
     bool save() { return saveTo(configPath); }
     // Names the command log file from LogfilenameType and Logfilepath.
@@ -42,10 +43,6 @@ class GuardSettings {
 
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;
-
-    // Test seam: called before each line is written; false makes the save
-    // fail there, as a full disk would.
-    static std::function<bool(int line)> writeFault;
 
   private:
     std::string configPath;

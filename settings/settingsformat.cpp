@@ -1,4 +1,4 @@
-#include "settingsformat.h"
+#include "settings/settingsformat.h"
 #include <cctype>
 
 namespace settingsformat {
@@ -29,6 +29,35 @@ bool equalsNoCase(const std::string& a, const char* b) {
     for (; i < a.size() && b[i]; ++i)
         if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
     return i == a.size() && b[i] == '\0';
+}
+
+} // namespace settingsformat
+
+namespace settingsformat {
+
+std::string fileBytes(const std::vector<std::string>& plainLines) {
+    std::string bytes;
+    for (std::string line : plainLines) {
+        scramble(line);
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::vector<std::string> fileLines(const std::string& bytes) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        scramble(line);
+        out.push_back(line);
+        start = end + 1;
+    }
+    return out;
 }
 
 } // namespace settingsformat

@@ -1,7 +1,8 @@
-// The settings file's line format: scrambling, key and value splitting.
+// The settings file's format: scrambled lines, key and value splitting.
 // Pure text functions, free of the platform.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace settingsformat {
 
@@ -16,5 +17,12 @@ std::string trim(const std::string& text);
 // Splits at the first colon into trimmed key and value; false without a colon.
 bool splitLine(const std::string& line, std::string& key, std::string& value);
 bool equalsNoCase(const std::string& a, const char* b);
+
+// The file's bytes for plain lines: each scrambled, then CR LF.
+std::string fileBytes(const std::vector<std::string>& plainLines);
+// The plain lines of a file's bytes. Lines end at LF, a CR before it is
+// dropped; the bytes are taken as they are, so a scrambled TAB (0x1A, the
+// end-of-file mark of a text-mode read) does not end the file.
+std::vector<std::string> fileLines(const std::string& bytes);
 
 } // namespace settingsformat

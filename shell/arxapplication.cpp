@@ -1,7 +1,7 @@
-#include "arxapplication.h"
+#include "shell/arxapplication.h"
 #include <clocale>
 #include <cstring>
-#include "hostclasses.h"
+#include "shell/hostclasses.h"
 
 namespace {
 ArxApplication* theApp = nullptr;

@@ -1,6 +1,6 @@
 // The library entry of tarnel15.arx.
 #include <windows.h>
-#include "extensionmodule.h"
+#include "shell/extensionmodule.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     try {

@@ -1,6 +1,7 @@
-#include "extensionmodule.h"
+#include "shell/extensionmodule.h"
 #include <cstdio>
-#include "arxapplication.h"
+#include "shell/arxapplication.h"
+#include "shell/tarnel.h"
 
 BOOL attachLibrary(HINSTANCE instance) {
     ArxApplication* app = currentApp();

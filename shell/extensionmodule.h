@@ -11,8 +11,6 @@ struct ExtensionModuleRecord {
     AFX_EXTENSION_MODULE module;
 };
 
-ExtensionModuleRecord* extensionRecord();
-
 // Loads "TarnelRes.dll" beside the module; FALSE when it cannot.
 BOOL attachLibrary(HINSTANCE instance);
 void detachLibrary();

@@ -1,13 +1,17 @@
-#include "guardapp.h"
+#include "shell/guardapp.h"
 #include <cstdio>
+#include <new>
 #include "aced.h"
-#include "attachreactors.h"
-#include "extensionmodule.h"
-#include "guardsettings.h"
-#include "idletimer.h"
-#include "optionscommand.h"
-#include "resourcescope.h"
-#include "hostclasses.h"
+#include "cmdlog/attachreactors.h"
+#include "shell/extensionmodule.h"
+#include "shell/lastrunmessage.h"
+#include "shell/tarnel.h"
+#include "settings/guardsettings.h"
+#include "idle/idletimer.h"
+#include "idle/sessionreport.h"
+#include "options/optionscommand.h"
+#include "shell/resourcescope.h"
+#include "shell/hostclasses.h"
 
 namespace {
 const char kCommandGroup[] = "Tarnel_Commands";
@@ -18,7 +22,7 @@ GuardApp::GuardApp() = default;
 GuardApp::~GuardApp() = default;
 
 GuardApp* guardApp() {
-    return static_cast<GuardApp*>(currentApp());
+    return dynamic_cast<GuardApp*>(currentApp());
 }
 
 GuardSettings* appSettings() {
@@ -35,11 +39,14 @@ AcRx::AppRetCode GuardApp::onInitApp() {
     HINSTANCE resources = resourceInstance();
     if (!resources) resources = extensionRecord()->moduleResource;
     HostResourceScope scope(resources);
+    const unsigned unloadsBefore = unloads_;
     showLastRunMessage();
+    // The box runs a message loop: a host that ended meanwhile has unloaded
+    // the module, and nothing may be started after that.
+    if (unloads_ != unloadsBefore) return AcRx::kRetOK;
     const char* dir = moduleDirectory();
     std::string configPath = std::string(dir ? dir : ".") + "\\tarnel.cfg";
-    delete settings_;
-    settings_ = new GuardSettings(configPath);
+    settings_.reset(new GuardSettings(configPath));
     settings_->buildLogFileName();
     attachReactors();
     startIdleTimer();
@@ -48,10 +55,10 @@ AcRx::AppRetCode GuardApp::onInitApp() {
 }
 
 AcRx::AppRetCode GuardApp::onUnloadApp() {
+    ++unloads_;
     detachReactors();
     stopIdleTimer();
-    delete settings_;
-    settings_ = nullptr;
+    settings_.reset(); // its destructor writes the settings file
     return AcRx::kRetOK;
 }
 
@@ -81,4 +88,8 @@ void GuardApp::showHelp(int contextId) {
     if (!dir) return;
     std::string path = std::string(dir) + "\\tarnel.chm";
     htmlHelp(nullptr, path.c_str(), 15 /* HH_HELP_CONTEXT */, (DWORD_PTR)contextId);
+}
+
+void GuardApp::writeSessionReport(const std::string& target, int action, int status) {
+    reportClosedDrawing(target, action, status);
 }

@@ -2,7 +2,7 @@
 #pragma once
 #include <memory>
 #include <string>
-#include "arxapplication.h"
+#include "shell/arxapplication.h"
 
 class GuardSettings;
 
@@ -16,21 +16,21 @@ class GuardApp : public ArxApplication {
     void registerCommands() override;
     void unregisterCommands() override;
 
-    GuardSettings* settings() const { return settings_; }
+    GuardSettings* settings() const { return settings_.get(); }
     // Opens the help file at the given context.
     void showHelp(int contextId);
     // Appends a block to the report log and leaves the registry message.
     void writeSessionReport(const std::string& target, int action, int status);
 
   private:
-    GuardSettings* settings_ = nullptr; // owned from onInitApp to onUnloadApp
-    HMODULE helpLibrary_ = nullptr;     // loaded on first use, never freed
+    std::unique_ptr<GuardSettings> settings_; // from onInitApp to onUnloadApp
+    HMODULE helpLibrary_ = nullptr;           // loaded on first use, never freed
+    unsigned unloads_ = 0;                    // onUnloadApp calls so far
 };
 
+// The running GuardApp, or null when the current application is none.
 GuardApp* guardApp();
 // The settings of the running module, or null before start-up and after unload.
 GuardSettings* appSettings();
-// Shows the message the previous run left in the registry, then deletes it.
-void showLastRunMessage();
 // "%s\Tarnel" below the host's product key.
 std::string tarnelRegistryKey();

@@ -1,4 +1,4 @@
-#include "hostclasses.h"
+#include "shell/hostclasses.h"
 #include "aced.h"
 
 namespace {

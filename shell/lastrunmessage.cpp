@@ -1,10 +1,9 @@
-// The message the previous run left in the registry, shown once at start-up.
-#include <cstring>
+#include "shell/lastrunmessage.h"
 #include "aced.h"
-#include "guardapp.h"
-#include "handles.h"
-#include "resource.h"
-#include "stringloader.h"
+#include "shell/guardapp.h"
+#include "common/handles.h"
+#include "resources/resource.h"
+#include "shell/stringloader.h"
 
 void showLastRunMessage() {
     RegKey key;
@@ -20,6 +19,9 @@ void showLastRunMessage() {
     text[size < sizeof text ? size : sizeof text - 1] = '\0';
     if (text[0] == '\0') return;
     std::string caption = loadString(IDS_LASTRUN_CAPTION);
-    MessageBoxA(adsw_acadMainWnd(), text, caption.c_str(), MB_ICONINFORMATION | MB_OK);
+    // A box that could not be shown has told nobody: the message stays. That
+    // is 0 from Windows; Wine passes on the dialog's -1.
+    if (MessageBoxA(adsw_acadMainWnd(), text, caption.c_str(), MB_ICONINFORMATION | MB_OK) <= 0)
+        return;
     RegDeleteValueA(key.get(), "Message");
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include "acdocman.h"
 #include "afxshim.h"
-#include "arxapplication.h"
+#include "shell/arxapplication.h"
 
 // MFC's current resource handle is the application's resource instance
 // until the scope ends.

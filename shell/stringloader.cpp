@@ -1,6 +1,6 @@
-#include "stringloader.h"
-#include "extensionmodule.h"
-#include "resourcescope.h"
+#include "shell/stringloader.h"
+#include "shell/tarnel.h"
+#include "shell/resourcescope.h"
 
 std::string loadString(unsigned id) {
     HostResourceScope scope(extensionRecord()->moduleResource);

@@ -1,8 +1,8 @@
 // The module's static objects and the host's entry point.
-#include <exception>
 #include "acrx.h"
-#include "extensionmodule.h"
-#include "guardapp.h"
+#include "shell/tarnel.h"
+#include "common/shield.h"
+#include "shell/guardapp.h"
 
 // Built in this order before the library entry runs: the extension-module
 // record (zeroed), its pointer, then the application object.
@@ -16,11 +16,9 @@ ExtensionModuleRecord* extensionRecord() {
 
 extern "C" __declspec(dllexport) AcRx::AppRetCode
     acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
-    try {
-        ArxApplication* app = currentApp();
-        return app ? app->dispatch(msg, appId) : AcRx::kRetOK;
-    } catch (...) {
-        // Nothing may cross into the host.
-        return AcRx::kRetOK;
-    }
+    AcRx::AppRetCode result = AcRx::kRetOK;
+    shielded([&] {
+        if (ArxApplication* app = currentApp()) result = app->dispatch(msg, appId);
+    });
+    return result;
 }

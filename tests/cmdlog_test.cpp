@@ -6,14 +6,15 @@
 #include <windows.h>
 #include <winioctl.h>
 #include "aced.h"
-#include "attachreactors.h"
-#include "guardapp.h"
-#include "guardsettings.h"
-#include "idletimer.h"
-#include "logrecord.h"
-#include "logwriter.h"
+#include "cmdlog/attachreactors.h"
+#include "shell/guardapp.h"
+#include "settings/guardsettings.h"
+#include "idle/idletimer.h"
+#include "cmdlog/logrecord.h"
+#include "cmdlog/logwriter.h"
+#include "common/faultpoint.h"
 #include "modulefixture.h"
-#include "tarnelreact.h"
+#include "cmdlog/tarnelreact.h"
 
 using namespace testkit;
 using modtest::Module;
@@ -60,6 +61,25 @@ std::string startedOf(const std::string& record) {
     return record.substr(a + 1, b - a - 1);
 }
 
+// Local time two hours east of UTC for the life of the scope, whatever the
+// machine's zone.
+struct FixedZone {
+    FixedZone() {
+        _putenv("TZ=XYZ-2");
+        _tzset();
+    }
+    ~FixedZone() {
+        _putenv("TZ=");
+        _tzset();
+    }
+};
+
+// 06.12.2026 18:16:26.750 and 18:16:30.500 at UTC+2.
+const TimeStamp kStart = {1796573786, 750};
+const TimeStamp kFinish = {1796573790, 500};
+const char kLineRecord[] = "Command LINE\tStarted 06.12.2026 at 18:16:26\tFinished 06.12.2026 at "
+                           "18:16:30\tElapsed seconds 3, miliseconds 750\n";
+
 } // namespace
 
 TEST_CASE("logging off writes nothing, yet every ended command restarts the idle count") {
@@ -67,16 +87,16 @@ TEST_CASE("logging off writes nothing, yet every ended command restarts the idle
 
     for (int i = 0; i < 5; ++i)
         idleTick(nullptr, WM_TIMER, 0, 0);
-    CHECK(idleTimer().idleSeconds == 5);
+    CHECK(idleTimerState().idleSeconds == 5);
     cadhost::executeLine("LINE 0,0 1,1");
-    CHECK(idleTimer().idleSeconds == 0);
+    CHECK(idleTimerState().idleSeconds == 0);
     for (const char* line :
          {"CIRCLE 0,0 ^C", "OPEN nowhere.dwg", "(command \"ZOOM\")", "(command \"LINE\" ^C)"}) {
         for (int i = 0; i < 3; ++i)
             idleTick(nullptr, WM_TIMER, 0, 0);
-        CHECK(idleTimer().idleSeconds == 3);
+        CHECK(idleTimerState().idleSeconds == 3);
         cadhost::executeLine(line);
-        CHECK(idleTimer().idleSeconds == 0);
+        CHECK(idleTimerState().idleSeconds == 0);
     }
     CHECK_FALSE(fileExists(r.dir + "\\tarnel.log"));
     CHECK_FALSE(commandLogReactor()->isLispActive());
@@ -116,6 +136,15 @@ TEST_CASE("LISP: inner commands keep the evaluation's start; cancel writes nothi
     rec = r.records();
     REQUIRE(rec.size() == 4);
     CHECK(elapsedOf(rec[3]).rfind("Elapsed seconds 0,", 0) == 0);
+}
+
+TEST_CASE("a command that ends without a name is logged as a LISP function") {
+    LogRun r("cmdlog-noname");
+    commandLogReactor()->commandEnded(nullptr); // as the host may report it
+    std::vector<std::string> rec = r.records();
+    REQUIRE(rec.size() == 1);
+    CHECK(rec[0].rfind("Unknown command (LISP function)\tStarted ", 0) == 0);
+    CHECK(elapsedOf(rec[0]) == "Elapsed seconds 0, miliseconds 0");
 }
 
 TEST_CASE("drawings are timed apart; a transparent command restamps its drawing") {
@@ -172,14 +201,21 @@ TEST_CASE("a command running at attach time; attaching twice registers once") {
 
 TEST_CASE("header lines and bytes on disk") {
     std::string dir = freshDir("cmdlog-bytes");
-    TimeStamp t0 = {1765000000, 750}, t1 = {1765000003, 500};
+    FixedZone zone;
+    TimeStamp t0 = kStart, t1 = kFinish;
     clearEnv();
+    SUBCASE("a whole record line, byte for byte") {
+        CHECK(logRecord("LINE", kStart, kFinish) == kLineRecord);
+        CHECK(logRecord(nullptr, kStart, kStart) ==
+              "Unknown command (LISP function)\tStarted 06.12.2026 at 18:16:26\tFinished "
+              "06.12.2026 at 18:16:26\tElapsed seconds 0, miliseconds 0\n");
+    }
     SUBCASE("project and user set") {
         setEnv("AC_PROJ", "Bridge");
         setEnv("USERNAME", "mia");
         CHECK(appendLogRecord(dir + "\\a.log", "LINE", t0, t1));
         CHECK(readFile(dir + "\\a.log") ==
-              "Project: Bridge\nUser: mia\n" + logRecord("LINE", t0, t1));
+              std::string("Project: Bridge\nUser: mia\n") + kLineRecord);
     }
     SUBCASE("both projects, empty domain, LF only and no BOM") {
         setEnv("AC_PROJ", "P1");
@@ -194,8 +230,8 @@ TEST_CASE("header lines and bytes on disk") {
     SUBCASE("an existing file gets no header and no added line feed") {
         setEnv("USERNAME", "mia");
         writeFile(dir + "\\c.log", "report without line feed");
-        CHECK(appendLogRecord(dir + "\\c.log", "ZOOM", t0, t1));
-        CHECK(readFile(dir + "\\c.log") == "report without line feed" + logRecord("ZOOM", t0, t1));
+        CHECK(appendLogRecord(dir + "\\c.log", "LINE", t0, t1));
+        CHECK(readFile(dir + "\\c.log") == std::string("report without line feed") + kLineRecord);
     }
     SUBCASE("names and values of any length are written whole") {
         std::string longName(5000, 'N');
@@ -206,7 +242,7 @@ TEST_CASE("header lines and bytes on disk") {
         REQUIRE(l.size() == 2);
         CHECK(l[0] == "Project: " + longProject);
         CHECK(l[1].rfind("Command " + longName + "\tStarted ", 0) == 0);
-        CHECK(elapsedOf(l[1]) == "Elapsed seconds 2, miliseconds 750");
+        CHECK(elapsedOf(l[1]) == "Elapsed seconds 3, miliseconds 750");
     }
     SUBCASE("nowhere to write: false, nothing shown, the next record tries again") {
         CHECK_FALSE(appendLogRecord(dir + "\\missing\\e.log", "LINE", t0, t1));
@@ -216,6 +252,18 @@ TEST_CASE("header lines and bytes on disk") {
         CHECK_FALSE(appendLogRecord(dir + "\\held.log", "LINE", t0, t1));
         CloseHandle(held);
         CHECK(appendLogRecord(dir + "\\held.log", "LINE", t0, t1));
+    }
+    SUBCASE("an end that cannot be found drops the record instead of writing over the start") {
+        const std::string before = std::string("Project: Bridge\n") + kLineRecord;
+        writeFile(dir + "\\f.log", before);
+        for (const char* call : {"GetFileSizeEx", "SetFilePointerEx"}) {
+            CAPTURE(call);
+            faultpoint::Scope fault([call](const char* c) { return std::string(c) == call; });
+            CHECK_FALSE(appendLogRecord(dir + "\\f.log", "ZOOM", t0, t1));
+            CHECK(readFile(dir + "\\f.log") == before);
+        }
+        CHECK(appendLogRecord(dir + "\\f.log", "LINE", t0, t1));
+        CHECK(readFile(dir + "\\f.log") == before + kLineRecord);
     }
     clearEnv();
 }
@@ -278,10 +326,10 @@ TEST_CASE("appending past 4 GiB never overwrites") {
     WriteFile(h, "tail", 4, &written, nullptr);
     CloseHandle(h);
     const long long before = size.QuadPart + 4;
-    TimeStamp t = {1765000000, 0};
-    CHECK(appendLogRecord(path, "LINE", t, t));
-    CHECK(appendLogRecord(path, "ZOOM", t, t));
-    const std::string expected = "tail" + logRecord("LINE", t, t) + logRecord("ZOOM", t, t);
+    FixedZone zone;
+    CHECK(appendLogRecord(path, "LINE", kStart, kFinish));
+    CHECK(appendLogRecord(path, "LINE", kStart, kFinish));
+    const std::string expected = std::string("tail") + kLineRecord + kLineRecord;
     h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                     nullptr);
     REQUIRE(h != INVALID_HANDLE_VALUE);

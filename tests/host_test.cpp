@@ -28,6 +28,8 @@ HostRun runHost(const std::string& name, const std::string& script, const std::s
                       r.dir + "\\run.scr\" " + extra;
     r.exitCode = run(cmd, 60000, r.dir.c_str());
     r.transcript = readFile(r.dir + "\\transcript.txt");
+    CAPTURE(name);
+    CHECK(r.exitCode == 0); // every run ends as a host should
     return r;
 }
 
@@ -193,7 +195,8 @@ TEST_CASE("WM_CLOSE to the main window ends the host as if the user closed it") 
     }
     REQUIRE(main != nullptr);
     PostMessageA(main, WM_CLOSE, 0, 0);
-    CHECK(host.wait(20000));
+    REQUIRE(host.wait(20000));
+    CHECK(host.exitCode() == 0);
     std::vector<std::string> all = lines(readFile(dir + "\\transcript.txt"));
     int closed = indexOf(all, "main window closed");
     REQUIRE(closed >= 0);

@@ -1,6 +1,6 @@
 // Appends N records named NAME to FILE, as one more host sharing the log.
 #include <cstdlib>
-#include "logwriter.h"
+#include "cmdlog/logwriter.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) return 2;

@@ -1,7 +1,7 @@
 // tarnel15.arx loaded by the stand-in host as a user's host would load it.
 #include <doctest.h>
 #include <algorithm>
-#include "settingsformat.h"
+#include "settings/settingsformat.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -74,6 +74,7 @@ TEST_CASE("the module loads, locks itself in, and writes its settings when the h
 
 TEST_CASE("without its resource library the module does not load at all") {
     std::string dir = installModule("module-nores", false);
+    deleteRegistryMessage();
     writeFile(dir + "\\run.scr", "APPLOAD " + dir + "\\tarnel15.arx\nNEW\nQUIT\n");
     CHECK(run(hostCommand(dir, "/timeout 30 /b run.scr"), 60000, dir.c_str()) == 0);
     std::string t = readFile(dir + "\\transcript.txt");
@@ -106,6 +107,7 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
         REQUIRE(main);
         PostMessageA(main, WM_CLOSE, 0, 0);
         REQUIRE(p.wait(20000));
+        CHECK(p.exitCode() == 0);
     }
     REQUIRE(fileExists(dir + "\\tarnel.cfg"));
     // Rewrite the settings with one minute and ten seconds, scrambled.
@@ -132,6 +134,7 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     GetDlgItemTextA(countdown, 1012, text, sizeof text);
     CHECK(std::string(text).find("Seconds left: ") != std::string::npos);
     REQUIRE(host.wait(60000));
+    CHECK(host.exitCode() == 0);
     DWORD endedAfter = GetTickCount() - started;
     CHECK(shownAfter >= 45000);
     CHECK(endedAfter >= 55000);
@@ -166,5 +169,6 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     CHECK(std::string(shown) == message);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     REQUIRE(again.wait(30000));
+    CHECK(again.exitCode() == 0);
     CHECK(registryMessage() == "(none)");
 }

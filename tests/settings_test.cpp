@@ -1,8 +1,9 @@
 // The settings record and its scrambled file, checked on disk.
 #include <doctest.h>
 #include <windows.h>
-#include "guardsettings.h"
-#include "settingsformat.h"
+#include "common/faultpoint.h"
+#include "settings/guardsettings.h"
+#include "settings/settingsformat.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -166,23 +167,102 @@ TEST_CASE("a round trip keeps every field; the file shows no plain text") {
     CHECK(back.getLogfilepath() == "C:\\cad\\logs");
 }
 
-TEST_CASE("a save that fails midway leaves the previous file byte for byte") {
+// The names of the files in dir.
+static std::vector<std::string> filesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+TEST_CASE("a save that fails at any step leaves the previous file byte for byte") {
     std::string dir = freshDir("settings-failsave");
     std::string path = settingsFile(dir, {"TimeInactivity:15", "Password:old"});
     const std::string before = readFile(path);
     {
         GuardSettings s(path);
         s.setPassword("new");
-        GuardSettings::writeFault = [](int line) { return line < 4; };
-        CHECK_FALSE(s.save());
-        GuardSettings::writeFault = nullptr;
-        CHECK(readFile(path) == before);
-        CHECK_FALSE(fileExists(path + ".new"));
+        for (const char* call : {"CreateFileA", "WriteFile", "FlushFileBuffers", "MoveFileExA"}) {
+            CAPTURE(call);
+            faultpoint::Scope fault([call](const char* c) { return std::string(c) == call; });
+            CHECK_FALSE(s.save());
+            CHECK(readFile(path) == before);
+            CHECK(filesIn(dir) == std::vector<std::string>{"tarnel.cfg"}); // no leftovers
+        }
         CHECK(s.save());
+        CHECK(filesIn(dir) == std::vector<std::string>{"tarnel.cfg"});
     }
     GuardSettings after(path);
     CHECK(after.getPassword() == "new");
     CHECK(after.getTimeInactivity() == 15);
+}
+
+TEST_CASE("a value holding a tab survives a save and a load, and so does every line after it") {
+    std::string dir = freshDir("settings-tab");
+    std::string path = dir + "\\tarnel.cfg";
+    {
+        GuardSettings s(path);
+        s.setPassword("tab\there");
+        s.setTimeInactivity(33);
+        s.setLogfilepath("C:\\logs\\a\tb");
+    }
+    // The scrambled tab is the text-mode end-of-file mark.
+    CHECK(readFile(path).find('\x1A') != std::string::npos);
+    GuardSettings back(path);
+    CHECK(back.getPassword() == "tab\there");
+    CHECK(back.getTimeInactivity() == 33);
+    CHECK(back.getLogfilepath() == "C:\\logs\\a\tb");
+    // A file written by an earlier build (same mask, CR LF) still reads.
+    path = settingsFile(dir, {"Password:kept", "TimeCountdown:12"});
+    GuardSettings earlier(path);
+    CHECK(earlier.getPassword() == "kept");
+    CHECK(earlier.getTimeCountdown() == 12);
+}
+
+TEST_CASE("a read-only settings file is not written; other attributes are kept") {
+    std::string dir = freshDir("settings-attributes");
+    std::string path = settingsFile(dir, {"TimeInactivity:15"});
+    const std::string before = readFile(path);
+    REQUIRE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+        GuardSettings s(path);
+        s.setTimeInactivity(99);
+        CHECK_FALSE(s.save());
+    } // the unload's save is refused too
+    CHECK(readFile(path) == before);
+    CHECK((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    CHECK(filesIn(dir) == std::vector<std::string>{"tarnel.cfg"});
+
+    REQUIRE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    {
+        GuardSettings s(path);
+        s.setTimeInactivity(20);
+        CHECK(s.save());
+    }
+    CHECK((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0);
+    CHECK(GuardSettings(path).getTimeInactivity() == 20);
+}
+
+TEST_CASE("the temporary file is the process's own") {
+    std::string dir = freshDir("settings-tempname");
+    std::string path = settingsFile(dir, {"TimeInactivity:15"});
+    // Another seat writing the same shared folder holds its own new file.
+    HANDLE other = CreateFileA((path + ".new").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    REQUIRE(other != INVALID_HANDLE_VALUE);
+    {
+        GuardSettings s(path);
+        s.setTimeInactivity(25);
+        CHECK(s.save());
+    }
+    CloseHandle(other);
+    CHECK(GuardSettings(path).getTimeInactivity() == 25);
+    CHECK(readFile(path + ".new").empty());
 }
 
 TEST_CASE("an unwritable folder makes the save fail quietly") {

@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 #include "aced.h"
-#include "arxapplication.h"
-#include "guardapp.h"
-#include "hostclasses.h"
+#include "shell/arxapplication.h"
+#include "shell/guardapp.h"
+#include "shell/hostclasses.h"
+#include "allocfaults.h"
 #include "modulefixture.h"
-#include "stringloader.h"
+#include "options/optionscommand.h"
+#include "shell/stringloader.h"
 
 using namespace testkit;
 
@@ -57,6 +59,9 @@ TEST_CASE("every message code reaches its handler; others only store the id") {
     {
         RecordingApp app;
         CHECK(currentApp() == &app);
+        // An application that is not a GuardApp is never handed out as one.
+        CHECK(guardApp() == nullptr);
+        CHECK(appSettings() == nullptr);
         const char* expected[] = {nullptr,          nullptr,      nullptr,        "onLoadDwg",
                                   "onUnloadDwg",    "onInvkSubr", "onCfg",        "onEnd",
                                   "onQuit",         "onSave",     "onDependency", "onNoDependency",
@@ -122,34 +127,32 @@ TEST_CASE("module paths, strings and host class look-ups") {
 TEST_CASE("missing or foreign host services do not crash start-up") {
     modtest::Module m;
     modtest::deleteRegistryMessage();
-    cadhost::Faults& f = cadhost::faults();
     for (const char* entry : {"DynamicLinker", "ACAD_REGISTERED_COMMANDS", "AcEditor"}) {
         CAPTURE(entry);
-        f.missingEntry = entry;
-        CHECK(hostCommandStack() ==
-              (std::string(entry) == "ACAD_REGISTERED_COMMANDS" ? nullptr : hostCommandStack()));
-        m.start();
-        m.stop();
-        f.missingEntry = nullptr;
-        f.wrongClassEntry = entry;
-        CHECK((std::string(entry) != "AcEditor" || hostEditor() == nullptr));
-        m.start();
-        m.stop();
-        f.wrongClassEntry = nullptr;
+        const bool commands = std::string(entry) == "ACAD_REGISTERED_COMMANDS";
+        const bool editor = std::string(entry) == "AcEditor";
+        {
+            modtest::HostFaults faults;
+            faults->missingEntry = entry;
+            CHECK((hostCommandStack() == nullptr) == commands);
+            CHECK((hostEditor() == nullptr) == editor);
+            m.start();
+            CHECK(appSettings() != nullptr);
+            CHECK(cadhost::commandRegistered("tarnel_opt") == !commands);
+            m.stop();
+        }
+        {
+            modtest::HostFaults faults;
+            faults->wrongClassEntry = entry;
+            CHECK((hostCommandStack() == nullptr) == commands);
+            CHECK((hostEditor() == nullptr) == editor);
+            m.start();
+            CHECK(appSettings() != nullptr);
+            m.stop();
+        }
     }
     CHECK(currentApp()->dispatch(AcRx::kInitAppMsg, nullptr) == AcRx::kRetOK);
     CHECK(currentApp()->dispatch(AcRx::kUnloadAppMsg, nullptr) == AcRx::kRetOK);
-}
-
-TEST_CASE("the options command exists while start-up runs and is gone at unload") {
-    modtest::Module m;
-    cadhost::setTranscript((freshDir("shell-command") + "\\t.txt").c_str());
-    m.start();
-    CHECK(cadhost::executeLine("tarnel_opt"));
-    CHECK(std::string(cadhost::lastPrinted()).find("options") != std::string::npos);
-    m.stop();
-    CHECK_FALSE(cadhost::executeLine("tarnel_opt"));
-    cadhost::setTranscript(nullptr);
 }
 
 TEST_CASE("help opens the help file at the options topic") {
@@ -168,4 +171,18 @@ TEST_CASE("help opens the help file at the options topic") {
     CHECK(GetModuleHandleA("hhctrl.ocx") != nullptr);
     pump(200);
     if (HWND again = FindWindowA("HH Parent", nullptr)) DestroyWindow(again);
+}
+
+TEST_CASE("the options command keeps a failed allocation inside the module") {
+    modtest::Module m;
+    m.start();
+    for (long k = 1; k <= 3; ++k) {
+        CAPTURE(k);
+        allocfaults::FailAt fault(k);
+        CHECK_NOTHROW(optionsCommand());
+    }
+    optionsCommand();
+    CHECK(std::string(cadhost::lastPrinted()) ==
+          "The Tarnel options dialog is not available in this version; its settings keep "
+          "their values in tarnel.cfg.");
 }

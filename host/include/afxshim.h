@@ -58,6 +58,9 @@ class HOST_API CWinApp {
     virtual BOOL PumpMessage();
 };
 HOST_API CWinApp* AfxGetApp();
+// The message the thread's last PumpMessage retrieved (WM_QUIT with its exit
+// code when PumpMessage returned FALSE).
+HOST_API MSG* AfxGetCurrentMessage();
 
 class HOST_API CWnd {
   public:

@@ -30,6 +30,9 @@ HOST_API void endCommand(Outcome outcome);
 HOST_API void beginLisp(const char* firstLine);
 HOST_API void endLisp(bool cancelled);
 
+// True when a command of that name (any case) is registered.
+HOST_API bool commandRegistered(const char* name);
+
 // Loads a module by path; its application id, or null when refused.
 HOST_API void* loadModule(const char* path);
 // Unloads a module by file name or path; false when refused or unknown.

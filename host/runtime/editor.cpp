@@ -75,3 +75,9 @@ std::string baseName(const std::string& path) {
 }
 
 } // namespace cadhost
+
+namespace cadhost {
+bool commandRegistered(const char* name) {
+    return name && commandStack().lookup(upper(name)) != nullptr;
+}
+} // namespace cadhost

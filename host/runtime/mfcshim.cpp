@@ -80,8 +80,13 @@ HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
 
 CWinApp::~CWinApp() = default;
 
+MSG* AfxGetCurrentMessage() {
+    static MSG current = {};
+    return &current;
+}
+
 BOOL CWinApp::PumpMessage() {
-    MSG msg;
+    MSG& msg = *AfxGetCurrentMessage();
     if (GetMessageA(&msg, nullptr, 0, 0) <= 0) return FALSE;
     if (!dialogMessage(msg)) {
         TranslateMessage(&msg);

@@ -4,10 +4,12 @@
 #include <doctest.h>
 #include <cstdlib>
 #include <random>
-#include "closeaction.h"
-#include "logrecord.h"
-#include "reportformat.h"
-#include "settingsformat.h"
+#include "idle/closeaction.h"
+#include "idle/savename.h"
+#include "cmdlog/logfilename.h"
+#include "cmdlog/logrecord.h"
+#include "idle/reportformat.h"
+#include "settings/settingsformat.h"
 
 using namespace settingsformat;
 

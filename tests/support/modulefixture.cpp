@@ -1,8 +1,11 @@
 #include "modulefixture.h"
-#include "arxapplication.h"
-#include "extensionmodule.h"
-#include "guardapp.h"
-#include "settingsformat.h"
+#include <cctype>
+#include "idle/countdowndialog.h"
+#include "idle/idletimer.h"
+#include "shell/arxapplication.h"
+#include "shell/extensionmodule.h"
+#include "shell/guardapp.h"
+#include "settings/settingsformat.h"
 
 namespace modtest {
 
@@ -28,11 +31,69 @@ void setRegistryMessage(const std::string& text) {
     testkit::setRegistryString(tarnelRegistryKey(), "Message", text);
 }
 
+Workspace::Workspace(const std::string& name) : dir(testkit::freshDir(name)) {
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    SetCurrentDirectoryA(dir.c_str());
+    cadhost::setTranscript((dir + "\\transcript.txt").c_str());
+}
+
+Workspace::~Workspace() {
+    cadhost::setTranscript(nullptr);
+    SetCurrentDirectoryA(saved);
+    dropQuit();
+}
+
+std::string Workspace::transcript() const {
+    return testkit::readFile(dir + "\\transcript.txt");
+}
+
+AcApDocument* Workspace::open(const std::string& name, const std::string& entities) {
+    testkit::writeFile(dir + "\\" + name, drawingBytes(entities));
+    return cadhost::openDrawing((dir + "\\" + name).c_str());
+}
+
+std::string drawingBytes(const std::string& entities) {
+    return "CADHOST DRAWING 1\r\n" + entities;
+}
+
+void ticks(int n) {
+    for (int i = 0; i < n; ++i)
+        idleTick(nullptr, WM_TIMER, 0, 0);
+}
+
+HWND countdownHwnd() {
+    CountdownDialog* w = idleTimerState().countdownWindow;
+    return w ? w->GetSafeHwnd() : nullptr;
+}
+
+void dropQuit() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+size_t count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
+        ++n;
+    return n;
+}
+
+bool isTimeLine(const std::string& l) {
+    const std::string shape = "99.99.9999 at 99:99:99";
+    if (l.size() != shape.size()) return false;
+    for (size_t i = 0; i < l.size(); ++i)
+        if (shape[i] == '9' ? !std::isdigit((unsigned char)l[i]) : shape[i] != l[i]) return false;
+    return true;
+}
+
 Module::Module() {
     static bool attached = attachLibrary(GetModuleHandleA(nullptr)) != FALSE;
     (void)attached;
     cadhost::createMainWindow(true);
     dir = testkit::binDir();
+    // A message an earlier test left would block start-up in its box.
+    deleteRegistryMessage();
 }
 
 Module::~Module() {

@@ -18,8 +18,48 @@ void deleteRegistryMessage();
 std::string registryMessage();
 void setRegistryMessage(const std::string& text);
 
+// Host faults switched on for the life of the scope; every way out of it
+// switches them all off again, so no fault outlives the check that set it.
+class HostFaults {
+  public:
+    HostFaults() = default;
+    ~HostFaults() { cadhost::faults() = {}; }
+    HostFaults(const HostFaults&) = delete;
+    HostFaults& operator=(const HostFaults&) = delete;
+    cadhost::Faults* operator->() { return &cadhost::faults(); }
+};
+
+// A folder that is the working directory while the object lives, with a
+// transcript of the host in it.
+struct Workspace {
+    explicit Workspace(const std::string& name);
+    ~Workspace();
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+    std::string transcript() const;
+    // A drawing file "CADHOST DRAWING 1" plus entity lines, opened in the host.
+    AcApDocument* open(const std::string& name, const std::string& entities = "");
+    std::string dir;
+    char saved[MAX_PATH] = {};
+};
+
+// The bytes of a drawing file with these entity lines.
+std::string drawingBytes(const std::string& entities = "");
+// n ticks of the idle timer, called as the system calls them.
+void ticks(int n);
+// The countdown window, or null.
+HWND countdownHwnd();
+// Removes every WM_QUIT waiting in the thread's queue.
+void dropQuit();
+// How often part occurs in text.
+size_t count(const std::string& text, const std::string& part);
+// "dd.mm.yyyy at hh:mm:ss".
+bool isTimeLine(const std::string& line);
+
 struct Module {
-    Module();  // attaches the library and creates the host's main window
+    // Attaches the library, creates the host's main window and deletes a
+    // last-run message left by an earlier test.
+    Module();
     ~Module(); // unloads when still started, closes every drawing
     void start(const std::map<std::string, std::string>& settings = {});
     void stop();

@@ -144,6 +144,14 @@ bool Process::wait(DWORD ms) {
     return started_ && WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0;
 }
 
+int Process::exitCode() const {
+    DWORD code = 0;
+    if (!started_ || WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(pi_.hProcess, &code))
+        return -1;
+    return (int)code;
+}
+
 int run(const std::string& commandLine, DWORD timeoutMs, const char* workDir) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -211,6 +219,15 @@ void DialogDriver::answer(Answer a) {
 
 LRESULT CALLBACK DialogDriver::hook(int code, WPARAM wp, LPARAM lp) {
     if (code == HCBT_ACTIVATE && activeDriver) activeDriver->onActivate((HWND)wp);
+    if (code == HCBT_CREATEWND && activeDriver && activeDriver->refuse_) {
+        char cls[32] = {};
+        GetClassNameA((HWND)wp, cls, sizeof cls);
+        if (lstrcmpA(cls, "#32770") == 0) {
+            activeDriver->refuse_ = false;
+            ++activeDriver->refused;
+            return 1; // the window is not created
+        }
+    }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 

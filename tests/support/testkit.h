@@ -43,6 +43,8 @@ class Process {
     DWORD id() const { return pi_.dwProcessId; }
     // True when the process has ended within ms.
     bool wait(DWORD ms);
+    // Its exit status once it has ended, else -1.
+    int exitCode() const;
 
   private:
     PROCESS_INFORMATION pi_ = {};
@@ -68,12 +70,17 @@ class DialogDriver {
     void press(int buttonId) {
         answer([buttonId](const SeenDialog&) { return buttonId; });
     }
+    // The next dialog is refused at creation, so the call that makes it
+    // fails as it would without memory or a desktop.
+    void refuseNext() { refuse_ = true; }
     std::vector<SeenDialog> seen;
+    int refused = 0;
 
   private:
     static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp);
     void onActivate(HWND hwnd);
     HHOOK hook_;
+    bool refuse_ = false;
     std::vector<Answer> answers_;
 };
 

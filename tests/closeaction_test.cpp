@@ -1,0 +1,171 @@
+// The close action for each setting, with real drawings on disk, and what
+// it does when the heap gives out in the middle of it.
+#include <doctest.h>
+#include "acdocman.h"
+#include "aced.h"
+#include "allocfaults.h"
+#include "cadhost.h"
+#include "idle/closeaction.h"
+#include "idle/savename.h"
+#include "modulefixture.h"
+#include "shell/guardapp.h"
+
+using namespace testkit;
+using namespace modtest;
+
+TEST_CASE("save names") {
+    CHECK(saveNameIn(SaveToOtherDrawing, "D:\\work\\plan.dwg", "C:\\x") ==
+          "D:\\work\\tarnel_plan.dwg");
+    CHECK(saveNameIn(SaveToCurrentDrawing, "D:\\work\\plan.dwg", "C:\\x") == "D:\\work\\plan.dwg");
+    CHECK(saveNameIn(QuitWithoutSaving, "D:\\work\\plan.dwg", "C:\\x").empty());
+    CHECK(saveNameIn(SaveToOtherDrawing, "Drawing1.dwg", "D:\\projects") ==
+          "D:\\projects\\tarnel_Drawing1.dwg");
+    CHECK(saveNameIn(SaveToOtherDrawing, "Drawing1.dwg", "D:\\") == "D:\\tarnel_Drawing1.dwg");
+    CHECK(saveNameIn(SaveToOtherDrawing, "\\plan.dwg", "D:\\w") == "D:\\w\\tarnel_\\plan.dwg");
+    std::string target = "stale";
+    buildSaveName(QuitWithoutSaving, "x.dwg", target);
+    CHECK(target.empty());
+}
+
+TEST_CASE("the close action for each setting, with real files") {
+    Module m;
+    Workspace w("close-actions");
+    modtest::deleteRegistryMessage();
+
+    SUBCASE("save to another drawing writes a copy beside the original") {
+        m.start({{"Action", "2"}});
+        w.open("plan.dwg", "LINE 0,0 1,1\r\n");
+        cadhost::executeLine("CIRCLE 5,5 1");
+        runCloseAction(nullptr);
+        CHECK(readFile(w.dir + "\\plan.dwg") == drawingBytes("LINE 0,0 1,1\r\n"));
+        CHECK(readFile(w.dir + "\\tarnel_plan.dwg") ==
+              drawingBytes("LINE 0,0 1,1\r\nCIRCLE 5,5 1\r\n"));
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() == 4);
+        CHECK(isTimeLine(log[0]));
+        CHECK(log[1] == "  Drawing: " + w.dir + "\\tarnel_plan.dwg ");
+        CHECK(log[2] == "Save to other dwg.  Status: 1 ");
+        CHECK(log[3] == std::string(59, '='));
+        CHECK(readFile(w.dir + "\\tarnel.log").find("\r\n") != std::string::npos);
+        CHECK(modtest::registryMessage() == "Your last session was saved to " + w.dir +
+                                                "\\tarnel_plan.dwg " + log[0] + " with status 1.");
+        CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
+    }
+    SUBCASE("save in place saves twice while DBMOD stays set") {
+        m.start({{"Action", "1"}});
+        w.open("clean.dwg");
+        w.open("dirty.dwg");
+        cadhost::executeLine("LINE 1,1 2,2");
+        runCloseAction(nullptr);
+        std::string t = w.transcript();
+        CHECK(count(t, "document saved " + w.dir + "\\dirty.dwg") == 2);
+        CHECK(count(t, "document saved " + w.dir + "\\clean.dwg") == 1);
+        CHECK(readFile(w.dir + "\\dirty.dwg") == drawingBytes("LINE 1,1 2,2\r\n"));
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() == 8);
+        CHECK(log[6] == "Save to current dwg.  Status: 1 ");
+        CHECK(modtest::registryMessage().find("dirty.dwg") != std::string::npos);
+    }
+    SUBCASE("quit without saving saves nothing and reports three lines per drawing") {
+        m.start({{"Action", "0"}});
+        w.open("a.dwg");
+        w.open("b.dwg");
+        w.open("c.dwg");
+        cadhost::executeLine("ERASE");
+        runCloseAction(nullptr);
+        CHECK(w.transcript().find("document saved") == std::string::npos);
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() == 9);
+        for (int i = 0; i < 3; ++i) {
+            CHECK(isTimeLine(log[i * 3]));
+            CHECK(log[i * 3 + 1] == "  Action: Quit, don't save.");
+            CHECK(log[i * 3 + 2] == std::string(59, '='));
+        }
+        CHECK(modtest::registryMessage() == "Your last session was aborted " + log[6] + ".");
+        CHECK(acDocManagerPtr()->documentCount() == 0);
+    }
+    SUBCASE("a failed save keeps that drawing open and the host running") {
+        m.start({{"Action", "1"}});
+        w.open("first.dwg");
+        cadhost::executeLine("LINE 0,0 3,3");
+        w.open("held.dwg");
+        cadhost::executeLine("CIRCLE 1,1 1");
+        w.open("last.dwg");
+        HANDLE held = CreateFileA((w.dir + "\\held.dwg").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        REQUIRE(held != INVALID_HANDLE_VALUE);
+        runCloseAction(nullptr);
+        CloseHandle(held);
+        CHECK(acDocManagerPtr()->documentCount() == 1);
+        AcApDocument* left = acDocManagerPtr()->curDocument();
+        REQUIRE(left != nullptr);
+        CHECK(std::string(left->fileName()) == w.dir + "\\held.dwg");
+        resbuf rb = {};
+        CHECK(acedGetVar("DBMOD", &rb) == RTNORM);
+        CHECK(rb.resval.rint != 0);
+        CHECK(IsWindow(adsw_acadMainWnd()));
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() == 12);
+        CHECK(log[2] == "Save to current dwg.  Status: 1 ");
+        CHECK(log[6] == "Save to current dwg.  Status: 0 ");
+        CHECK(log[10] == "Save to current dwg.  Status: 1 ");
+        CHECK(readFile(w.dir + "\\first.dwg") == drawingBytes("LINE 0,0 3,3\r\n"));
+        CHECK(modtest::registryMessage().find("last.dwg") != std::string::npos);
+    }
+    SUBCASE("a quit taken between drawings is posted again with its exit code") {
+        m.start({{"Action", "1"}});
+        w.open("q1.dwg");
+        w.open("q2.dwg");
+        w.open("held.dwg"); // its save fails, so the host stays open
+        HANDLE held = CreateFileA((w.dir + "\\held.dwg").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        PostQuitMessage(3);
+        runCloseAction(nullptr);
+        CloseHandle(held);
+        MSG msg = {};
+        REQUIRE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        CHECK(msg.wParam == 3);
+        CHECK(acDocManagerPtr()->documentCount() == 1);
+        CHECK(IsWindow(adsw_acadMainWnd()));
+    }
+}
+
+TEST_CASE("a failed allocation anywhere in the close action stays inside the module") {
+    // For every allocation the action makes: the host gets no exception, a
+    // drawing is closed only once its copy is on disk, and the host is closed
+    // only when no drawing is left.
+    int points = 0;
+    for (long k = 1;; ++k) {
+        CAPTURE(k);
+        Module m;
+        Workspace w("close-alloc");
+        deleteRegistryMessage();
+        m.start({{"Action", "2"}});
+        w.open("a.dwg", "LINE 0,0 1,1\r\n");
+        w.open("b.dwg", "CIRCLE 1,1 1\r\n");
+        bool hit;
+        {
+            allocfaults::FailAt fault(k);
+            CHECK_NOTHROW(runCloseAction(nullptr));
+            hit = fault.hit();
+        }
+        const int open = acDocManagerPtr()->documentCount();
+        const std::string t = w.transcript();
+        for (const char* name : {"a.dwg", "b.dwg"}) {
+            CAPTURE(name);
+            if (t.find("document closed " + w.dir + "\\" + name) != std::string::npos)
+                CHECK(fileExists(w.dir + "\\tarnel_" + name));
+        }
+        CHECK(IsWindow(adsw_acadMainWnd()) == (open != 0));
+        CHECK(readFile(w.dir + "\\a.dwg") == drawingBytes("LINE 0,0 1,1\r\n"));
+        if (!hit) {
+            CHECK(open == 0);
+            break;
+        }
+        ++points;
+        cadhost::closeAllDrawings();
+        dropQuit();
+    }
+    MESSAGE("allocations failed in turn: " << points);
+    CHECK(points > 5);
+}

@@ -1,0 +1,228 @@
+// The idle watch driven tick by tick: thresholds, activity, Disable, the
+// generation check, nesting, and a timer that is started twice.
+#include <doctest.h>
+#include "acdocman.h"
+#include "aced.h"
+#include "cadhost.h"
+#include "idle/countdowndialog.h"
+#include "idle/idletimer.h"
+#include "modulefixture.h"
+#include "resources/resource.h"
+#include "shell/guardapp.h"
+
+using namespace testkit;
+using namespace modtest;
+
+namespace {
+
+std::string countdownText() {
+    return controlText(countdownHwnd(), IDC_COUNTDOWN_TEXT);
+}
+
+void click(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void postClick(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+} // namespace
+
+TEST_CASE("thresholds with the default times; activity restarts the count") {
+    Module m;
+    Workspace w("idle-defaults");
+    deleteRegistryMessage();
+    m.start();
+    w.open("plan.dwg");
+    REQUIRE(idleTimerState().timerId != 0);
+    ticks(570);
+    CHECK(idleTimerState().idleSeconds == 570);
+    CHECK(countdownHwnd() == nullptr);
+    ticks(1);
+    HWND dlg = countdownHwnd();
+    REQUIRE(dlg != nullptr);
+    CHECK(IsWindowVisible(dlg));
+    CHECK(windowText(dlg) == "Tarnel - AutoCAD is about to close");
+    CHECK(countdownText() ==
+          "Nobody has used AutoCAD for a while: Tarnel will close it.\nSeconds left: 29");
+    CHECK(GetWindow(dlg, GW_OWNER) == adsw_acadMainWnd());
+
+    SUBCASE("loading a drawing closes the window and restarts the count") {
+        currentApp()->dispatch(AcRx::kLoadDwgMsg, nullptr);
+        CHECK_FALSE(IsWindow(dlg));
+        CHECK(idleTimerState().idleSeconds == 0);
+        CHECK(idleTimerState().timerId != 0);
+    }
+    SUBCASE("a busy drawing restarts the count") {
+        cadhost::beginCommand("DELAY");
+        ticks(3);
+        CHECK(idleTimerState().idleSeconds == 0);
+        CHECK_FALSE(IsWindow(dlg));
+        cadhost::endCommand(cadhost::Outcome::Ended);
+        ticks(2);
+        CHECK(idleTimerState().idleSeconds == 2);
+    }
+    m.stop();
+    CHECK(idleTimerState().timerId == 0);
+    CHECK(idleTimerState().countdownWindow == nullptr);
+}
+
+TEST_CASE("one minute with a sixty-second countdown; Disable stops the watch") {
+    Module m;
+    Workspace w("idle-oneminute");
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "60"}, {"AllowDisable", "1"}});
+    w.open("a.dwg");
+    ticks(1);
+    REQUIRE(countdownHwnd() != nullptr);
+    CHECK(countdownText().find("Seconds left: 59") != std::string::npos);
+    HWND dlg = countdownHwnd();
+    CHECK(IsWindowEnabled(GetDlgItem(dlg, IDC_COUNTDOWN_DISABLE)));
+    click(dlg, IDC_COUNTDOWN_DISABLE);
+    CHECK_FALSE(IsWindow(dlg));
+    CHECK(idleTimerState().timerId == 0);
+    int counted = idleTimerState().idleSeconds;
+    ticks(120); // ticks already queued when the timer stopped do nothing
+    CHECK(idleTimerState().idleSeconds == counted);
+    CHECK(countdownHwnd() == nullptr);
+    resetIdle(); // a later command: the count is zeroed, the watch stays off
+    CHECK(idleTimerState().idleSeconds == 0);
+    CHECK(idleTimerState().timerId == 0);
+    CHECK(cadhost::closeAllDrawings());
+}
+
+TEST_CASE("no iterator: the tick neither counts nor resets") {
+    Module m;
+    Workspace w("idle-noiter");
+    m.start();
+    ticks(5);
+    {
+        HostFaults faults;
+        faults->noIterator = true;
+        ticks(5);
+    }
+    CHECK(idleTimerState().idleSeconds == 5);
+    ticks(1);
+    CHECK(idleTimerState().idleSeconds == 6);
+}
+
+TEST_CASE("with no drawing open the close action runs directly and closes the host") {
+    Module m;
+    Workspace w("idle-nodrawing");
+    deleteRegistryMessage();
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "5"}});
+    HWND main = adsw_acadMainWnd();
+    ticks(59);
+    CHECK(IsWindow(main));
+    ticks(1);
+    CHECK_FALSE(IsWindow(main));
+    CHECK(w.transcript().find("application context") == std::string::npos);
+    CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
+    CHECK(registryMessage() == "(none)");
+    CHECK(idleTimerState().timerId == 0);
+}
+
+TEST_CASE("Disable pressed in the last second wins over the close action") {
+    Module m;
+    Workspace w("idle-lastdisable");
+    deleteRegistryMessage();
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"AllowDisable", "1"}});
+    w.open("keep.dwg", "LINE 0,0 1,1\r\n");
+    cadhost::executeLine("CIRCLE 2,2 1");
+    ticks(59);
+    HWND dlg = countdownHwnd();
+    REQUIRE(dlg != nullptr);
+    postClick(dlg, IDC_COUNTDOWN_DISABLE); // handled by the 60th tick's own pump
+    ticks(1);
+    CHECK(idleTimerState().timerId == 0);
+    CHECK(idleTimerState().countdownWindow == nullptr);
+    // The drawing is open with its change, nothing was saved, the host runs.
+    CHECK(acDocManagerPtr()->documentCount() == 1);
+    resbuf rb = {};
+    CHECK(acedGetVar("DBMOD", &rb) == RTNORM);
+    CHECK(rb.resval.rint != 0);
+    CHECK(readFile(w.dir + "\\keep.dwg") == drawingBytes("LINE 0,0 1,1\r\n"));
+    CHECK_FALSE(fileExists(w.dir + "\\tarnel_keep.dwg"));
+    CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
+    CHECK(registryMessage() == "(none)");
+    CHECK(IsWindow(adsw_acadMainWnd()));
+}
+
+TEST_CASE("Cancel delivered by the last tick's own pump restarts the count") {
+    Module m;
+    Workspace w("idle-lastcancel");
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}});
+    w.open("keep.dwg", "LINE 0,0 1,1\r\n");
+    ticks(59);
+    HWND dlg = countdownHwnd();
+    REQUIRE(dlg != nullptr);
+    postClick(dlg, IDC_COUNTDOWN_CANCEL);
+    ticks(1);
+    CHECK(idleTimerState().idleSeconds == 0);
+    CHECK(idleTimerState().timerId != 0);
+    CHECK(acDocManagerPtr()->documentCount() == 1);
+    CHECK_FALSE(fileExists(w.dir + "\\tarnel_keep.dwg"));
+}
+
+namespace {
+LRESULT CALLBACK nestedTickProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP) {
+        idleTick(nullptr, WM_TIMER, 0, 0);
+        return 0;
+    }
+    return DefWindowProcA(h, msg, wp, lp);
+}
+} // namespace
+
+TEST_CASE("a tick nested in another tick's pump runs the close action once") {
+    Module m;
+    Workspace w("idle-nested");
+    deleteRegistryMessage();
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "1"}});
+    w.open("n.dwg", "LINE 0,0 1,1\r\n");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = nestedTickProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "NestedTick";
+    RegisterClassA(&wc);
+    HWND helper = CreateWindowExA(0, "NestedTick", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, nullptr);
+    ticks(58);
+    PostMessageA(helper, WM_APP, 0, 0); // delivered by the 59th tick's pump
+    ticks(1);
+    DestroyWindow(helper);
+    std::string log = readFile(w.dir + "\\tarnel.log");
+    CHECK(count(log, "Status: 1") == 1);
+    CHECK(count(w.transcript(), "document closed") == 1);
+    CHECK(acDocManagerPtr()->documentCount() == 0);
+}
+
+TEST_CASE("a second start replaces the running timer instead of adding one") {
+    Module m;
+    Workspace w("idle-starttwice");
+    m.start();
+    const UINT_PTR first = idleTimerState().timerId;
+    REQUIRE(first != 0);
+    startIdleTimer();
+    CHECK(idleTimerState().timerId != 0);
+    // The first timer is gone: killing it again finds nothing.
+    CHECK_FALSE(KillTimer(nullptr, first));
+    // On the real timer the count goes at one second a second.
+    pump(3300);
+    CHECK(idleTimerState().idleSeconds >= 2);
+    CHECK(idleTimerState().idleSeconds <= 4);
+}
+
+TEST_CASE("a quit taken by the countdown's pump is posted again with its exit code") {
+    Module m;
+    Workspace w("idle-quitcode");
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "30"}});
+    w.open("q.dwg");
+    ticks(31);
+    REQUIRE(countdownHwnd() != nullptr);
+    PostQuitMessage(7);
+    ticks(1);
+    MSG msg = {};
+    REQUIRE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    CHECK(msg.wParam == 7);
+}
