@@ -10,6 +10,16 @@ demo="$build/demo"
 eval "$("$here/wine-session.sh" start "$build")"
 trap '"$here/wine-session.sh" stop "$build"' EXIT
 run() { "$here/wine-run" "$@" </dev/null; }
+# Waits for the host started in the background; a host that does not end
+# with status 0 fails the demo.
+wait_host() {
+    local status=0
+    wait "$1" || status=$?
+    if [ "$status" -ne 0 ]; then
+        echo "demo: the host ended with status $status" >&2
+        exit 1
+    fi
+}
 
 rm -rf "$demo"
 mkdir -p "$demo"
@@ -47,12 +57,7 @@ if run "$bin/windowtool.exe" snap "Tarnel - AutoCAD is about to close" countdown
     python3 "$here/bmp2png.py" countdown.bmp countdown.png
     echo "   (picture kept in $demo/countdown.png)"
 fi
-hoststatus=0
-wait "$host" || hoststatus=$?
-if [ "$hoststatus" -ne 0 ]; then
-    echo "demo: the host ended with status $hoststatus" >&2
-    exit 1
-fi
+wait_host "$host"
 echo "== $(date +%T) the host has closed (exit status 0).  What the user finds afterwards:"
 echo "-- tarnel.log: the command log (LF line ends) and the report blocks (CR LF) share it here:"
 tr -d '\r' <tarnel.log | sed 's/^/   | /'
@@ -67,10 +72,5 @@ printf 'QUIT\n' >quit.scr
 run "$bin/cadhost.exe" /transcript transcript2.txt /timeout 60 /ld "$mod" /b quit.scr &
 host=$!
 run "$bin/windowtool.exe" answer "Tarnel - last session" 30 | sed 's/^/   | /'
-hoststatus=0
-wait "$host" || hoststatus=$?
-if [ "$hoststatus" -ne 0 ]; then
-    echo "demo: the host ended with status $hoststatus" >&2
-    exit 1
-fi
+wait_host "$host"
 echo "== Done.  Everything is in $demo"

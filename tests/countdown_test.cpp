@@ -8,7 +8,6 @@
 #include "modulefixture.h"
 #include "resources/resource.h"
 #include "shell/guardapp.h"
-#include "shell/tarnel.h"
 
 using namespace testkit;
 using namespace modtest;
@@ -78,22 +77,13 @@ TEST_CASE("a missing template costs only the window") {
     Workspace w("countdown-notemplate");
     m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "2"}});
     w.open("p.dwg");
-    // The resource library out of reach: off the search chain, and the
-    // module itself as the resource instance.
-    ExtensionModuleRecord* rec = extensionRecord();
-    HINSTANCE resources = rec->moduleResource;
-    AfxTermExtensionModule(rec->module, FALSE);
-    rec->moduleResource = GetModuleHandleA(nullptr);
-    HINSTANCE dialogs = currentApp()->rawResourceInstance();
-    currentApp()->setResourceInstance(nullptr);
-    ticks(51);
-    CHECK(idleTimerState().countdownWindow != nullptr);
-    CHECK(countdownHwnd() == nullptr);
-    ticks(9);
-    currentApp()->setResourceInstance(dialogs);
-    rec->moduleResource = resources;
-    AfxInitExtensionModule(rec->module, resources);
-    new CDynLinkLibrary(rec->module, FALSE);
+    {
+        ResourcesOutOfReach away(true);
+        ticks(51);
+        CHECK(idleTimerState().countdownWindow != nullptr);
+        CHECK(countdownHwnd() == nullptr);
+        ticks(9);
+    }
     CHECK(idleTimerState().countdownWindow == nullptr);
     CHECK(fileExists(w.dir + "\\tarnel_p.dwg"));
     CHECK(acDocManagerPtr()->documentCount() == 0);

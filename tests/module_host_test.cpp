@@ -141,6 +141,7 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     CHECK(endedAfter < 90000);
 
     std::vector<std::string> t = lines(readFile(dir + "\\transcript.txt"));
+    CHECK(linesStarting(readFile(dir + "\\transcript.txt"), "fault").empty());
     int closed = indexOf(t, "main window closed");
     REQUIRE(closed >= 0);
     CHECK(indexOf(t, "idle over") < 0);

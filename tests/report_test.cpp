@@ -7,7 +7,6 @@
 #include "modulefixture.h"
 #include "resources/resource.h"
 #include "shell/guardapp.h"
-#include "shell/tarnel.h"
 
 using namespace testkit;
 using namespace modtest;
@@ -58,23 +57,13 @@ TEST_CASE("built-in texts stand in for missing string-table entries") {
     m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "2"}});
     w.open("p.dwg");
 
-    // The resource library's strings out of reach: off the search chain, and
-    // the module itself as the handle the string loader pushes.
-    ExtensionModuleRecord* rec = extensionRecord();
-    HINSTANCE resources = rec->moduleResource;
-    AfxTermExtensionModule(rec->module, FALSE);
-    rec->moduleResource = GetModuleHandleA(nullptr);
-    auto restore = [&] {
-        rec->moduleResource = resources;
-        AfxInitExtensionModule(rec->module, resources);
-        new CDynLinkLibrary(rec->module, FALSE);
-    };
-
-    ticks(51);
-    CHECK(controlText(countdownHwnd(), IDC_COUNTDOWN_TEXT) ==
-          "Tarnel application will close AutoCAD.\nSeconds: 9");
-    ticks(9);
-    restore();
+    {
+        ResourcesOutOfReach away(false);
+        ticks(51);
+        CHECK(controlText(countdownHwnd(), IDC_COUNTDOWN_TEXT) ==
+              "Tarnel application will close AutoCAD.\nSeconds: 9");
+        ticks(9);
+    }
     std::string log = readFile(w.dir + "\\tarnel.log");
     std::vector<std::string> l = lines(log);
     REQUIRE(l.size() == 4);

@@ -78,7 +78,41 @@ LRESULT CALLBACK scriptedFrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 } // namespace
 
+namespace {
+
+// Faults met anywhere in the process, also those a dispatcher swallows (an
+// access violation in a timer procedure): each is written to the transcript
+// and makes the host end with status 3.
+LONG faultCount = 0;
+
+bool isFault(DWORD code) {
+    switch (code) {
+    case EXCEPTION_ACCESS_VIOLATION:
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_STACK_OVERFLOW:
+    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+    case EXCEPTION_IN_PAGE_ERROR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+LONG CALLBACK recordFault(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* r = info->ExceptionRecord;
+    if (isFault(r->ExceptionCode)) {
+        InterlockedIncrement(&faultCount);
+        transcript("fault 0x%08lx at %p", (unsigned long)r->ExceptionCode, r->ExceptionAddress);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+} // namespace
+
 int runHost(int argc, char** argv) {
+    AddVectoredExceptionHandler(1, recordFault);
     std::vector<std::string> modulesToLoad, drawings;
     const char* script = nullptr;
     int timeout = 0;
@@ -118,6 +152,10 @@ int runHost(int argc, char** argv) {
     }
     closeAllDrawings();
     unloadAllModules();
+    if (faultCount > 0) {
+        transcript("host ended after %ld faults", faultCount);
+        return 3;
+    }
     transcript("host ended");
     return 0;
 }

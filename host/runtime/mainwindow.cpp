@@ -43,12 +43,13 @@ void layout(HWND hwnd) {
     MoveWindow(GetDlgItem(hwnd, kCommandLine), 0, h - 24, w, 24, TRUE);
 }
 
+// The window goes and the message loop ends; the drawings are closed and the
+// modules unloaded only after that loop (runHost), never while a module's
+// code, which may have sent this WM_CLOSE, is still on the stack.
 void shutDown(HWND hwnd) {
     transcript("main window closed");
     editor().notify("beginQuit", nullptr, [](AcEditorReactor* r) { r->beginQuit(); });
     editor().notify("quitWillStart", nullptr, [](AcEditorReactor* r) { r->quitWillStart(); });
-    closeAllDrawings();
-    unloadAllModules();
     DestroyWindow(hwnd);
 }
 

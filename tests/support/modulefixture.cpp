@@ -3,7 +3,7 @@
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "shell/arxapplication.h"
-#include "shell/extensionmodule.h"
+#include "shell/tarnel.h"
 #include "shell/guardapp.h"
 #include "settings/settingsformat.h"
 
@@ -29,6 +29,23 @@ std::string registryMessage() {
 
 void setRegistryMessage(const std::string& text) {
     testkit::setRegistryString(tarnelRegistryKey(), "Message", text);
+}
+
+ResourcesOutOfReach::ResourcesOutOfReach(bool dialogsToo)
+    : strings_(extensionRecord()->moduleResource), dialogs_(currentApp()->rawResourceInstance()),
+      dialogsToo_(dialogsToo) {
+    ExtensionModuleRecord* rec = extensionRecord();
+    AfxTermExtensionModule(rec->module, FALSE);
+    rec->moduleResource = GetModuleHandleA(nullptr);
+    if (dialogsToo_) currentApp()->setResourceInstance(nullptr);
+}
+
+ResourcesOutOfReach::~ResourcesOutOfReach() {
+    ExtensionModuleRecord* rec = extensionRecord();
+    if (dialogsToo_) currentApp()->setResourceInstance(dialogs_);
+    rec->moduleResource = strings_;
+    AfxInitExtensionModule(rec->module, strings_);
+    new CDynLinkLibrary(rec->module, FALSE); // owned by the resource chain
 }
 
 Workspace::Workspace(const std::string& name) : dir(testkit::freshDir(name)) {

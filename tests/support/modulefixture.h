@@ -29,6 +29,23 @@ class HostFaults {
     cadhost::Faults* operator->() { return &cadhost::faults(); }
 };
 
+// The resource library's strings out of reach while the scope lives: off
+// the search chain, and the module itself as the handle the string loader
+// pushes. With dialogsToo, dialog templates go the same way. Put back on
+// every way out.
+class ResourcesOutOfReach {
+  public:
+    explicit ResourcesOutOfReach(bool dialogsToo);
+    ~ResourcesOutOfReach();
+    ResourcesOutOfReach(const ResourcesOutOfReach&) = delete;
+    ResourcesOutOfReach& operator=(const ResourcesOutOfReach&) = delete;
+
+  private:
+    HINSTANCE strings_;
+    HINSTANCE dialogs_;
+    bool dialogsToo_;
+};
+
 // A folder that is the working directory while the object lives, with a
 // transcript of the host in it.
 struct Workspace {
