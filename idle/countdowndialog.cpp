@@ -35,36 +35,23 @@ BOOL CountdownDialog::OnInitDialog() {
     return TRUE;
 }
 
-BOOL CountdownDialog::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-    BOOL handled = FALSE;
-    shielded([&] { handled = handleMessage(msg, wp, lp, result); });
-    return handled;
+BEGIN_MESSAGE_MAP(CountdownDialog, CAcUiDialog)
+ON_MESSAGE(WM_ACAD_KEEPFOCUS, onKeepFocus)
+ON_BN_CLICKED(IDC_COUNTDOWN_DISABLE, onDisable)
+ON_BN_CLICKED(IDC_COUNTDOWN_CANCEL, onCancelCountdown)
+ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+LRESULT CountdownDialog::onKeepFocus(WPARAM, LPARAM) {
+    return TRUE; // the window keeps the focus
 }
 
-BOOL CountdownDialog::handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-    switch (msg) {
-    case WM_ACAD_KEEPFOCUS:
-        *result = TRUE;
-        return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_COUNTDOWN_DISABLE) {
-            *result = 0;
-            stopIdleTimer(); // destroys this window
-            return TRUE;
-        }
-        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_COUNTDOWN_CANCEL) {
-            *result = 0;
-            resetIdle(); // destroys this window
-            return TRUE;
-        }
-        break;
-    case WM_CLOSE:
-        *result = 0; // the close box, Alt+F4 and the system menu do nothing
-        return TRUE;
-    default:
-        break;
-    }
-    return CAcUiDialog::OnWndMsg(msg, wp, lp, result);
+void CountdownDialog::onDisable() {
+    stopIdleTimer(); // destroys this window
+}
+
+void CountdownDialog::onCancelCountdown() {
+    resetIdle(); // destroys this window
 }
 
 void showCountdown() {

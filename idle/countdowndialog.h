@@ -14,10 +14,13 @@ class CountdownDialog : public CAcUiDialog {
     BOOL OnInitDialog() override;
     // Escape would only hide a modeless dialog while the countdown went on.
     void OnCancel() override {}
-    BOOL OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
-  private:
-    BOOL handleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+    LRESULT onKeepFocus(WPARAM, LPARAM);
+    void onDisable();
+    void onCancelCountdown();
+    // The close box, Alt+F4 and the system menu do nothing.
+    void OnClose() {}
+    DECLARE_MESSAGE_MAP()
 };
 
 // Creates, shows and centres the countdown window over the host's main

@@ -64,6 +64,10 @@ DocManager& docManager() {
     return *m;
 }
 
+bool Document::isQuiescent() const {
+    return busy == 0 && !(scriptRunning && docManager().current == this);
+}
+
 const char* Document::fileName() const {
     return faults().noFileName ? nullptr : path.c_str();
 }

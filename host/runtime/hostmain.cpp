@@ -6,6 +6,8 @@
 
 namespace cadhost {
 
+bool scriptRunning = false;
+
 namespace {
 
 const UINT kScriptStep = WM_APP + 1;
@@ -40,14 +42,17 @@ void scriptStep() {
         if (_strnicmp(line.c_str(), "@idle", 5) == 0) {
             int seconds = std::atoi(line.c_str() + 5);
             transcript("idle %d s", seconds);
+            scriptRunning = false;
             SetTimer(adsw_acadMainWnd(), kIdleTimer, (UINT)(seconds > 0 ? seconds : 0) * 1000,
                      nullptr);
             return;
         }
+        scriptRunning = true;
         executeLine(line.c_str());
         if (HWND w = adsw_acadMainWnd()) PostMessageA(w, kScriptStep, 0, 0);
         return;
     }
+    scriptRunning = false;
     if (!scriptLines.empty()) {
         transcript("script ended");
         scriptLines.clear();
@@ -143,9 +148,10 @@ int runHost(int argc, char** argv) {
     for (const std::string& d : drawings)
         openDrawing(d.c_str());
     if (script) {
-        if (readScript(script))
+        if (readScript(script)) {
+            scriptRunning = true;
             PostMessageA(main, kScriptStep, 0, 0);
-        else
+        } else
             printLine(std::string("Cannot read script ") + script + ".");
     }
     while (AfxGetApp()->PumpMessage()) {

@@ -29,7 +29,8 @@ class Document : public AcApDocument {
     Document(int id, std::string path) : id(id), path(std::move(path)), db(*this) {}
     const char* fileName() const override;
     AcDbDatabase* database() const override { return const_cast<Database*>(&db); }
-    bool isQuiescent() const override { return busy == 0; }
+    // A running command, or a script that has not reached an idle directive.
+    bool isQuiescent() const override;
     void pushDbmod() override { dbmodStack.push_back(dbmod); }
     void popDbmod() override;
 
@@ -115,6 +116,10 @@ struct Module {
 // Sends a message to every loaded module.
 void broadcast(AcRx::AppMsgCode msg);
 Module* findModule(void* appId);
+
+// True while a script runs and is not waiting in "@idle": its document is
+// busy as with a running command.
+extern bool scriptRunning;
 
 // Main window pieces.
 void refreshDrawingList();

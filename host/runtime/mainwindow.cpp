@@ -82,6 +82,7 @@ LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_DESTROY:
         mainWnd = nullptr;
+        AfxGetApp()->m_hWndMain = nullptr;
         PostQuitMessage(0);
         return 0;
     default:
@@ -105,6 +106,7 @@ HWND createMainWindow(bool visible) {
     }
     mainWnd = CreateWindowExA(0, "CadHostFrame", "CAD Host", WS_OVERLAPPEDWINDOW, 40, 40, 900, 640,
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    AfxGetApp()->m_hWndMain = mainWnd;
     if (mainWnd && visible) {
         ShowWindow(mainWnd, SW_SHOW);
         UpdateWindow(mainWnd);
