@@ -1,5 +1,8 @@
 #include "testkit.h"
+#include <algorithm>
 #include <cstdio>
+#include <commctrl.h>
+#include <shlobj.h>
 
 namespace testkit {
 
@@ -237,7 +240,10 @@ void DialogDriver::onActivate(HWND hwnd) {
     if (lstrcmpA(cls, "#32770") != 0) return;
     for (const SeenDialog& s : seen)
         if (s.hwnd == hwnd) return; // activated again when a box over it closes
-    SeenDialog d{hwnd, windowText(hwnd), {}};
+    // A message box's icon control is 0x14 on Windows and 0x440 under Wine.
+    HICON icon = (HICON)SendDlgItemMessageA(hwnd, 0x14, STM_GETICON, 0, 0);
+    if (!icon) icon = (HICON)SendDlgItemMessageA(hwnd, 0x440, STM_GETICON, 0, 0);
+    SeenDialog d{hwnd, windowText(hwnd), {}, GetWindow(hwnd, GW_OWNER), icon};
     for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         char ccls[32] = {};
         GetClassNameA(c, ccls, sizeof ccls);
@@ -251,6 +257,104 @@ void DialogDriver::onActivate(HWND hwnd) {
     int id = a(d);
     if (id)
         PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, id));
+}
+
+HICON systemIcon(UINT mbIcon) {
+    switch (mbIcon & MB_ICONMASK) {
+    case MB_ICONINFORMATION:
+        return LoadIconA(nullptr, (LPCSTR)IDI_INFORMATION);
+    case MB_ICONEXCLAMATION:
+        return LoadIconA(nullptr, (LPCSTR)IDI_EXCLAMATION);
+    case MB_ICONERROR:
+        return LoadIconA(nullptr, (LPCSTR)IDI_ERROR);
+    case MB_ICONQUESTION:
+        return LoadIconA(nullptr, (LPCSTR)IDI_QUESTION);
+    default:
+        return nullptr;
+    }
+}
+
+namespace {
+std::vector<WhenVisible*> waiting;
+
+struct FindArgs {
+    const std::string* caption;
+    HWND found;
+};
+
+BOOL CALLBACK findVisible(HWND h, LPARAM lp) {
+    auto* a = reinterpret_cast<FindArgs*>(lp);
+    char cls[32] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(h) && windowText(h) == *a->caption) {
+        a->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+WhenVisible::WhenVisible(std::string caption, std::function<void(HWND)> fn)
+    : caption_(std::move(caption)), fn_(std::move(fn)) {
+    waiting.push_back(this);
+    timer_ = SetTimer(nullptr, 0, 30, tick);
+}
+
+WhenVisible::~WhenVisible() {
+    KillTimer(nullptr, timer_);
+    waiting.erase(std::remove(waiting.begin(), waiting.end(), this), waiting.end());
+}
+
+void CALLBACK WhenVisible::tick(HWND, UINT, UINT_PTR id, DWORD) {
+    for (WhenVisible* w : std::vector<WhenVisible*>(waiting)) {
+        if (w->timer_ != id || w->ran_) continue;
+        FindArgs a{&w->caption_, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), findVisible, (LPARAM)&a);
+        if (!a.found) continue;
+        w->ran_ = true;
+        KillTimer(nullptr, w->timer_);
+        w->fn_(a.found);
+    }
+}
+
+void setControlText(HWND dialog, int id, const std::string& text) {
+    SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+bool isChecked(HWND dialog, int id) {
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void clickTab(HWND tab, int index) {
+    RECT r = {};
+    SendMessageA(tab, TCM_GETITEMRECT, (WPARAM)index, (LPARAM)&r);
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(tab, WM_LBUTTONUP, 0, at);
+}
+
+void clickControl(HWND control) {
+    RECT r = {};
+    GetClientRect(control, &r);
+    LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(control, WM_LBUTTONUP, 0, at);
+}
+
+void pressF1(HWND window) {
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    SetFocus(window);
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    pump(200);
+}
+
+void chooseInFolderBrowser(HWND browser, const std::string& folder) {
+    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)folder.c_str());
+    PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 } // namespace testkit

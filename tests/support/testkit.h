@@ -55,7 +55,12 @@ struct SeenDialog {
     HWND hwnd;
     std::string caption;
     std::vector<std::string> texts; // static texts and the message-box text
+    HWND owner;                     // the window it belongs to
+    HICON icon;                     // a message box's icon, or null
 };
+
+// The system's icon of a message box type (MB_ICONINFORMATION, ...).
+HICON systemIcon(UINT mbIcon);
 
 // Sees each dialog (#32770) activated on this thread. Each answer in turn
 // decides the button to press for the next dialog (0 leaves it open).
@@ -87,5 +92,37 @@ class DialogDriver {
 // Text of a window, or of a dialog's control.
 std::string windowText(HWND hwnd);
 std::string controlText(HWND dialog, int id);
+
+// Runs fn once on the first visible dialog of this thread with that caption,
+// from a thread timer: after the dialog's initialisation, as a user would.
+class WhenVisible {
+  public:
+    WhenVisible(std::string caption, std::function<void(HWND)> fn);
+    ~WhenVisible();
+    WhenVisible(const WhenVisible&) = delete;
+    WhenVisible& operator=(const WhenVisible&) = delete;
+    bool ran() const { return ran_; }
+
+  private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+    std::string caption_;
+    std::function<void(HWND)> fn_;
+    UINT_PTR timer_;
+    bool ran_ = false;
+};
+
+// Controls driven as a user does.
+void setControlText(HWND dialog, int id, const std::string& text);
+bool isChecked(HWND dialog, int id);
+// A real click on the tab's rectangle: the tab control sends its own
+// notifications.
+void clickTab(HWND tab, int index);
+// A click on a control, as button down and up at its centre.
+void clickControl(HWND control);
+// F1 typed on the keyboard into window (made the foreground one): the
+// system turns it into WM_HELP, which a posted WM_KEYDOWN does not do.
+void pressF1(HWND window);
+// Chooses folder in the shell's "Browse for Folder" window and presses OK.
+void chooseInFolderBrowser(HWND browser, const std::string& folder);
 
 } // namespace testkit
