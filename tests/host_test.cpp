@@ -112,6 +112,13 @@ TEST_CASE("editor notifications arrive in the host's order") {
     CHECK(contains(r.transcript, "print Unknown command \"FROBNICATE\"."));
 }
 
+TEST_CASE("a running script keeps its drawing busy between its lines") {
+    HostRun r = runHost("host-scriptbusy", "NEW\nZOOM\nPAN\n@idle 1\nQUIT\n");
+    CHECK(contains(r.transcript, "quiet after ZOOM 0"));
+    CHECK(contains(r.transcript, "quiet after PAN 0"));
+    CHECK_FALSE(contains(r.transcript, "quiet after ZOOM 1"));
+}
+
 TEST_CASE("documents: iteration while closing, DBMOD through push, save and pop") {
     std::string dir = freshDir("host-docs-input");
     writeFile(dir + "\\a.dwg", drawing("LINE 0,0 1,1\r\n"));

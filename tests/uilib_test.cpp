@@ -335,6 +335,7 @@ class FolderDialog : public CFileDialog {
         m_ofn.hInstance = GetModuleHandleA(nullptr);
         m_ofn.lpTemplateName = "FOLDERONLY";
         m_ofn.lpstrInitialDir = start_.c_str();
+        m_ofn.lpstrTitle = "UI folder";
     }
     bool initialised = false;
     int paints = 0;
@@ -410,4 +411,34 @@ TEST_CASE("the shell's folder browser is driven to a folder") {
     CHECK(SHGetPathFromIDListA(item, path));
     CHECK(std::string(path) == dir);
     CoTaskMemFree(item);
+}
+
+TEST_CASE("a tool tip keeps its text; a font object deletes the font it held") {
+    UiEnv env;
+    HWND owner = CreateWindowExA(0, "STATIC", "tip owner", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20,
+                                 env.main, nullptr, nullptr, nullptr);
+    REQUIRE(owner != nullptr);
+    {
+        CWnd* ownerWnd = CWnd::FromHandle(owner);
+        CToolTipCtrl tip;
+        REQUIRE(tip.Create(ownerWnd, 0));
+        RECT r = {0, 0, 80, 20};
+        CHECK(tip.AddTool(ownerWnd, "first text", &r, 1));
+        CHECK(tip.GetText(ownerWnd, 1) == "first text");
+        tip.UpdateTipText("second text", ownerWnd, 1);
+        CHECK(tip.GetText(ownerWnd, 1) == "second text");
+        HWND tipWindow = tip.m_hWnd;
+        CHECK(IsWindow(tipWindow));
+    }
+    DestroyWindow(owner);
+    LOGFONTA lf = {};
+    lf.lfHeight = -12;
+    lstrcpyA(lf.lfFaceName, "Arial");
+    CFont font;
+    REQUIRE(font.CreateFontIndirect(&lf));
+    HFONT first = font;
+    lf.lfUnderline = TRUE;
+    REQUIRE(font.CreateFontIndirect(&lf));
+    CHECK(GetObjectType(first) == 0);
+    CHECK(GetObjectType((HFONT)font) == OBJ_FONT);
 }

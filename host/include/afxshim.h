@@ -193,9 +193,12 @@ class HOST_API CWnd {
 
     WNDPROC m_pfnSuper = nullptr; // the window's own procedure once subclassed
     // The message now being handled, for Default().
-    UINT m_msgCur = 0;
-    WPARAM m_wpCur = 0;
-    LPARAM m_lpCur = 0;
+    struct CurrentMessage {
+        UINT msg;
+        WPARAM wp;
+        LPARAM lp;
+    };
+    CurrentMessage m_cur = {0, 0, 0};
     bool m_defaultWanted = false; // a dialog's handler asked for the default
 
   private:

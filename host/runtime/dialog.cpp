@@ -288,21 +288,15 @@ INT_PTR CALLBACK CDialog::dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         return FALSE;
     }
     if (msg == WM_INITDIALOG) return self->OnInitDialog();
-    const UINT savedMsg = self->m_msgCur;
-    const WPARAM savedWp = self->m_wpCur;
-    const LPARAM savedLp = self->m_lpCur;
-    self->m_msgCur = msg;
-    self->m_wpCur = wp;
-    self->m_lpCur = lp;
+    const CurrentMessage saved = self->m_cur;
+    self->m_cur = {msg, wp, lp};
     self->m_defaultWanted = false;
     LRESULT result = 0;
     BOOL handled = self->OnWndMsg(msg, wp, lp, &result);
     // A handler may have destroyed the window and with it the object.
     if (FromHandlePermanent(hwnd) != self) return TRUE;
     const bool wantsDefault = self->m_defaultWanted;
-    self->m_msgCur = savedMsg;
-    self->m_wpCur = savedWp;
-    self->m_lpCur = savedLp;
+    self->m_cur = saved;
     if (!handled || wantsDefault) return FALSE;
     if (returnsValue(msg)) return (INT_PTR)result;
     SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);

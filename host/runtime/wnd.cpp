@@ -51,12 +51,8 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* self = CWnd::FromHandlePermanent(hwnd);
     if (!self || !self->m_pfnSuper) return DefWindowProcA(hwnd, msg, wp, lp);
     WNDPROC super = self->m_pfnSuper;
-    const UINT savedMsg = self->m_msgCur;
-    const WPARAM savedWp = self->m_wpCur;
-    const LPARAM savedLp = self->m_lpCur;
-    self->m_msgCur = msg;
-    self->m_wpCur = wp;
-    self->m_lpCur = lp;
+    const CWnd::CurrentMessage saved = self->m_cur;
+    self->m_cur = {msg, wp, lp};
     LRESULT result = 0;
     if (msg == WM_NCDESTROY) {
         result = CallWindowProcA(super, hwnd, msg, wp, lp);
@@ -65,11 +61,7 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return result;
     }
     if (!self->OnWndMsg(msg, wp, lp, &result)) result = CallWindowProcA(super, hwnd, msg, wp, lp);
-    if (CWnd::FromHandlePermanent(hwnd) == self) {
-        self->m_msgCur = savedMsg;
-        self->m_wpCur = savedWp;
-        self->m_lpCur = savedLp;
-    }
+    if (CWnd::FromHandlePermanent(hwnd) == self) self->m_cur = saved;
     return result;
 }
 
@@ -165,7 +157,7 @@ BOOL CWnd::DestroyWindow() {
 void CWnd::PostNcDestroy() {}
 
 LRESULT CWnd::Default() {
-    if (m_pfnSuper) return CallWindowProcA(m_pfnSuper, m_hWnd, m_msgCur, m_wpCur, m_lpCur);
+    if (m_pfnSuper) return CallWindowProcA(m_pfnSuper, m_hWnd, m_cur.msg, m_cur.wp, m_cur.lp);
     m_defaultWanted = true; // a dialog: the dialog manager's default follows
     return 0;
 }

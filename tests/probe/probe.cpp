@@ -17,7 +17,12 @@ class EditorProbe : public AcEditorReactor {
   public:
     void unknownCommand(const char* c, void*) override { NOTE("unknownCommand %s", c); }
     void commandWillStart(const char* c) override { NOTE("commandWillStart %s", c); }
-    void commandEnded(const char* c) override { NOTE("commandEnded %s", c); }
+    void commandEnded(const char* c) override {
+        NOTE("commandEnded %s", c);
+        // Whether the drawing counts as quiet once the command has ended.
+        AcApDocument* d = acDocManagerPtr()->curDocument();
+        cadhost::transcript("quiet after %s %d", c, d && d->isQuiescent() ? 1 : 0);
+    }
     void commandCancelled(const char* c) override { NOTE("commandCancelled %s", c); }
     void commandFailed(const char* c) override { NOTE("commandFailed %s", c); }
     void lispWillStart(const char*) override { NOTE("lispWillStart"); }

@@ -297,12 +297,18 @@ BOOL CALLBACK findVisible(HWND h, LPARAM lp) {
 WhenVisible::WhenVisible(std::string caption, std::function<void(HWND)> fn)
     : caption_(std::move(caption)), fn_(std::move(fn)) {
     waiting.push_back(this);
+    deadline_ = GetTickCount() + 15000;
     timer_ = SetTimer(nullptr, 0, 30, tick);
 }
 
 WhenVisible::~WhenVisible() {
     KillTimer(nullptr, timer_);
     waiting.erase(std::remove(waiting.begin(), waiting.end(), this), waiting.end());
+    if (gaveUp_) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
 }
 
 void CALLBACK WhenVisible::tick(HWND, UINT, UINT_PTR id, DWORD) {
@@ -310,7 +316,14 @@ void CALLBACK WhenVisible::tick(HWND, UINT, UINT_PTR id, DWORD) {
         if (w->timer_ != id || w->ran_) continue;
         FindArgs a{&w->caption_, nullptr};
         EnumThreadWindows(GetCurrentThreadId(), findVisible, (LPARAM)&a);
-        if (!a.found) continue;
+        if (!a.found) {
+            if ((LONG)(GetTickCount() - w->deadline_) > 0) {
+                w->gaveUp_ = true;
+                KillTimer(nullptr, w->timer_);
+                PostQuitMessage(98);
+            }
+            continue;
+        }
         w->ran_ = true;
         KillTimer(nullptr, w->timer_);
         w->fn_(a.found);
@@ -342,18 +355,30 @@ void clickControl(HWND control) {
 }
 
 void pressF1(HWND window) {
-    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    HWND root = GetAncestor(window, GA_ROOT);
+    SetForegroundWindow(root);
     SetFocus(window);
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+    if (GetForegroundWindow() == root) {
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+    } else {
+        // Another program holds the keyboard: the message the system makes
+        // of an F1 key, WM_KEYF1, goes to the window instead.
+        PostMessageA(window, 0x004D /* WM_KEYF1 */, 0, 0);
+    }
     pump(200);
 }
 
 void chooseInFolderBrowser(HWND browser, const std::string& folder) {
+    // The browser fills its tree while it opens: the selection is made
+    // again once that has settled, then OK is pressed.
     SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)folder.c_str());
+    pump(300);
+    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM)folder.c_str());
+    pump(100);
     PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 

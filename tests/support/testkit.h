@@ -95,6 +95,9 @@ std::string controlText(HWND dialog, int id);
 
 // Runs fn once on the first visible dialog of this thread with that caption,
 // from a thread timer: after the dialog's initialisation, as a user would.
+// A dialog that has not shown up after 15 s ends the loops that wait for it
+// (a WM_QUIT, removed again when the object goes), so the test fails
+// instead of hanging.
 class WhenVisible {
   public:
     WhenVisible(std::string caption, std::function<void(HWND)> fn);
@@ -108,7 +111,9 @@ class WhenVisible {
     std::string caption_;
     std::function<void(HWND)> fn_;
     UINT_PTR timer_;
+    DWORD deadline_;
     bool ran_ = false;
+    bool gaveUp_ = false;
 };
 
 // Controls driven as a user does.
