@@ -23,9 +23,17 @@ add_library(tarnel_core STATIC
     cmdlog/logwriter.cpp
     cmdlog/tarnelreact.cpp
     cmdlog/timestamp.cpp
-    options/optionscommand.cpp)
+    options/abouttab.cpp
+    options/configurationtab.cpp
+    options/hyperlinkctrl.cpp
+    options/loggingtab.cpp
+    options/optionscommand.cpp
+    options/optionsdialog.cpp
+    options/passwordprompt.cpp
+    options/passwordtab.cpp
+    options/pathdialog.cpp)
 target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tarnel_core PUBLIC cadrt)
+target_link_libraries(tarnel_core PUBLIC cadrt shell32 ole32 version comctl32)
 
 add_library(tarnel15 SHARED shell/dllmain.cpp shell/tarnel.rc $<TARGET_OBJECTS:arxlink>)
 target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core -Wl,--no-whole-archive)

@@ -1,8 +1,5 @@
-// The handler of the "tarnel_opt" command.
+// The handler of the "tarnel_opt" command: the password prompt when
+// protection is on, then the options dialog.
 #pragma once
 
 void optionsCommand();
-
-// What the command says while the options dialog is not built.
-const char kOptionsUnavailable[] = "The Tarnel options dialog is not available in this "
-                                   "version; its settings keep their values in tarnel.cfg.";

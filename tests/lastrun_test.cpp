@@ -103,7 +103,7 @@ TEST_CASE("the options command is registered before start-up runs and removed at
     m.start();
     REQUIRE(dialogs.seen.size() == 1);
     CHECK(registeredDuringStartUp);
-    CHECK(cadhost::executeLine("tarnel_opt"));
+    CHECK(cadhost::commandRegistered("tarnel_opt"));
     m.stop();
     CHECK_FALSE(cadhost::commandRegistered("tarnel_opt"));
     CHECK_FALSE(cadhost::executeLine("tarnel_opt"));

@@ -51,9 +51,15 @@ TEST_CASE("the module loads, locks itself in, and writes its settings when the h
     std::string dir = installModule("module-load");
     deleteRegistryMessage();
     writeFile(dir + "\\run.scr", "ARXUNLOAD tarnel15.arx\ntarnel_opt\nQUIT\n");
-    int code = run(hostCommand(dir, "/timeout 30 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr"),
-                   60000, dir.c_str());
-    CHECK(code == 0);
+    Process host(hostCommand(dir, "/timeout 30 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr"), dir);
+    REQUIRE(host.started());
+    // The options dialog from the resource library beside the module.
+    HWND options = waitForDialog("Tarnel options", host, 20000);
+    REQUIRE(options != nullptr);
+    CHECK(GetDlgItem(options, 1014) != nullptr);
+    PostMessageA(options, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    REQUIRE(host.wait(30000));
+    CHECK(host.exitCode() == 0);
     std::vector<std::string> t = lines(readFile(dir + "\\transcript.txt"));
     int init = indexOf(t, "message kInitAppMsg to tarnel15.arx");
     REQUIRE(init >= 0);

@@ -6,9 +6,7 @@
 #include "shell/arxapplication.h"
 #include "shell/guardapp.h"
 #include "shell/hostclasses.h"
-#include "allocfaults.h"
 #include "modulefixture.h"
-#include "options/optionscommand.h"
 #include "shell/stringloader.h"
 
 using namespace testkit;
@@ -171,18 +169,4 @@ TEST_CASE("help opens the help file at the options topic") {
     CHECK(GetModuleHandleA("hhctrl.ocx") != nullptr);
     pump(200);
     if (HWND again = FindWindowA("HH Parent", nullptr)) DestroyWindow(again);
-}
-
-TEST_CASE("the options command keeps a failed allocation inside the module") {
-    modtest::Module m;
-    m.start();
-    for (long k = 1; k <= 3; ++k) {
-        CAPTURE(k);
-        allocfaults::FailAt fault(k);
-        CHECK_NOTHROW(optionsCommand());
-    }
-    optionsCommand();
-    CHECK(std::string(cadhost::lastPrinted()) ==
-          "The Tarnel options dialog is not available in this version; its settings keep "
-          "their values in tarnel.cfg.");
 }

@@ -1,5 +1,6 @@
 #include "modulefixture.h"
 #include <cctype>
+#include <commctrl.h>
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "shell/arxapplication.h"
@@ -102,6 +103,52 @@ bool isTimeLine(const std::string& l) {
     for (size_t i = 0; i < l.size(); ++i)
         if (shape[i] == '9' ? !std::isdigit((unsigned char)l[i]) : shape[i] != l[i]) return false;
     return true;
+}
+
+namespace {
+struct PageSearch {
+    int id;
+    HWND found;
+};
+BOOL CALLBACK findPageProc(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<PageSearch*>(lp);
+    char cls[16] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && GetDlgItem(h, s->id)) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND findPage(HWND dialog, int controlId) {
+    PageSearch s{controlId, nullptr};
+    EnumChildWindows(dialog, findPageProc, (LPARAM)&s);
+    return s.found;
+}
+
+std::vector<std::string> tabTitles(HWND tab) {
+    std::vector<std::string> titles;
+    int n = (int)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        char text[64] = {};
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(tab, TCM_GETITEMA, (WPARAM)i, (LPARAM)&item);
+        titles.push_back(text);
+    }
+    return titles;
+}
+
+void clickButton(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::string settingsPath() {
+    return testkit::binDir() + "\\tarnel.cfg";
 }
 
 Module::Module() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <map>
 #include <string>
+#include <vector>
 #include "acrx.h"
 #include "cadhost.h"
 #include "testkit.h"
@@ -72,6 +73,15 @@ void dropQuit();
 size_t count(const std::string& text, const std::string& part);
 // "dd.mm.yyyy at hh:mm:ss".
 bool isTimeLine(const std::string& line);
+
+// The page of a tabbed dialog that holds the control id.
+HWND findPage(HWND dialog, int controlId);
+// The titles of a tab control's tabs, in order.
+std::vector<std::string> tabTitles(HWND tab);
+// A click on a dialog's button, handled before the call returns.
+void clickButton(HWND dialog, int id);
+// The path of the module's settings file.
+std::string settingsPath();
 
 struct Module {
     // Attaches the library, creates the host's main window and deletes a

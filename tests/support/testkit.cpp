@@ -282,11 +282,14 @@ struct FindArgs {
     HWND found;
 };
 
+// Allocates nothing: it may run while a test makes allocations fail.
 BOOL CALLBACK findVisible(HWND h, LPARAM lp) {
     auto* a = reinterpret_cast<FindArgs*>(lp);
-    char cls[32] = {};
+    char cls[32] = {}, caption[256] = {};
     GetClassNameA(h, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(h) && windowText(h) == *a->caption) {
+    GetWindowTextA(h, caption, sizeof caption);
+    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(h) &&
+        lstrcmpA(caption, a->caption->c_str()) == 0) {
         a->found = h;
         return FALSE;
     }
@@ -312,7 +315,8 @@ WhenVisible::~WhenVisible() {
 }
 
 void CALLBACK WhenVisible::tick(HWND, UINT, UINT_PTR id, DWORD) {
-    for (WhenVisible* w : std::vector<WhenVisible*>(waiting)) {
+    for (size_t i = 0; i < waiting.size(); ++i) {
+        WhenVisible* w = waiting[i];
         if (w->timer_ != id || w->ran_) continue;
         FindArgs a{&w->caption_, nullptr};
         EnumThreadWindows(GetCurrentThreadId(), findVisible, (LPARAM)&a);
@@ -327,6 +331,7 @@ void CALLBACK WhenVisible::tick(HWND, UINT, UINT_PTR id, DWORD) {
         w->ran_ = true;
         KillTimer(nullptr, w->timer_);
         w->fn_(a.found);
+        return; // the callback may have changed the list
     }
 }
 

@@ -1,0 +1,81 @@
+#include "options/loggingtab.h"
+#include "common/shield.h"
+#include "options/pathdialog.h"
+#include "resources/resource.h"
+#include "settings/guardsettings.h"
+#include "settings/settingsformat.h"
+#include "shell/guardapp.h"
+
+BEGIN_MESSAGE_MAP(LoggingTab, CAcUiTabChildDialog)
+ON_BN_CLICKED(IDC_LOGGING_BROWSE, onBrowseFolder)
+ON_BN_CLICKED(IDC_LOGGING_ENABLE, onEnableLoggingClicked)
+END_MESSAGE_MAP()
+
+LoggingTab::LoggingTab(CWnd* parent) : CAcUiTabChildDialog(parent, nullptr) {}
+
+void LoggingTab::DoDataExchange(CDataExchange* dx) {
+    CAcUiTabChildDialog::DoDataExchange(dx);
+    DDX_Check(dx, IDC_LOGGING_ENABLE, enableLoggingCheck);
+    DDX_Radio(dx, IDC_LOGGING_ONE_FILE, fileNameTypeChoice);
+}
+
+BOOL LoggingTab::OnInitDialog() {
+    shielded([&] {
+        CAdUiBaseDialog::OnInitDialog();
+        DisplayData();
+    });
+    return TRUE;
+}
+
+bool LoggingTab::validateLogFolder(const std::string& text) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    std::string folder = settingsformat::trim(text);
+    if (!folder.empty() && separator(folder.back())) folder.pop_back();
+    // Only one trailing separator is dropped. The system itself would take
+    // a second one, so it is refused here.
+    if (!folder.empty() && !separator(folder.back())) {
+        DWORD attributes = GetFileAttributesA(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return true;
+    }
+    GetMainDialog()->MessageBox("Directory name is not valid!", "Invalid name", MB_ICONINFORMATION);
+    return false;
+}
+
+BOOL LoggingTab::ExchangeData(BOOL save) {
+    GuardSettings* s = appSettings();
+    if (!s) return TRUE;
+    if (!save) {
+        enableLoggingCheck = s->getEnableLogging() ? 1 : 0;
+        SetDlgItemText(IDC_LOGGING_FOLDER, s->getLogfilepath().c_str());
+        fileNameTypeChoice = s->getLogfilenameType();
+        UpdateData(FALSE);
+        return TRUE;
+    }
+    UpdateData(TRUE);
+    s->setEnableLogging(enableLoggingCheck != 0);
+    if (!enableLoggingCheck) return TRUE;
+    const std::string folder = GetDlgItemText(IDC_LOGGING_FOLDER);
+    if (!validateLogFolder(folder)) {
+        SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_FOLDER), TRUE);
+        return FALSE;
+    }
+    s->setLogfilepath(folder); // as typed: blanks and a trailing separator stay
+    if (fileNameTypeChoice == 0 || fileNameTypeChoice == 1)
+        s->setLogfilenameType(fileNameTypeChoice);
+    return TRUE;
+}
+
+void LoggingTab::onEnableLoggingClicked() {
+    HWND check = ::GetDlgItem(m_hWnd, IDC_LOGGING_ENABLE);
+    if (!check) return;
+    const BOOL ticked = ::SendMessageA(check, BM_GETCHECK, 0, 0) != 0;
+    for (int id :
+         {IDC_LOGGING_FOLDER, IDC_LOGGING_BROWSE, IDC_LOGGING_ONE_FILE, IDC_LOGGING_PER_USER})
+        if (HWND h = ::GetDlgItem(m_hWnd, id)) ::EnableWindow(h, ticked);
+}
+
+void LoggingTab::onBrowseFolder() {
+    CPathDialog dialog(GetMainDialog());
+    if (dialog.DoModal() == IDOK) SetDlgItemText(IDC_LOGGING_FOLDER, dialog.chosenFolder().c_str());
+}

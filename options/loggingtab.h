@@ -1,0 +1,24 @@
+// The "Logging" page: the command log on or off, its folder and its naming.
+#pragma once
+#include <string>
+#include "acui.h"
+
+class LoggingTab : public CAcUiTabChildDialog {
+  public:
+    explicit LoggingTab(CWnd* parent = nullptr);
+    // True when text names an existing folder (one trailing separator
+    // dropped); false after a message otherwise.
+    bool validateLogFolder(const std::string& text);
+
+  protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    BOOL ExchangeData(BOOL save) override;
+    void onBrowseFolder();
+    void onEnableLoggingClicked();
+    DECLARE_MESSAGE_MAP()
+
+  private:
+    int enableLoggingCheck = 0;
+    int fileNameTypeChoice = 0;
+};

@@ -1,0 +1,56 @@
+#include "options/passwordtab.h"
+#include "common/shield.h"
+#include "resources/resource.h"
+#include "settings/guardsettings.h"
+#include "shell/guardapp.h"
+
+PasswordTab::PasswordTab(CWnd* parent) : CAcUiTabChildDialog(parent, nullptr) {}
+
+void PasswordTab::DoDataExchange(CDataExchange* dx) {
+    CAcUiTabChildDialog::DoDataExchange(dx);
+    DDX_Check(dx, IDC_PASSWORD_PROTECT, protectionCheck);
+}
+
+BOOL PasswordTab::OnInitDialog() {
+    shielded([&] {
+        CAdUiBaseDialog::OnInitDialog();
+        DisplayData();
+    });
+    return TRUE;
+}
+
+bool PasswordTab::validatePasswordText(const std::string& text) {
+    const char* message = nullptr;
+    if (text.empty())
+        message = "Password can't be empty!";
+    else if (text.size() < 6)
+        message = "Password must be at lest 6 characters long!";
+    else
+        return true;
+    GetMainDialog()->MessageBox(message, "Wrong password", MB_ICONINFORMATION);
+    return false;
+}
+
+BOOL PasswordTab::ExchangeData(BOOL save) {
+    GuardSettings* s = appSettings();
+    if (!s) return TRUE;
+    if (!save) {
+        protectionCheck = s->getProtection() ? 1 : 0;
+        SetDlgItemText(IDC_PASSWORD_NEW, s->getPassword().c_str());
+        SetDlgItemText(IDC_PASSWORD_CONFIRM, s->getPassword().c_str());
+        UpdateData(FALSE);
+        return TRUE;
+    }
+    UpdateData(TRUE);
+    s->setProtection(protectionCheck != 0);
+    if (!protectionCheck) return TRUE;
+    const std::string password = GetDlgItemText(IDC_PASSWORD_NEW);
+    const std::string confirmation = GetDlgItemText(IDC_PASSWORD_CONFIRM);
+    if (!validatePasswordText(password)) return FALSE;
+    if (password == confirmation) {
+        s->setPassword(password);
+        return TRUE;
+    }
+    GetMainDialog()->MessageBox("Password and confirmations differ!", "Information", MB_ICONERROR);
+    return FALSE;
+}

@@ -1,0 +1,20 @@
+// The "Password" page: protection on or off, and the password with its
+// confirmation.
+#pragma once
+#include <string>
+#include "acui.h"
+
+class PasswordTab : public CAcUiTabChildDialog {
+  public:
+    explicit PasswordTab(CWnd* parent = nullptr);
+    // True when text is long enough; false after a message otherwise.
+    bool validatePasswordText(const std::string& text);
+
+  protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    BOOL ExchangeData(BOOL save) override;
+
+  private:
+    int protectionCheck = 0;
+};
