@@ -2,7 +2,7 @@
 # make test: the whole suite under Wine.
 BUILD ?= build
 
-.PHONY: all setup build test demo bench clean
+.PHONY: all setup build test demo bench pictures clean
 
 all: build
 
@@ -22,6 +22,9 @@ demo: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+pictures: build
+	@bash scripts/pictures.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -31,7 +31,7 @@ printf 'CADHOST DRAWING 1\r\n' >details.dwg
 # Settings: one minute of inactivity, a fifteen-second countdown, save copies.
 python3 - <<'PY'
 lines = ["Protection:0", "Password:", "TimeInactivity:1", "TimeCountdown:15", "Action:2",
-         "AllowDisable:1", "EnableLogging:1", "LogfilenameType:0", "Logfilepath:Z:" +
+         "AllowDisable:1", "EnableLogging:1", "LogfilenameType:1", "Logfilepath:Z:" +
          __import__("os").getcwd().replace("/", "\\")]
 with open("tarnel.cfg", "wb") as f:
     for l in lines:
@@ -59,14 +59,18 @@ if run "$bin/windowtool.exe" snap "Tarnel - AutoCAD is about to close" countdown
 fi
 wait_host "$host"
 echo "== $(date +%T) the host has closed (exit status 0).  What the user finds afterwards:"
-echo "-- tarnel.log: the command log (LF line ends) and the report blocks (CR LF) share it here:"
+echo "-- tarnel.log, the report: one block per drawing the module closed:"
 tr -d '\r' <tarnel.log | sed 's/^/   | /'
 echo "-- drawings on disk:"
 for f in *.dwg; do
     printf '   %-22s %s\n' "$f" "$(tr -d '\r' <"$f" | tail -n +2 | paste -sd ';' -)"
 done
-echo "-- command log (tarnel.log shares the folder, as LogfilenameType 0 names it):"
-echo "   $(grep -c '^Command \|^Unknown command' tarnel.log || true) command records"
+# The command log: a file of its own per user and start (LogfilenameType 1).
+for f in *_[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].log; do
+    [ -f "$f" ] || continue
+    echo "-- $f, the user's command log (LF line ends, tabs between the fields):"
+    sed 's/\t/  |  /g; s/^/   | /' "$f"
+done
 echo "== Next start of the host: the module shows what it did, once."
 printf 'QUIT\n' >quit.scr
 run "$bin/cadhost.exe" /transcript transcript2.txt /timeout 60 /ld "$mod" /b quit.scr &

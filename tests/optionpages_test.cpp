@@ -333,6 +333,15 @@ TEST_CASE("opening the link: the shell, the registry's command, and the errors")
         CHECK(echoed.find("trailing") == std::string::npos);
         CHECK(echoed.find("%1") == std::string::npos);
     }
+    SUBCASE("an unquoted placeholder is cut the same way") {
+        HtmClass htm("cmd.exe /c echo>\"" + marker + "\" %1 trailing");
+        CHECK(HyperLinkCtrl::openTarget("tarnel-test:y", SW_HIDE) > 32);
+        for (int i = 0; i < 100 && !fileExists(marker); ++i)
+            Sleep(50);
+        const std::string echoed = readFile(marker);
+        CHECK(echoed.find("tarnel-test:y") != std::string::npos);
+        CHECK(echoed.find("trailing") == std::string::npos);
+    }
     SUBCASE("a command without a placeholder gets the target appended") {
         HtmClass htm("cmd.exe /c copy nul \"" + marker + "\" & rem");
         CHECK(HyperLinkCtrl::openTarget("tarnel-test:x", SW_HIDE) > 32);

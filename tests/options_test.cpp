@@ -359,3 +359,38 @@ TEST_CASE("a failed allocation anywhere in the command stays inside the module")
     CHECK(points >= 3); // every allocation the module makes to open and close it
     CHECK(IsWindow(adsw_acadMainWnd()));
 }
+
+TEST_CASE("the spins: decimal, their ranges and one acceleration entry each") {
+    Module m;
+    Workspace w("options-spins");
+    m.start();
+    struct Spin {
+        LRESULT base;
+        int low, high;
+        LRESULT entries;
+        UINT step;
+    };
+    Spin inactivity = {}, countdown = {};
+    WhenVisible opened(kOptions, [&](HWND h) {
+        HWND page = configPage(h);
+        auto read = [&](int id) {
+            HWND spin = GetDlgItem(page, id);
+            Spin s = {};
+            s.base = SendMessageA(spin, UDM_GETBASE, 0, 0);
+            SendMessageA(spin, UDM_GETRANGE32, (WPARAM)&s.low, (LPARAM)&s.high);
+            UDACCEL accel[4] = {};
+            s.entries = SendMessageA(spin, UDM_GETACCEL, 4, (LPARAM)accel);
+            s.step = accel[0].nInc;
+            return s;
+        };
+        inactivity = read(IDC_CONFIG_INACTIVITY_SPIN);
+        countdown = read(IDC_CONFIG_COUNTDOWN_SPIN);
+        clickButton(h, IDCANCEL);
+    });
+    cadhost::executeLine("tarnel_opt");
+    REQUIRE(opened.ran());
+    CHECK((inactivity.base == 10 && inactivity.low == 1 && inactivity.high == 120));
+    CHECK((inactivity.entries == 1 && inactivity.step == 1));
+    CHECK((countdown.base == 10 && countdown.low == 1 && countdown.high == 60));
+    CHECK((countdown.entries == 1 && countdown.step == 2));
+}

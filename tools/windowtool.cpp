@@ -1,6 +1,8 @@
 // Watches for a dialog of another program by its caption.
 //   windowtool snap "caption" out.bmp seconds   saves a picture of it
 //   windowtool answer "caption" seconds         prints its texts, presses OK
+//   windowtool key "caption" control vk         a key typed into one of its controls
+//   windowtool press "caption" button           clicks one of its buttons
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -78,7 +80,24 @@ int main(int argc, char** argv) {
         PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return 0;
     }
-    std::fprintf(stderr,
-                 "usage: windowtool snap CAPTION OUT.bmp SECONDS | answer CAPTION SECONDS\n");
+    if (argc >= 5 && std::string(argv[1]) == "key") {
+        HWND h = waitFor(argv[2], 10);
+        HWND control = h ? GetDlgItem(h, std::atoi(argv[3])) : nullptr;
+        if (!control) return 1;
+        UINT vk = (UINT)std::atoi(argv[4]);
+        PostMessageA(control, WM_KEYDOWN, vk, 1);
+        PostMessageA(control, WM_KEYUP, vk, 0xC0000001);
+        Sleep(400); // the page changes and paints
+        return 0;
+    }
+    if (argc >= 4 && std::string(argv[1]) == "press") {
+        HWND h = waitFor(argv[2], 10);
+        if (!h) return 1;
+        int id = std::atoi(argv[3]);
+        PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(h, id));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: windowtool snap CAPTION OUT.bmp SECONDS | answer CAPTION SECONDS"
+                         " | key CAPTION CONTROL VK | press CAPTION BUTTON\n");
     return 2;
 }
