@@ -1,5 +1,12 @@
 # tarnel15.arx and the static library of its code that the tests link.
 # Includes name their folder: "idle/idletimer.h", "common/handles.h".
+# The settings file's one implementation, shared by the module and tarnelcfg.
+add_library(tarnel_settings STATIC
+    settings/guardsettings.cpp
+    settings/settingsformat.cpp
+    cmdlog/logfilename.cpp)
+target_include_directories(tarnel_settings PUBLIC ${CMAKE_SOURCE_DIR})
+
 add_library(tarnel_core STATIC
     shell/arxapplication.cpp
     shell/extensionmodule.cpp
@@ -8,8 +15,6 @@ add_library(tarnel_core STATIC
     shell/lastrunmessage.cpp
     shell/stringloader.cpp
     shell/tarnel.cpp
-    settings/guardsettings.cpp
-    settings/settingsformat.cpp
     idle/closeaction.cpp
     idle/countdowndialog.cpp
     idle/idletimer.cpp
@@ -18,7 +23,6 @@ add_library(tarnel_core STATIC
     idle/savename.cpp
     idle/sessionreport.cpp
     cmdlog/attachreactors.cpp
-    cmdlog/logfilename.cpp
     cmdlog/logrecord.cpp
     cmdlog/logwriter.cpp
     cmdlog/tarnelreact.cpp
@@ -33,9 +37,10 @@ add_library(tarnel_core STATIC
     options/passwordtab.cpp
     options/pathdialog.cpp)
 target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tarnel_core PUBLIC cadrt shell32 ole32 version comctl32)
+target_link_libraries(tarnel_core PUBLIC tarnel_settings cadrt shell32 ole32 version comctl32)
 
 add_library(tarnel15 SHARED shell/dllmain.cpp shell/tarnel.rc $<TARGET_OBJECTS:arxlink>)
-target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core -Wl,--no-whole-archive)
+target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core tarnel_settings
+                      -Wl,--no-whole-archive)
 set_target_properties(tarnel15 PROPERTIES PREFIX "" SUFFIX ".arx")
 add_dependencies(tarnel15 TarnelRes)

@@ -14,6 +14,7 @@ have_cmd Xvfb || need+=(xvfb)
 have_cmd chmcmd || need+=(fp-utils)
 have_cmd wine || need+=(wine)
 have_cmd python3 || need+=(python3)
+have_cmd makensis || need+=(nsis)
 [ -f /usr/include/doctest/doctest.h ] || need+=(doctest-dev)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 

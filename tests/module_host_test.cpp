@@ -2,13 +2,14 @@
 #include <doctest.h>
 #include <algorithm>
 #include "settings/settingsformat.h"
+#include "cadhost.h"
 #include "testkit.h"
 
 using namespace testkit;
 
 namespace {
 
-const char kProductKey[] = "Software\\CadHost\\R15.0\\CADHOST-1:409\\Tarnel";
+const std::string kProductKey = std::string(cadhost::kProductKey) + "\\Tarnel";
 
 // A folder holding a copy of the module (and, unless told, its resource library).
 std::string installModule(const std::string& name, bool withResources = true) {

@@ -326,9 +326,11 @@ TEST_CASE("opening the link: the shell, the registry's command, and the errors")
     SUBCASE("a quoted placeholder is cut with what follows it") {
         HtmClass htm("cmd.exe /c echo>\"" + marker + "\" \"%1\" trailing");
         CHECK(HyperLinkCtrl::openTarget("tarnel-test:x", SW_HIDE) > 32);
-        for (int i = 0; i < 100 && !fileExists(marker); ++i)
-            Sleep(50);
-        const std::string echoed = readFile(marker);
+        std::string echoed;
+        for (int i = 0; i < 100 && echoed.find('\n') == std::string::npos; ++i) {
+            Sleep(50); // cmd.exe runs on its own: wait for its whole line
+            echoed = readFile(marker);
+        }
         CHECK(echoed.find("tarnel-test:x") != std::string::npos);
         CHECK(echoed.find("trailing") == std::string::npos);
         CHECK(echoed.find("%1") == std::string::npos);
@@ -336,9 +338,11 @@ TEST_CASE("opening the link: the shell, the registry's command, and the errors")
     SUBCASE("an unquoted placeholder is cut the same way") {
         HtmClass htm("cmd.exe /c echo>\"" + marker + "\" %1 trailing");
         CHECK(HyperLinkCtrl::openTarget("tarnel-test:y", SW_HIDE) > 32);
-        for (int i = 0; i < 100 && !fileExists(marker); ++i)
-            Sleep(50);
-        const std::string echoed = readFile(marker);
+        std::string echoed;
+        for (int i = 0; i < 100 && echoed.find('\n') == std::string::npos; ++i) {
+            Sleep(50); // cmd.exe runs on its own: wait for its whole line
+            echoed = readFile(marker);
+        }
         CHECK(echoed.find("tarnel-test:y") != std::string::npos);
         CHECK(echoed.find("trailing") == std::string::npos);
     }

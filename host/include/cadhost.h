@@ -6,6 +6,10 @@
 
 namespace cadhost {
 
+// The product key a real AutoCAD 2002 reports, below HKEY_LOCAL_MACHINE for
+// the installation and below HKEY_CURRENT_USER for the user's settings.
+constexpr const char* kProductKey = "Software\\Autodesk\\AutoCAD\\R15.0\\ACAD-1:409";
+
 // cadhost.exe [/b script.scr] [/ld module.arx] [/transcript file] [/timeout s] [drawing ...]
 HOST_API int runHost(int argc, char** argv);
 

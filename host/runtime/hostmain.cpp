@@ -116,6 +116,74 @@ LONG CALLBACK recordFault(EXCEPTION_POINTERS* info) {
 
 } // namespace
 
+// The installation's product key, as the host's own set-up leaves it.
+void registerProduct() {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        const char name[] = "AutoCAD 2002 (stand-in)";
+        RegSetValueExA(key, "ProductName", 0, REG_SZ, (const BYTE*)name, sizeof name);
+        RegCloseKey(key);
+    }
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Autodesk\\AutoCAD\\R15.0", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        const char current[] = "ACAD-1:409";
+        RegSetValueExA(key, "CurVer", 0, REG_SZ, (const BYTE*)current, sizeof current);
+        RegCloseKey(key);
+    }
+}
+
+std::string registryString(HKEY key, const char* name) {
+    char value[1024] = {};
+    DWORD size = sizeof value - 1, type = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, (LPBYTE)value, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::string();
+    return value;
+}
+
+// Demand loading at start-up: every application under the product key's
+// "Applications" whose load controls ask for it, from the path its own key
+// names ("Loader", value "MODULE").
+void loadStartupModules() {
+    HKEY apps;
+    std::string appsKey = std::string(kProductKey) + "\\Applications";
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, appsKey.c_str(), 0, KEY_READ, &apps) != ERROR_SUCCESS)
+        return;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(apps, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        HKEY app;
+        if (RegOpenKeyExA(apps, name, 0, KEY_READ, &app) != ERROR_SUCCESS) continue;
+        DWORD controls = 0, size = sizeof controls;
+        RegQueryValueExA(app, "LOADCTRLS", nullptr, nullptr, (LPBYTE)&controls, &size);
+        std::string regPath = registryString(app, "REGPATH");
+        RegCloseKey(app);
+        if (!(controls & 0x02)) continue;
+        const std::string hive = "\\\\HKEY_LOCAL_MACHINE\\";
+        std::string own = regPath.compare(0, hive.size(), hive) == 0 ? regPath.substr(hive.size())
+                                                                     : std::string();
+        std::string module;
+        HKEY loader;
+        if (!own.empty() && RegOpenKeyExA(HKEY_LOCAL_MACHINE, (own + "\\Loader").c_str(), 0,
+                                          KEY_READ, &loader) == ERROR_SUCCESS) {
+            module = registryString(loader, "MODULE");
+            RegCloseKey(loader);
+        }
+        transcript("demand load %s at start-up: %s", name, module.c_str());
+        if (module.empty()) {
+            printLine(std::string("Unable to load ") + name +
+                      ": its registry entry names no module.");
+            continue;
+        }
+        loadModule(module.c_str()); // says on the command line why when it cannot
+    }
+    RegCloseKey(apps);
+}
+
 int runHost(int argc, char** argv) {
     AddVectoredExceptionHandler(1, recordFault);
     std::vector<std::string> modulesToLoad, drawings;
@@ -143,6 +211,8 @@ int runHost(int argc, char** argv) {
     }
     frameProc = (WNDPROC)SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)scriptedFrameProc);
     if (timeout > 0) SetTimer(main, kTimeoutTimer, (UINT)timeout * 1000, nullptr);
+    registerProduct();
+    loadStartupModules();
     for (const std::string& m : modulesToLoad)
         loadModule(m.c_str());
     for (const std::string& d : drawings)

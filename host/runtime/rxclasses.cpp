@@ -149,7 +149,7 @@ bool acrxUnlockApplication(void* appId) {
 }
 
 const char* acrxProductKey() {
-    return "Software\\CadHost\\R15.0\\CADHOST-1:409";
+    return cadhost::kProductKey;
 }
 
 // Editor reactor and document reactor defaults: nothing.

@@ -1,0 +1,187 @@
+; TarnelSetup.exe: puts the module on a seat and makes every AutoCAD 2000-2002
+; found there load it at start-up. Silent: TarnelSetup.exe /S [options] /D=folder
+;   /PRODUCTKEY=ACAD-1:409     only that product key instead of every one
+;   /TIMEOUT= /COUNTDOWN= /ACTION= /ALLOWDISABLE= /LOGGING= /LOGDIR= /LOGNAMING=
+;   /PASSWORD=                 presets written into tarnel.cfg
+;   /LOCK                      tarnel.cfg read-only: no seat rewrites the preset
+; Exit codes: 0 installed, 2 a bad preset, 3 no AutoCAD product key found.
+; Built by CMake: makensis -DBINDIR=... -DOUTFILE=... -DVERSION=... tarnel.nsi
+Unicode true
+RequestExecutionLevel admin
+Name "Tarnel"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\Tarnel"
+ShowInstDetails show
+
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+
+!define RELEASE_KEY "Software\Autodesk\AutoCAD\R15.0"
+!define APP_KEY "Software\Tarnel\Tarnel"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnel"
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var ProductKey
+Var Presets
+Var Lock
+Var Found
+
+; Appends KEY=VALUE to the presets when the option is on the command line.
+!macro Preset OPTION KEY
+    ClearErrors
+    ${GetOptions} $R0 "/${OPTION}=" $R1
+    ${IfNot} ${Errors}
+        StrCpy $Presets '$Presets "${KEY}=$R1"'
+    ${EndIf}
+!macroend
+
+Function fail
+    ; $R9: the message, $R8: the exit code
+    IfSilent +2
+    MessageBox MB_ICONSTOP "$R9"
+    SetErrorLevel $R8
+    Quit
+FunctionEnd
+
+Function .onInit
+    ${GetParameters} $R0
+    StrCpy $Presets ""
+    !insertmacro Preset "TIMEOUT" "TimeInactivity"
+    !insertmacro Preset "COUNTDOWN" "TimeCountdown"
+    !insertmacro Preset "ACTION" "Action"
+    !insertmacro Preset "ALLOWDISABLE" "AllowDisable"
+    !insertmacro Preset "LOGGING" "EnableLogging"
+    !insertmacro Preset "LOGDIR" "Logfilepath"
+    !insertmacro Preset "LOGNAMING" "LogfilenameType"
+    ClearErrors
+    ${GetOptions} $R0 "/PASSWORD=" $R1
+    ${IfNot} ${Errors}
+        StrCpy $Presets '$Presets "Protection=1" "Password=$R1"'
+    ${EndIf}
+    ClearErrors
+    ${GetOptions} $R0 "/LOCK" $R1
+    StrCpy $Lock 0
+    ${IfNot} ${Errors}
+        StrCpy $Lock 1
+    ${EndIf}
+    ClearErrors
+    ${GetOptions} $R0 "/PRODUCTKEY=" $ProductKey
+
+    ; Every preset is checked before anything is changed.
+    ${If} $Presets != ""
+        InitPluginsDir
+        SetOutPath "$PLUGINSDIR"
+        File "${BINDIR}\tarnelcfg.exe"
+        nsExec::ExecToStack '"$PLUGINSDIR\tarnelcfg.exe" check $Presets'
+        Pop $R2
+        Pop $R3
+        ${If} $R2 != 0
+            StrCpy $R9 "Tarnel is not installed: $R3"
+            StrCpy $R8 2
+            Call fail
+        ${EndIf}
+    ${EndIf}
+
+    ; The AutoCAD installations to register with.
+    StrCpy $Found 0
+    ${If} $ProductKey != ""
+        ClearErrors
+        EnumRegKey $R1 HKLM "${RELEASE_KEY}\$ProductKey" 0
+        ${IfNot} ${Errors}
+            StrCpy $Found 1
+        ${EndIf}
+    ${Else}
+        EnumRegKey $R1 HKLM "${RELEASE_KEY}" 0
+        ${If} $R1 != ""
+            StrCpy $Found 1
+        ${EndIf}
+    ${EndIf}
+    ${If} $Found == 0
+        StrCpy $R9 "Tarnel is not installed: no AutoCAD 2000-2002 product key $ProductKey was found below HKEY_LOCAL_MACHINE\${RELEASE_KEY}."
+        StrCpy $R8 3
+        Call fail
+    ${EndIf}
+FunctionEnd
+
+; Demand loading at start-up for one product key ($R1).
+Function registerWith
+    WriteRegDWORD HKLM "${RELEASE_KEY}\$R1\Applications\Tarnel" "LOADCTRLS" 2
+    WriteRegStr HKLM "${RELEASE_KEY}\$R1\Applications\Tarnel" "REGPATH" "\\HKEY_LOCAL_MACHINE\${APP_KEY}"
+FunctionEnd
+
+Section "Tarnel"
+    SetOutPath "$INSTDIR"
+    ${If} ${FileExists} "$INSTDIR\tarnel.cfg"
+        SetFileAttributes "$INSTDIR\tarnel.cfg" NORMAL
+    ${EndIf}
+    File "${BINDIR}\tarnel15.arx"
+    File "${BINDIR}\TarnelRes.dll"
+    File "${BINDIR}\tarnel.chm"
+    File "${BINDIR}\tarnelcfg.exe"
+    ${If} $Presets != ""
+        nsExec::ExecToLog '"$INSTDIR\tarnelcfg.exe" set "$INSTDIR\tarnel.cfg" $Presets'
+        Pop $R2
+    ${EndIf}
+    ${If} $Lock == 1
+    ${AndIf} ${FileExists} "$INSTDIR\tarnel.cfg"
+        SetFileAttributes "$INSTDIR\tarnel.cfg" READONLY
+    ${EndIf}
+
+    WriteRegStr HKLM "${APP_KEY}\Loader" "MODULE" "$INSTDIR\tarnel15.arx"
+    WriteRegStr HKLM "${APP_KEY}\Name" "Tarnel" "Tarnel"
+    WriteRegStr HKLM "${APP_KEY}\Commands" "tarnel_opt" "tarnel_opt"
+    WriteRegStr HKLM "${APP_KEY}\Groups" "Tarnel_Commands" "Tarnel_Commands"
+    ${If} $ProductKey != ""
+        StrCpy $R1 $ProductKey
+        Call registerWith
+    ${Else}
+        StrCpy $R0 0
+        ${Do}
+            EnumRegKey $R1 HKLM "${RELEASE_KEY}" $R0
+            ${If} $R1 == ""
+                ${Break}
+            ${EndIf}
+            Call registerWith
+            IntOp $R0 $R0 + 1
+        ${Loop}
+    ${EndIf}
+
+    WriteUninstaller "$INSTDIR\uninst.exe"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Tarnel ${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Tarnel"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninst.exe"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+    ; Under every product key, whichever the installer used.
+    StrCpy $R0 0
+    ${Do}
+        EnumRegKey $R1 HKLM "${RELEASE_KEY}" $R0
+        ${If} $R1 == ""
+            ${Break}
+        ${EndIf}
+        DeleteRegKey HKLM "${RELEASE_KEY}\$R1\Applications\Tarnel"
+        DeleteRegKey /ifempty HKLM "${RELEASE_KEY}\$R1\Applications"
+        IntOp $R0 $R0 + 1
+    ${Loop}
+    DeleteRegKey HKLM "${APP_KEY}"
+    DeleteRegKey /ifempty HKLM "Software\Tarnel"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    SetFileAttributes "$INSTDIR\tarnel.cfg" NORMAL
+    Delete "$INSTDIR\tarnel15.arx"
+    Delete "$INSTDIR\TarnelRes.dll"
+    Delete "$INSTDIR\tarnel.chm"
+    Delete "$INSTDIR\tarnelcfg.exe"
+    Delete "$INSTDIR\tarnel.cfg"
+    Delete "$INSTDIR\uninst.exe"
+    RMDir "$INSTDIR" ; users' logs kept there keep the folder
+SectionEnd

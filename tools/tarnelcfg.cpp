@@ -1,0 +1,161 @@
+// tarnelcfg: the administrator's view of tarnel.cfg, through the module's
+// own settings code.
+//   tarnelcfg show FILE [--show-password]   the nine settings in plain text
+//   tarnelcfg set FILE KEY=VALUE...         checks every value, then writes
+//   tarnelcfg new FILE                      the defaults
+//   tarnelcfg check KEY=VALUE...            checks only
+// Exit status: 0 done, 1 the file could not be written, 2 a bad request.
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+#include "settings/guardsettings.h"
+#include "settings/settingsformat.h"
+
+namespace {
+
+struct Key {
+    const char* name;
+    int low, high; // low > high: a text
+};
+const Key kKeys[] = {
+    {"Protection", 0, 1},     {"Password", 1, 0},        {"TimeInactivity", 1, 120},
+    {"TimeCountdown", 1, 60}, {"Action", 0, 2},          {"AllowDisable", 0, 1},
+    {"EnableLogging", 0, 1},  {"LogfilenameType", 0, 1}, {"Logfilepath", 1, 0}};
+
+const Key* findKey(const std::string& name) {
+    for (const Key& k : kKeys)
+        if (settingsformat::equalsNoCase(name, k.name)) return &k;
+    return nullptr;
+}
+
+bool wholeNumber(const std::string& text, int& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    long n = std::strtol(text.c_str(), &end, 10);
+    if (*end) return false;
+    value = (int)n;
+    return true;
+}
+
+struct Change {
+    const Key* key;
+    std::string value;
+};
+
+// Every KEY=VALUE checked against the loader's ranges; false after a message.
+bool parseChanges(int argc, char** argv, int first, std::vector<Change>& out) {
+    for (int i = first; i < argc; ++i) {
+        std::string arg = argv[i];
+        size_t eq = arg.find('=');
+        const Key* key = eq == std::string::npos ? nullptr : findKey(arg.substr(0, eq));
+        if (!key) {
+            std::fprintf(stderr, "tarnelcfg: \"%s\" is not KEY=VALUE with a known key\n",
+                         arg.c_str());
+            return false;
+        }
+        std::string value = arg.substr(eq + 1);
+        int n = 0;
+        if (key->low <= key->high && (!wholeNumber(value, n) || n < key->low || n > key->high)) {
+            std::fprintf(stderr, "tarnelcfg: %s must be a whole number from %d to %d, not \"%s\"\n",
+                         key->name, key->low, key->high, value.c_str());
+            return false;
+        }
+        out.push_back({key, value});
+    }
+    return true;
+}
+
+void apply(GuardSettings& s, const Change& c) {
+    int n = std::atoi(c.value.c_str());
+    std::string name = c.key->name;
+    if (name == "Protection") s.setProtection(n != 0);
+    if (name == "Password") s.setPassword(c.value);
+    if (name == "TimeInactivity") s.setTimeInactivity(n);
+    if (name == "TimeCountdown") s.setTimeCountdown(n);
+    if (name == "Action") s.setAction(n);
+    if (name == "AllowDisable") s.setAllowDisable(n != 0);
+    if (name == "EnableLogging") s.setEnableLogging(n != 0);
+    if (name == "LogfilenameType") s.setLogfilenameType(n);
+    if (name == "Logfilepath") s.setLogfilepath(c.value);
+}
+
+// Settings read from file without writing it: the record's own file is a
+// scratch copy that goes with it.
+class Scratch {
+  public:
+    Scratch() {
+        char dir[MAX_PATH] = {}, name[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, dir);
+        GetTempFileNameA(dir, "tcf", 0, name);
+        path_ = name;
+        settings_ = new GuardSettings(path_);
+    }
+    ~Scratch() {
+        delete settings_;
+        DeleteFileA(path_.c_str());
+    }
+    GuardSettings& operator*() { return *settings_; }
+    GuardSettings* operator->() { return settings_; }
+
+  private:
+    std::string path_;
+    GuardSettings* settings_;
+};
+
+int show(const std::string& file, bool password) {
+    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "tarnelcfg: %s does not exist\n", file.c_str());
+        return 2;
+    }
+    Scratch s;
+    s->load(file);
+    std::printf("Protection: %d\n", s->getProtection() ? 1 : 0);
+    std::printf("Password: %s\n",
+                password ? s->getPassword().c_str() : (s->getPassword().empty() ? "" : "(hidden)"));
+    std::printf("TimeInactivity: %d\n", s->getTimeInactivity());
+    std::printf("TimeCountdown: %d\n", s->getTimeCountdown());
+    std::printf("Action: %d\n", s->getAction());
+    std::printf("AllowDisable: %d\n", s->getAllowDisable() ? 1 : 0);
+    std::printf("EnableLogging: %d\n", s->getEnableLogging() ? 1 : 0);
+    std::printf("LogfilenameType: %d\n", s->getLogfilenameType());
+    std::printf("Logfilepath: %s\n", s->getLogfilepath().c_str());
+    return 0;
+}
+
+int write(const std::string& file, const std::vector<Change>& changes, bool keepOld) {
+    Scratch s;
+    if (keepOld) s->load(file);
+    for (const Change& c : changes)
+        apply(*s, c);
+    if (!s->saveTo(file)) {
+        std::fprintf(stderr, "tarnelcfg: %s could not be written (read-only?)\n", file.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: tarnelcfg show FILE [--show-password] | set FILE KEY=VALUE... | "
+                         "new FILE | check KEY=VALUE...\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    std::string command = argv[1];
+    std::vector<Change> changes;
+    if (command == "check") return parseChanges(argc, argv, 2, changes) ? 0 : 2;
+    if (argc < 3) return usage();
+    std::string file = argv[2];
+    if (command == "show") return show(file, argc > 3 && std::string(argv[3]) == "--show-password");
+    if (command == "new") return argc == 3 ? write(file, changes, false) : usage();
+    if (command == "set") {
+        if (!parseChanges(argc, argv, 3, changes)) return 2;
+        return write(file, changes, true);
+    }
+    return usage();
+}
