@@ -2,7 +2,7 @@
 # make test: the whole suite under Wine.
 BUILD ?= build
 
-.PHONY: all setup build test demo bench pictures clean
+.PHONY: all setup build test demo bench pictures fuzz soak clean
 
 all: build
 
@@ -22,6 +22,12 @@ demo: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+fuzz: setup
+	@bash scripts/fuzz.sh $(BUILD) $${FUZZ_SECONDS:-60}
+
+soak: build
+	@bash scripts/soak.sh $(BUILD) $${SOAK_SEQUENCES:-10000}
 
 pictures: build
 	@bash scripts/pictures.sh $(BUILD)

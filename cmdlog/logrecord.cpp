@@ -3,10 +3,29 @@
 #include "common/textformat.h"
 
 namespace {
+// The local time of a moment. Start and finish of a command, and the next
+// command, mostly fall in the same second: the last conversion is kept, as
+// asking for the local time costs a call to the system's time zone.
+bool localTime(int32_t seconds, std::tm& out) {
+    static int32_t lastSeconds = 0;
+    static std::tm last = {};
+    static bool known = false;
+    if (!known || seconds != lastSeconds) {
+        std::time_t t = seconds;
+        std::tm* local = std::localtime(&t);
+        if (!local) return false;
+        last = *local;
+        lastSeconds = seconds;
+        known = true;
+    }
+    out = last;
+    return true;
+}
+
 std::string dateText(int32_t seconds, const char* format) {
-    std::time_t t = seconds;
     char text[128] = {};
-    if (std::tm* local = std::localtime(&t)) std::strftime(text, sizeof text, format, local);
+    std::tm local;
+    if (localTime(seconds, local)) std::strftime(text, sizeof text, format, &local);
     return text;
 }
 } // namespace

@@ -19,6 +19,23 @@ inline bool fails(const char* call) {
     return p && p(call);
 }
 
+// A plan that fails the k-th call from now on (k counts from 1), and with
+// persistent every call after it too; calls() tells how many were asked.
+class KthCall {
+  public:
+    KthCall(int k, bool persistent) : k_(k), persistent_(persistent) {}
+    bool operator()(const char*) {
+        ++calls_;
+        return calls_ == k_ || (persistent_ && calls_ > k_);
+    }
+    int calls() const { return calls_; }
+
+  private:
+    int k_;
+    bool persistent_;
+    int calls_ = 0;
+};
+
 // Installs a plan for the life of the scope, and removes it on every way out.
 class Scope {
   public:

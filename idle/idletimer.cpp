@@ -16,6 +16,7 @@
 namespace {
 
 IdleTimer state = {};
+DWORD flashPauseMs = 500;
 
 void killTimer() {
     if (state.timerId != 0) {
@@ -48,7 +49,7 @@ void updateCountdown(int remaining) {
     if (remaining % 5 == 0 && state.countdownWindow) {
         MessageBeep(MB_ICONEXCLAMATION);
         if (HWND w = countdownHwnd()) FlashWindow(w, TRUE);
-        Sleep(500);
+        Sleep(flashPauseMs);
         if (HWND w = countdownHwnd()) FlashWindow(w, TRUE);
     }
 }
@@ -87,6 +88,10 @@ void tick() {
 
 const IdleTimer& idleTimerState() {
     return state;
+}
+
+void setFlashPause(unsigned long ms) {
+    flashPauseMs = ms;
 }
 
 void startIdleTimer() {

@@ -34,6 +34,9 @@ void adoptCountdown(CountdownDialog* window);
 void forgetCountdown(const CountdownDialog* window);
 // Lets the host handle every message waiting in the thread's queue.
 void pumpMessages();
+// How long the countdown's caption stays flashed every five seconds: 500 ms;
+// long runs of the state machine in tests shorten it.
+void setFlashPause(unsigned long ms);
 // The timer procedure.
 void CALLBACK idleTick(HWND, UINT, UINT_PTR, DWORD);
 

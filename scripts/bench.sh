@@ -6,5 +6,5 @@ shift || true
 here=$(cd "$(dirname "$0")" && pwd)
 eval "$("$here/wine-session.sh" start "$build")"
 trap '"$here/wine-session.sh" stop "$build"' EXIT
-cd "$build/bin/cmdlog_bench.d"
-"$here/wine-run" cmdlog_bench.exe "$@" </dev/null
+(cd "$build/bin/cmdlog_bench.d" && "$here/wine-run" cmdlog_bench.exe "$@" </dev/null)
+(cd "$build/bin/module_bench.d" && "$here/wine-run" module_bench.exe </dev/null)

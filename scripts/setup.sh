@@ -15,6 +15,8 @@ have_cmd chmcmd || need+=(fp-utils)
 have_cmd wine || need+=(wine)
 have_cmd python3 || need+=(python3)
 have_cmd makensis || need+=(nsis)
+have_cmd clang++ || need+=(clang)
+dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 [ -f /usr/include/doctest/doctest.h ] || need+=(doctest-dev)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 

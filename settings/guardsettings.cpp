@@ -34,11 +34,6 @@ bool readAll(const std::string& path, std::string& bytes) {
     return true;
 }
 
-void storeRanged(int& field, const std::string& value, int low, int high) {
-    int n = std::atoi(value.c_str());
-    if (n >= low && n <= high) field = n;
-}
-
 // A file beside path that no other process, here or on another seat of a
 // shared folder, writes at the same time: CREATE_NEW claims the name.
 FileHandle createTempBeside(const std::string& path, std::string& temp) {
@@ -72,31 +67,34 @@ GuardSettings::~GuardSettings() {
     saveTo(configPath);
 }
 
+settingsformat::Values GuardSettings::values() const {
+    settingsformat::Values v;
+    v.protection = Protection;
+    v.password = Password;
+    v.timeInactivity = TimeInactivity;
+    v.timeCountdown = TimeCountdown;
+    v.action = Action;
+    v.allowDisable = AllowDisable;
+    v.enableLogging = EnableLogging;
+    v.logfilenameType = LogfilenameType;
+    v.logfilepath = Logfilepath;
+    return v;
+}
+
 bool GuardSettings::load(const std::string& path) {
     std::string bytes;
     if (!readAll(path, bytes)) return false;
-    std::string key, value;
-    for (const std::string& line : fileLines(bytes)) {
-        if (!splitLine(line, key, value)) continue;
-        if (equalsNoCase(key, "Protection"))
-            Protection = std::atoi(value.c_str()) != 0;
-        else if (equalsNoCase(key, "Password"))
-            Password = value;
-        else if (equalsNoCase(key, "TimeInactivity"))
-            storeRanged(TimeInactivity, value, 1, 120);
-        else if (equalsNoCase(key, "TimeCountdown"))
-            storeRanged(TimeCountdown, value, 1, 60);
-        else if (equalsNoCase(key, "Action"))
-            storeRanged(Action, value, 0, 2);
-        else if (equalsNoCase(key, "AllowDisable"))
-            AllowDisable = std::atoi(value.c_str()) != 0;
-        else if (equalsNoCase(key, "EnableLogging"))
-            EnableLogging = std::atoi(value.c_str()) != 0;
-        else if (equalsNoCase(key, "LogfilenameType"))
-            storeRanged(LogfilenameType, value, 0, 1);
-        else if (equalsNoCase(key, "Logfilepath"))
-            Logfilepath = value;
-    }
+    settingsformat::Values v = values();
+    readInto(v, bytes);
+    Protection = v.protection;
+    Password = v.password;
+    TimeInactivity = v.timeInactivity;
+    TimeCountdown = v.timeCountdown;
+    Action = v.action;
+    AllowDisable = v.allowDisable;
+    EnableLogging = v.enableLogging;
+    LogfilenameType = v.logfilenameType;
+    Logfilepath = v.logfilepath;
     return true;
 }
 
@@ -106,17 +104,7 @@ bool GuardSettings::saveTo(const std::string& path) {
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
 
-    const std::string bytes = fileBytes({
-        "Protection:" + std::to_string(Protection ? 1 : 0),
-        "Password:" + Password,
-        "TimeInactivity:" + std::to_string(TimeInactivity),
-        "TimeCountdown:" + std::to_string(TimeCountdown),
-        "Action:" + std::to_string(Action),
-        "AllowDisable:" + std::to_string(AllowDisable ? 1 : 0),
-        "EnableLogging:" + std::to_string(EnableLogging ? 1 : 0),
-        "LogfilenameType:" + std::to_string(LogfilenameType),
-        "Logfilepath:" + Logfilepath,
-    });
+    const std::string bytes = fileBytes(plainLinesOf(values()));
     // The new file is written beside the old one, on disk before it replaces
     // it, so a failed save never leaves a truncated settings file.
     std::string temp;

@@ -1,6 +1,7 @@
 // The module's nine settings and the scrambled settings file that keeps them.
 #pragma once
 #include <string>
+#include "settings/settingsformat.h"
 
 class GuardSettings {
   public:
@@ -45,6 +46,7 @@ class GuardSettings {
     bool checkPassword(const std::string& text) const;
 
   private:
+    settingsformat::Values values() const;
     std::string configPath;
     std::string logFileName;
     std::string Logfilepath;

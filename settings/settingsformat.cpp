@@ -1,5 +1,6 @@
 #include "settings/settingsformat.h"
 #include <cctype>
+#include <cstdlib>
 
 namespace settingsformat {
 
@@ -58,6 +59,64 @@ std::vector<std::string> fileLines(const std::string& bytes) {
         start = end + 1;
     }
     return out;
+}
+
+} // namespace settingsformat
+
+namespace settingsformat {
+
+namespace {
+void storeRanged(int& field, const std::string& value, int low, int high) {
+    int n = std::atoi(value.c_str());
+    if (n >= low && n <= high) field = n;
+}
+} // namespace
+
+bool Values::operator==(const Values& o) const {
+    return protection == o.protection && password == o.password &&
+           timeInactivity == o.timeInactivity && timeCountdown == o.timeCountdown &&
+           action == o.action && allowDisable == o.allowDisable &&
+           enableLogging == o.enableLogging && logfilenameType == o.logfilenameType &&
+           logfilepath == o.logfilepath;
+}
+
+void readInto(Values& v, const std::string& bytes) {
+    std::string key, value;
+    for (const std::string& line : fileLines(bytes)) {
+        if (!splitLine(line, key, value)) continue;
+        if (equalsNoCase(key, "Protection"))
+            v.protection = std::atoi(value.c_str()) != 0;
+        else if (equalsNoCase(key, "Password"))
+            v.password = value;
+        else if (equalsNoCase(key, "TimeInactivity"))
+            storeRanged(v.timeInactivity, value, 1, 120);
+        else if (equalsNoCase(key, "TimeCountdown"))
+            storeRanged(v.timeCountdown, value, 1, 60);
+        else if (equalsNoCase(key, "Action"))
+            storeRanged(v.action, value, 0, 2);
+        else if (equalsNoCase(key, "AllowDisable"))
+            v.allowDisable = std::atoi(value.c_str()) != 0;
+        else if (equalsNoCase(key, "EnableLogging"))
+            v.enableLogging = std::atoi(value.c_str()) != 0;
+        else if (equalsNoCase(key, "LogfilenameType"))
+            storeRanged(v.logfilenameType, value, 0, 1);
+        else if (equalsNoCase(key, "Logfilepath"))
+            v.logfilepath = value;
+    }
+}
+
+std::vector<std::string> plainLinesOf(const Values& v) {
+    return {
+        "Protection:" + std::to_string(v.protection ? 1 : 0),
+        "Password:" + v.password,
+        "TimeInactivity:" + std::to_string(v.timeInactivity),
+        "TimeCountdown:" + std::to_string(v.timeCountdown),
+        "Action:" + std::to_string(v.action),
+        "AllowDisable:" + std::to_string(v.allowDisable ? 1 : 0),
+        "EnableLogging:" + std::to_string(v.enableLogging ? 1 : 0),
+        "LogfilenameType:" + std::to_string(v.logfilenameType),
+        "Logfilepath:" + v.logfilepath,
+    };
 }
 
 } // namespace settingsformat

@@ -18,6 +18,26 @@ std::string trim(const std::string& text);
 bool splitLine(const std::string& line, std::string& key, std::string& value);
 bool equalsNoCase(const std::string& a, const char* b);
 
+// The nine settings as the file holds them.
+struct Values {
+    bool protection = false;
+    std::string password;
+    int timeInactivity = 10;
+    int timeCountdown = 30;
+    int action = 2;
+    bool allowDisable = false;
+    bool enableLogging = true;
+    int logfilenameType = 1;
+    std::string logfilepath;
+    bool operator==(const Values& o) const;
+};
+
+// Applies the file's lines to values as the loader does: keys in any case,
+// numbers only within their ranges, the later accepted line winning.
+void readInto(Values& values, const std::string& bytes);
+// The nine lines, in the file's order and formats, before scrambling.
+std::vector<std::string> plainLinesOf(const Values& values);
+
 // The file's bytes for plain lines: each scrambled, then CR LF.
 std::string fileBytes(const std::vector<std::string>& plainLines);
 // The plain lines of a file's bytes. Lines end at LF, a CR before it is

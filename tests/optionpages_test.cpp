@@ -108,12 +108,8 @@ TEST_CASE("the Logging page checks the folder only when logging is on") {
     CHECK(appSettings()->getLogfilenameType() == 1);
     std::vector<SeenDialog> shown = boxes(driver);
     REQUIRE(shown.size() == 3);
-    for (const SeenDialog& b : shown) {
-        CHECK(b.texts == std::vector<std::string>{"Directory name is not valid!"});
-        CHECK(b.caption == "Invalid name");
-        CHECK(b.icon == systemIcon(MB_ICONINFORMATION));
-        CHECK(b.owner == dialog);
-    }
+    for (const SeenDialog& b : shown)
+        CHECK(isBox(b, "Directory name is not valid!", "Invalid name", MB_ICONINFORMATION, dialog));
 }
 
 TEST_CASE("the dependent controls follow the check box only once it is clicked") {
@@ -323,26 +319,25 @@ TEST_CASE("opening the link: the shell, the registry's command, and the errors")
     // A target the shell cannot open (31): the registry's web-page command
     // runs with the target in place of its placeholder.
     const std::string marker = w.dir + "\\opened.txt";
-    SUBCASE("a quoted placeholder is cut with what follows it") {
-        HtmClass htm("cmd.exe /c echo>\"" + marker + "\" \"%1\" trailing");
-        CHECK(HyperLinkCtrl::openTarget("tarnel-test:x", SW_HIDE) > 32);
+    // The line the registry's command echoed into the marker file.
+    auto echoedBy = [&](const std::string& placeholder, const char* target) {
+        HtmClass htm("cmd.exe /c echo>\"" + marker + "\" " + placeholder + " trailing");
+        CHECK(HyperLinkCtrl::openTarget(target, SW_HIDE) > 32);
         std::string echoed;
         for (int i = 0; i < 100 && echoed.find('\n') == std::string::npos; ++i) {
             Sleep(50); // cmd.exe runs on its own: wait for its whole line
             echoed = readFile(marker);
         }
+        return echoed;
+    };
+    SUBCASE("a quoted placeholder is cut with what follows it") {
+        std::string echoed = echoedBy("\"%1\"", "tarnel-test:x");
         CHECK(echoed.find("tarnel-test:x") != std::string::npos);
         CHECK(echoed.find("trailing") == std::string::npos);
         CHECK(echoed.find("%1") == std::string::npos);
     }
     SUBCASE("an unquoted placeholder is cut the same way") {
-        HtmClass htm("cmd.exe /c echo>\"" + marker + "\" %1 trailing");
-        CHECK(HyperLinkCtrl::openTarget("tarnel-test:y", SW_HIDE) > 32);
-        std::string echoed;
-        for (int i = 0; i < 100 && echoed.find('\n') == std::string::npos; ++i) {
-            Sleep(50); // cmd.exe runs on its own: wait for its whole line
-            echoed = readFile(marker);
-        }
+        std::string echoed = echoedBy("%1", "tarnel-test:y");
         CHECK(echoed.find("tarnel-test:y") != std::string::npos);
         CHECK(echoed.find("trailing") == std::string::npos);
     }

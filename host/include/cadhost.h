@@ -50,6 +50,9 @@ struct Faults {
     bool noFileName;             // documents report a null file name
     const char* missingEntry;    // a system registry entry that is not there
     const char* wrongClassEntry; // a system registry entry of an unexpected class
+    int failSaveAt;              // the n-th saveAs from now on fails (1 the next); 0 none
+    bool failSavesAfter;         // and every one after it too
+    int savesSeen;               // saveAs calls counted for failSaveAt
 };
 HOST_API Faults& faults();
 

@@ -80,6 +80,15 @@ void Document::popDbmod() {
 
 Acad::ErrorStatus Database::saveAs(const char* fileName) {
     if (!fileName || !*fileName) return Acad::eInvalidInput;
+    Faults& f = faults();
+    if (f.failSaveAt > 0) {
+        int n = ++f.savesSeen;
+        if (n == f.failSaveAt || (f.failSavesAfter && n > f.failSaveAt)) {
+            transcript("document save failed %s status %d (fault)", fileName,
+                       (int)Acad::eFileAccessErr);
+            return Acad::eFileAccessErr; // as a full disk: nothing written
+        }
+    }
     editor().notify("beginSave", fileName,
                     [&](AcEditorReactor* r) { r->beginSave(this, fileName); });
     std::string text = std::string(kDrawingHeader) + "\r\n";

@@ -259,6 +259,12 @@ void DialogDriver::onActivate(HWND hwnd) {
         PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, id));
 }
 
+bool isBox(const SeenDialog& box, const std::string& text, const std::string& caption, UINT mbIcon,
+           HWND owner) {
+    return box.texts == std::vector<std::string>{text} && box.caption == caption &&
+           box.icon == systemIcon(mbIcon) && box.owner == owner;
+}
+
 HICON systemIcon(UINT mbIcon) {
     switch (mbIcon & MB_ICONMASK) {
     case MB_ICONINFORMATION:

@@ -61,6 +61,9 @@ struct SeenDialog {
 
 // The system's icon of a message box type (MB_ICONINFORMATION, ...).
 HICON systemIcon(UINT mbIcon);
+// True when the box says text, with the caption, icon and owner given.
+bool isBox(const SeenDialog& box, const std::string& text, const std::string& caption, UINT mbIcon,
+           HWND owner);
 
 // Sees each dialog (#32770) activated on this thread. Each answer in turn
 // decides the button to press for the next dialog (0 leaves it open).
