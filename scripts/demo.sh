@@ -3,13 +3,8 @@
 # with its countdown window, saves copies, closes the host and tells the user
 # at the next start.  Takes about a minute.
 set -euo pipefail
-build=$(cd "${1:-build}" && pwd)
-here=$(cd "$(dirname "$0")" && pwd)
-bin="$build/bin"
+. "$(dirname "$0")/wine-env.sh" "${1:-build}"
 demo="$build/demo"
-eval "$("$here/wine-session.sh" start "$build")"
-trap '"$here/wine-session.sh" stop "$build"' EXIT
-run() { "$here/wine-run" "$@" </dev/null; }
 # Waits for the host started in the background; a host that does not end
 # with status 0 fails the demo.
 wait_host() {
@@ -29,14 +24,8 @@ cd "$demo"
 printf 'CADHOST DRAWING 1\r\nLINE 0,0 10,10\r\n' >site-plan.dwg
 printf 'CADHOST DRAWING 1\r\n' >details.dwg
 # Settings: one minute of inactivity, a fifteen-second countdown, save copies.
-python3 - <<'PY'
-lines = ["Protection:0", "Password:", "TimeInactivity:1", "TimeCountdown:15", "Action:2",
-         "AllowDisable:1", "EnableLogging:1", "LogfilenameType:1", "Logfilepath:Z:" +
-         __import__("os").getcwd().replace("/", "\\")]
-with open("tarnel.cfg", "wb") as f:
-    for l in lines:
-        f.write(bytes(ord(c) ^ 0x13 for c in l) + b"\r\n")
-PY
+settings TimeInactivity=1 TimeCountdown=15 Action=2 AllowDisable=1 EnableLogging=1 \
+    LogfilenameType=1 "Logfilepath=Z:${demo//\//\\}"
 # The user draws in both drawings, then walks away.
 cat >work.scr <<'SCR'
 CIRCLE 5,5 2

@@ -65,10 +65,54 @@ std::vector<std::string> fileLines(const std::string& bytes) {
 
 namespace settingsformat {
 
+const KeyInfo kKeys[9] = {
+    {"Protection", KeyInfo::Flag, 0, 1},         {"Password", KeyInfo::Text, 0, 0},
+    {"TimeInactivity", KeyInfo::Number, 1, 120}, {"TimeCountdown", KeyInfo::Number, 1, 60},
+    {"Action", KeyInfo::Number, 0, 2},           {"AllowDisable", KeyInfo::Flag, 0, 1},
+    {"EnableLogging", KeyInfo::Flag, 0, 1},      {"LogfilenameType", KeyInfo::Number, 0, 1},
+    {"Logfilepath", KeyInfo::Text, 0, 0}};
+
+const KeyInfo* findKey(const std::string& name) {
+    for (const KeyInfo& k : kKeys)
+        if (equalsNoCase(name, k.name)) return &k;
+    return nullptr;
+}
+
 namespace {
-void storeRanged(int& field, const std::string& value, int low, int high) {
-    int n = std::atoi(value.c_str());
-    if (n >= low && n <= high) field = n;
+// The field of a key, in the order of kKeys.
+void store(Values& v, size_t index, const std::string& value) {
+    const KeyInfo& k = kKeys[index];
+    const int n = std::atoi(value.c_str());
+    if (k.kind == KeyInfo::Number && (n < k.low || n > k.high)) return;
+    switch (index) {
+    case 0:
+        v.protection = n != 0;
+        break;
+    case 1:
+        v.password = value;
+        break;
+    case 2:
+        v.timeInactivity = n;
+        break;
+    case 3:
+        v.timeCountdown = n;
+        break;
+    case 4:
+        v.action = n;
+        break;
+    case 5:
+        v.allowDisable = n != 0;
+        break;
+    case 6:
+        v.enableLogging = n != 0;
+        break;
+    case 7:
+        v.logfilenameType = n;
+        break;
+    case 8:
+        v.logfilepath = value;
+        break;
+    }
 }
 } // namespace
 
@@ -84,24 +128,7 @@ void readInto(Values& v, const std::string& bytes) {
     std::string key, value;
     for (const std::string& line : fileLines(bytes)) {
         if (!splitLine(line, key, value)) continue;
-        if (equalsNoCase(key, "Protection"))
-            v.protection = std::atoi(value.c_str()) != 0;
-        else if (equalsNoCase(key, "Password"))
-            v.password = value;
-        else if (equalsNoCase(key, "TimeInactivity"))
-            storeRanged(v.timeInactivity, value, 1, 120);
-        else if (equalsNoCase(key, "TimeCountdown"))
-            storeRanged(v.timeCountdown, value, 1, 60);
-        else if (equalsNoCase(key, "Action"))
-            storeRanged(v.action, value, 0, 2);
-        else if (equalsNoCase(key, "AllowDisable"))
-            v.allowDisable = std::atoi(value.c_str()) != 0;
-        else if (equalsNoCase(key, "EnableLogging"))
-            v.enableLogging = std::atoi(value.c_str()) != 0;
-        else if (equalsNoCase(key, "LogfilenameType"))
-            storeRanged(v.logfilenameType, value, 0, 1);
-        else if (equalsNoCase(key, "Logfilepath"))
-            v.logfilepath = value;
+        if (const KeyInfo* k = findKey(key)) store(v, (size_t)(k - kKeys), value);
     }
 }
 

@@ -18,6 +18,19 @@ std::string trim(const std::string& text);
 bool splitLine(const std::string& line, std::string& key, std::string& value);
 bool equalsNoCase(const std::string& a, const char* b);
 
+// The nine keys in the file's order. A number is stored by the loader only
+// within [low, high]; a flag takes any number (non-zero is true) and is
+// written as 0 or 1; a text is stored trimmed.
+struct KeyInfo {
+    enum Kind { Number, Flag, Text };
+    const char* name;
+    Kind kind;
+    int low, high;
+};
+extern const KeyInfo kKeys[9];
+// The key of that name in any letter case, or null.
+const KeyInfo* findKey(const std::string& name);
+
 // The nine settings as the file holds them.
 struct Values {
     bool protection = false;

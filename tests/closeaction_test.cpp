@@ -30,7 +30,6 @@ TEST_CASE("save names") {
 TEST_CASE("the close action for each setting, with real files") {
     Module m;
     Workspace w("close-actions");
-    modtest::deleteRegistryMessage();
 
     SUBCASE("save to another drawing writes a copy beside the original") {
         m.start({{"Action", "2"}});
@@ -139,7 +138,6 @@ TEST_CASE("a failed allocation anywhere in the close action stays inside the mod
         CAPTURE(k);
         Module m;
         Workspace w("close-alloc");
-        deleteRegistryMessage();
         m.start({{"Action", "2"}});
         w.open("a.dwg", "LINE 0,0 1,1\r\n");
         w.open("b.dwg", "CIRCLE 1,1 1\r\n");

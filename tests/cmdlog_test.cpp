@@ -36,7 +36,6 @@ struct LogRun {
     std::string dir;
     explicit LogRun(const std::string& name, bool logging = true) : dir(freshDir(name)) {
         clearEnv();
-        modtest::deleteRegistryMessage();
         m.start({{"EnableLogging", logging ? "1" : "0"},
                  {"LogfilenameType", "0"},
                  {"Logfilepath", dir}});

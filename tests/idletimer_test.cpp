@@ -32,7 +32,6 @@ void postClick(HWND dialog, int id) {
 TEST_CASE("thresholds with the default times; activity restarts the count") {
     Module m;
     Workspace w("idle-defaults");
-    deleteRegistryMessage();
     m.start();
     w.open("plan.dwg");
     REQUIRE(idleTimerState().timerId != 0);
@@ -109,7 +108,6 @@ TEST_CASE("no iterator: the tick neither counts nor resets") {
 TEST_CASE("with no drawing open the close action runs directly and closes the host") {
     Module m;
     Workspace w("idle-nodrawing");
-    deleteRegistryMessage();
     m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "5"}});
     HWND main = adsw_acadMainWnd();
     ticks(59);
@@ -125,7 +123,6 @@ TEST_CASE("with no drawing open the close action runs directly and closes the ho
 TEST_CASE("Disable pressed in the last second wins over the close action") {
     Module m;
     Workspace w("idle-lastdisable");
-    deleteRegistryMessage();
     m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"AllowDisable", "1"}});
     w.open("keep.dwg", "LINE 0,0 1,1\r\n");
     cadhost::executeLine("CIRCLE 2,2 1");
@@ -177,7 +174,6 @@ LRESULT CALLBACK nestedTickProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 TEST_CASE("a tick nested in another tick's pump runs the close action once") {
     Module m;
     Workspace w("idle-nested");
-    deleteRegistryMessage();
     m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "1"}});
     w.open("n.dwg", "LINE 0,0 1,1\r\n");
     WNDCLASSA wc = {};

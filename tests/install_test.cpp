@@ -24,17 +24,6 @@ bool keyExists(const std::string& key) {
     return true;
 }
 
-std::string machineString(const std::string& key, const char* name) {
-    char value[1024] = {};
-    DWORD size = sizeof value - 1;
-    HKEY k;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-        return "(none)";
-    LONG r = RegQueryValueExA(k, name, nullptr, nullptr, (LPBYTE)value, &size);
-    RegCloseKey(k);
-    return r == ERROR_SUCCESS ? std::string(value) : "(none)";
-}
-
 DWORD machineDword(const std::string& key, const char* name) {
     DWORD value = 0, size = sizeof value;
     HKEY k;
@@ -133,14 +122,18 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
         CAPTURE(product);
         std::string app = std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel";
         CHECK(machineDword(app, "LOADCTRLS") == 2);
-        CHECK(machineString(app, "REGPATH") == "\\\\HKEY_LOCAL_MACHINE\\Software\\Tarnel\\Tarnel");
+        CHECK(registryString(app, "REGPATH", HKEY_LOCAL_MACHINE) ==
+              "\\\\HKEY_LOCAL_MACHINE\\Software\\Tarnel\\Tarnel");
     }
-    CHECK(machineString("Software\\Tarnel\\Tarnel\\Loader", "MODULE") == dir + "\\tarnel15.arx");
-    CHECK(machineString(kUninstall, "DisplayVersion") == "1.5.0.0");
-    CHECK(machineString(kUninstall, "Publisher") == "Tarnel");
-    CHECK(machineString(kUninstall, "DisplayName") == "Tarnel 1.5.0.0");
-    CHECK(machineString(kUninstall, "UninstallString") == "\"" + dir + "\\uninst.exe\"");
-    CHECK(machineString(kUninstall, "QuietUninstallString") == "\"" + dir + "\\uninst.exe\" /S");
+    CHECK(registryString("Software\\Tarnel\\Tarnel\\Loader", "MODULE", HKEY_LOCAL_MACHINE) ==
+          dir + "\\tarnel15.arx");
+    CHECK(registryString(kUninstall, "DisplayVersion", HKEY_LOCAL_MACHINE) == "1.5.0.0");
+    CHECK(registryString(kUninstall, "Publisher", HKEY_LOCAL_MACHINE) == "Tarnel");
+    CHECK(registryString(kUninstall, "DisplayName", HKEY_LOCAL_MACHINE) == "Tarnel 1.5.0.0");
+    CHECK(registryString(kUninstall, "UninstallString", HKEY_LOCAL_MACHINE) ==
+          "\"" + dir + "\\uninst.exe\"");
+    CHECK(registryString(kUninstall, "QuietUninstallString", HKEY_LOCAL_MACHINE) ==
+          "\"" + dir + "\\uninst.exe\" /S");
 
     // The host loads the module at start-up, without /ld.
     std::string work = freshDir("install-host");

@@ -22,10 +22,7 @@ namespace {
 const char kOptions[] = "Tarnel options";
 
 std::vector<SeenDialog> boxes(const DialogDriver& driver) {
-    std::vector<SeenDialog> out;
-    for (const SeenDialog& d : driver.seen)
-        if (d.caption != kOptions) out.push_back(d);
-    return out;
+    return dialogsOtherThan(driver, {kOptions});
 }
 
 HWND loggingPage(HWND options) {

@@ -22,10 +22,7 @@ const char kOptions[] = "Tarnel options";
 
 // The boxes a driver saw, without the options dialog and the prompt.
 std::vector<SeenDialog> boxes(const DialogDriver& driver) {
-    std::vector<SeenDialog> out;
-    for (const SeenDialog& d : driver.seen)
-        if (d.caption != kOptions && d.caption != "Tarnel options - password") out.push_back(d);
-    return out;
+    return dialogsOtherThan(driver, {kOptions, "Tarnel options - password"});
 }
 
 HWND configPage(HWND options) {

@@ -14,7 +14,6 @@ using namespace modtest;
 TEST_CASE("the report log only grows") {
     Module m;
     Workspace w("report-grows");
-    deleteRegistryMessage();
     writeFile(w.dir + "\\tarnel.log", "earlier run\r\n");
     m.start({{"Action", "0"}});
     w.open("g.dwg");
@@ -27,7 +26,6 @@ TEST_CASE("the report log only grows") {
 TEST_CASE("a report log that cannot be written leaves no message; a lost key keeps the block") {
     Module m;
     Workspace w("report-faults");
-    deleteRegistryMessage();
     m.start({{"Action", "0"}});
     for (const char* call : {"CreateFileA", "SetFilePointerEx", "WriteFile"}) {
         CAPTURE(call);
@@ -53,7 +51,6 @@ TEST_CASE("a report log that cannot be written leaves no message; a lost key kee
 TEST_CASE("built-in texts stand in for missing string-table entries") {
     Module m;
     Workspace w("report-builtin");
-    deleteRegistryMessage();
     m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "2"}});
     w.open("p.dwg");
 

@@ -124,7 +124,6 @@ TEST_CASE("module paths, strings and host class look-ups") {
 
 TEST_CASE("missing or foreign host services do not crash start-up") {
     modtest::Module m;
-    modtest::deleteRegistryMessage();
     for (const char* entry : {"DynamicLinker", "ACAD_REGISTERED_COMMANDS", "AcEditor"}) {
         CAPTURE(entry);
         const bool commands = std::string(entry) == "ACAD_REGISTERED_COMMANDS";

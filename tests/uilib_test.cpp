@@ -92,10 +92,7 @@ END_MESSAGE_MAP()
 
 // The message boxes among the dialogs a driver saw.
 std::vector<SeenDialog> boxesOf(const DialogDriver& driver) {
-    std::vector<SeenDialog> out;
-    for (const SeenDialog& d : driver.seen)
-        if (d.caption == "CAD Host") out.push_back(d);
-    return out;
+    return dialogsOtherThan(driver, {"UI fields"});
 }
 
 } // namespace

@@ -15,20 +15,7 @@
 
 namespace {
 
-struct Key {
-    const char* name;
-    int low, high; // low > high: a text
-};
-const Key kKeys[] = {
-    {"Protection", 0, 1},     {"Password", 1, 0},        {"TimeInactivity", 1, 120},
-    {"TimeCountdown", 1, 60}, {"Action", 0, 2},          {"AllowDisable", 0, 1},
-    {"EnableLogging", 0, 1},  {"LogfilenameType", 0, 1}, {"Logfilepath", 1, 0}};
-
-const Key* findKey(const std::string& name) {
-    for (const Key& k : kKeys)
-        if (settingsformat::equalsNoCase(name, k.name)) return &k;
-    return nullptr;
-}
+using settingsformat::KeyInfo;
 
 bool wholeNumber(const std::string& text, int& value) {
     if (text.empty()) return false;
@@ -40,7 +27,7 @@ bool wholeNumber(const std::string& text, int& value) {
 }
 
 struct Change {
-    const Key* key;
+    const KeyInfo* key;
     std::string value;
 };
 
@@ -49,7 +36,8 @@ bool parseChanges(int argc, char** argv, int first, std::vector<Change>& out) {
     for (int i = first; i < argc; ++i) {
         std::string arg = argv[i];
         size_t eq = arg.find('=');
-        const Key* key = eq == std::string::npos ? nullptr : findKey(arg.substr(0, eq));
+        const KeyInfo* key =
+            eq == std::string::npos ? nullptr : settingsformat::findKey(arg.substr(0, eq));
         if (!key) {
             std::fprintf(stderr, "tarnelcfg: \"%s\" is not KEY=VALUE with a known key\n",
                          arg.c_str());
@@ -57,7 +45,9 @@ bool parseChanges(int argc, char** argv, int first, std::vector<Change>& out) {
         }
         std::string value = arg.substr(eq + 1);
         int n = 0;
-        if (key->low <= key->high && (!wholeNumber(value, n) || n < key->low || n > key->high)) {
+        // Flags are asked for as 0 or 1, numbers within the loader's range.
+        if (key->kind != KeyInfo::Text &&
+            (!wholeNumber(value, n) || n < key->low || n > key->high)) {
             std::fprintf(stderr, "tarnelcfg: %s must be a whole number from %d to %d, not \"%s\"\n",
                          key->name, key->low, key->high, value.c_str());
             return false;

@@ -101,12 +101,11 @@ std::vector<std::string> linesStarting(const std::string& text, const std::strin
     return out;
 }
 
-std::string registryString(const std::string& key, const char* name) {
+std::string registryString(const std::string& key, const char* name, HKEY root) {
     char buf[4096] = {};
     DWORD size = sizeof buf - 1;
     HKEY k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
-        return "(none)";
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return "(none)";
     LONG r = RegQueryValueExA(k, name, nullptr, nullptr, (LPBYTE)buf, &size);
     RegCloseKey(k);
     return r == ERROR_SUCCESS ? std::string(buf) : "(none)";
@@ -257,6 +256,16 @@ void DialogDriver::onActivate(HWND hwnd) {
     int id = a(d);
     if (id)
         PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hwnd, id));
+}
+
+std::vector<SeenDialog> dialogsOtherThan(const DialogDriver& driver,
+                                         std::initializer_list<const char*> captions) {
+    std::vector<SeenDialog> out;
+    for (const SeenDialog& d : driver.seen)
+        if (std::none_of(captions.begin(), captions.end(),
+                         [&](const char* c) { return d.caption == c; }))
+            out.push_back(d);
+    return out;
 }
 
 bool isBox(const SeenDialog& box, const std::string& text, const std::string& caption, UINT mbIcon,

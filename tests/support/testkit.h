@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,8 @@ HWND findWindowOf(DWORD pid, const char* cls, const char* caption = nullptr);
 // Pumps this thread's messages for about ms milliseconds.
 void pump(DWORD ms);
 
-// The string value name under HKEY_CURRENT_USER\key, or "(none)" when missing.
-std::string registryString(const std::string& key, const char* name);
+// The string value name under root\key, or "(none)" when missing.
+std::string registryString(const std::string& key, const char* name, HKEY root = HKEY_CURRENT_USER);
 void setRegistryString(const std::string& key, const char* name, const std::string& text);
 void deleteRegistryValue(const std::string& key, const char* name);
 
@@ -51,6 +52,8 @@ class Process {
     bool started_ = false;
 };
 
+class DialogDriver;
+
 struct SeenDialog {
     HWND hwnd;
     std::string caption;
@@ -61,6 +64,9 @@ struct SeenDialog {
 
 // The system's icon of a message box type (MB_ICONINFORMATION, ...).
 HICON systemIcon(UINT mbIcon);
+// The dialogs a driver saw, without those of the given captions.
+std::vector<SeenDialog> dialogsOtherThan(const DialogDriver& driver,
+                                         std::initializer_list<const char*> captions);
 // True when the box says text, with the caption, icon and owner given.
 bool isBox(const SeenDialog& box, const std::string& text, const std::string& caption, UINT mbIcon,
            HWND owner);
