@@ -18,8 +18,11 @@ add_library(tarnel_core STATIC
     idle/closeaction.cpp
     idle/countdowndialog.cpp
     idle/idletimer.cpp
+    idle/inputwatch.cpp
     idle/messagepump.cpp
     idle/reportformat.cpp
+    idle/rescuefolder.cpp
+    idle/rescuename.cpp
     idle/savename.cpp
     idle/sessionreport.cpp
     cmdlog/attachreactors.cpp

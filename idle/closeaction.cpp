@@ -5,7 +5,9 @@
 #include "afxshim.h"
 #include "common/scopeguard.h"
 #include "common/shield.h"
+#include "idle/idletimer.h"
 #include "idle/messagepump.h"
+#include "idle/rescuefolder.h"
 #include "idle/savename.h"
 #include "shell/guardapp.h"
 #include "settings/guardsettings.h"
@@ -34,6 +36,26 @@ void handleOneMessage() {
     pumpOneMessage(acedGetAcadWinApp());
 }
 
+// What became of one drawing.
+struct Outcome {
+    bool saved = false; // to its target, or discarded as the action says
+    std::string rescue; // the rescue copy written instead, if any
+};
+
+// Saves or discards one locked, current drawing as the action says. A save
+// that fails goes to a rescue copy on the local disk.
+Outcome saveOrDiscard(AcApDocument* doc, AcDbDatabase* db, int action, const std::string& fileName,
+                      const std::string& target) {
+    Outcome out;
+    if (action == QuitWithoutSaving || saveDrawing(doc, db, target)) {
+        out.saved = true;
+        return out;
+    }
+    std::string rescue = rescueTargetFor(fileName);
+    if (!rescue.empty() && saveDrawing(doc, db, rescue)) out.rescue = rescue;
+    return out;
+}
+
 void closeEveryDrawing() {
     GuardSettings* settings = appSettings();
     AcApDocManager* manager = acDocManagerPtr();
@@ -41,6 +63,9 @@ void closeEveryDrawing() {
     const int action = settings->getAction();
     std::unique_ptr<AcApDocumentIterator> it(manager->newAcApDocumentIterator());
     if (!it) return;
+    // Once a drawing went to a rescue copy, the next start tells of that
+    // rather than of a drawing after it that was saved as usual.
+    bool rescueMessageLeft = false;
     for (; !it->done(); it->step()) {
         AcApDocument* doc = it->document();
         const char* fileName = doc ? doc->fileName() : nullptr;
@@ -48,22 +73,39 @@ void closeEveryDrawing() {
         if (!doc || !fileName || !db) return;
         manager->setCurDocument(doc, AcAp::kWrite, false);
         std::string target;
-        bool saved;
+        Outcome outcome;
         {
             // The lock goes on every way out, a failed allocation included.
             auto unlock = onScopeExit([&] { manager->unlockDocument(doc); });
             buildSaveName(action, fileName, target);
-            saved = action == QuitWithoutSaving || saveDrawing(doc, db, target);
+            outcome = saveOrDiscard(doc, db, action, fileName, target);
         }
-        // A drawing whose save failed stays open with its changes.
-        if (saved) manager->closeDocument(doc);
+        // A drawing saved neither to its target nor to a rescue copy stays
+        // open with its changes.
+        const bool rescued = !outcome.rescue.empty();
+        if (outcome.saved || rescued) manager->closeDocument(doc);
         // A report that fails costs only the report, not the other drawings.
         if (GuardApp* app = guardApp())
-            shielded([&] { app->writeSessionReport(target, action, saved ? 1 : 0); });
+            shielded([&] {
+                if (rescued)
+                    app->writeRescueReport(target, action, outcome.rescue);
+                else
+                    app->writeSessionReport(target, action, outcome.saved ? 1 : 0,
+                                            rescueMessageLeft ? MessageChoice::KeepEarlier
+                                                              : MessageChoice::Replace);
+            });
+        rescueMessageLeft = rescueMessageLeft || rescued;
         handleOneMessage();
     }
     it.reset();
     if (manager->documentCount() == 0) SendMessageA(adsw_acadMainWnd(), WM_CLOSE, 0, 0);
+}
+
+// A seat left open with drawings in it is watched again from zero, so the
+// countdown comes again after a full wait. Not after an unload.
+void watchAgainIfLeftOpen() {
+    AcApDocManager* manager = acDocManagerPtr();
+    if (manager && manager->documentCount() != 0 && appSettings()) startIdleTimer();
 }
 
 } // namespace
@@ -83,4 +125,5 @@ void runCloseAction(void*) {
     // A host callback: nothing thrown here may reach the host. A drawing
     // whose turn was cut short stays open, and so does the host.
     shielded([] { closeEveryDrawing(); });
+    shielded([] { watchAgainIfLeftOpen(); });
 }

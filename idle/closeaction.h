@@ -6,7 +6,9 @@ enum CloseAction { QuitWithoutSaving = 0, SaveToCurrentDrawing = 1, SaveToOtherD
 
 // Saves or discards, closes and reports every drawing, then closes the host
 // when none is left. The data pointer is ignored. A drawing whose save
-// failed stays open with its changes, and then the host stays open too.
+// failed is saved as a rescue copy in the user's temporary folder and
+// closed; when that fails too it stays open with its changes, the host stays
+// open, and the idle watch starts again from zero.
 void runCloseAction(void* data);
 
 // The name a drawing is saved under: empty for QuitWithoutSaving.

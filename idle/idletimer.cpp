@@ -6,6 +6,7 @@
 #include "common/textformat.h"
 #include "idle/closeaction.h"
 #include "idle/countdowndialog.h"
+#include "idle/inputwatch.h"
 #include "idle/messagepump.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
@@ -97,11 +98,17 @@ void setFlashPause(unsigned long ms) {
 void startIdleTimer() {
     killTimer(); // a second start must not leave a second timer counting
     state.timerId = SetTimer(nullptr, 0, 1000, idleTick);
+    GuardSettings* settings = appSettings();
+    if (state.timerId != 0 && settings && settings->getCountInput())
+        startInputWatch(resetIdle);
+    else
+        stopInputWatch();
     resetIdle();
 }
 
 void stopIdleTimer() {
     ++state.generation;
+    stopInputWatch();
     closeCountdown();
     killTimer();
 }

@@ -19,9 +19,11 @@ struct IdleTimer {
 const IdleTimer& idleTimerState();
 
 // Starts the one-second timer (a timer still running is killed first) and
-// zeroes the count.
+// zeroes the count. With CountInput set, input to the host's windows
+// restarts the count as well, until the timer stops.
 void startIdleTimer();
-// Closes the countdown window and kills the timer; the count stays.
+// Closes the countdown window, kills the timer and stops counting input;
+// the count stays.
 void stopIdleTimer();
 // Closes the countdown window and zeroes the count; the timer stays as it is.
 void resetIdle();

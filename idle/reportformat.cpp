@@ -11,11 +11,15 @@ ReportTexts builtInReportTexts() {
             "  Status: %d \n",
             std::string(59, '=') + "\n",
             "Your last session was aborted %s.",
-            "Your last session was saved to %s %s with status %d."};
+            "Your last session was saved to %s %s with status %d.",
+            "  Could not be saved there; rescue copy: %s \n",
+            "Your last session could not save %s %s. A rescue copy was saved to %s."};
 }
 
-std::string reportBlock(const ReportTexts& t, const std::string& timeText,
-                        const std::string& target, int action, int status) {
+namespace {
+// The block up to its separator.
+std::string blockLines(const ReportTexts& t, const std::string& timeText, const std::string& target,
+                       int action, int status) {
     std::string block = timeText + "\n";
     if (action == SaveToCurrentDrawing)
         block += formatText(t.currentDrawing.c_str(), target.c_str()) + t.currentAction;
@@ -24,7 +28,24 @@ std::string reportBlock(const ReportTexts& t, const std::string& timeText,
     else
         block += t.quitAction;
     if (action != QuitWithoutSaving) block += formatText(t.status.c_str(), status);
-    return block + t.separator;
+    return block;
+}
+} // namespace
+
+std::string reportBlock(const ReportTexts& t, const std::string& timeText,
+                        const std::string& target, int action, int status) {
+    return blockLines(t, timeText, target, action, status) + t.separator;
+}
+
+std::string rescueBlock(const ReportTexts& t, const std::string& timeText,
+                        const std::string& target, int action, const std::string& rescue) {
+    return blockLines(t, timeText, target, action, 0) +
+           formatText(t.rescue.c_str(), rescue.c_str()) + t.separator;
+}
+
+std::string rescueMessage(const ReportTexts& t, const std::string& timeText,
+                          const std::string& target, const std::string& rescue) {
+    return formatText(t.messageRescued.c_str(), target.c_str(), timeText.c_str(), rescue.c_str());
 }
 
 std::string registryMessage(const ReportTexts& t, const std::string& timeText,

@@ -13,6 +13,8 @@ struct ReportTexts {
     std::string separator;      // entry 13
     std::string messageAborted; // entry 14
     std::string messageSaved;   // entry 15
+    std::string rescue;         // entry 16
+    std::string messageRescued; // entry 17
 };
 
 // The texts used when the resource library lacks an entry.
@@ -22,5 +24,11 @@ std::string reportBlock(const ReportTexts& texts, const std::string& timeText,
                         const std::string& target, int action, int status);
 std::string registryMessage(const ReportTexts& texts, const std::string& timeText,
                             const std::string& target, int action, int status);
+// The block and the message of a drawing that could not be saved to target
+// and went to the rescue copy instead: status 0, and where the copy is.
+std::string rescueBlock(const ReportTexts& texts, const std::string& timeText,
+                        const std::string& target, int action, const std::string& rescue);
+std::string rescueMessage(const ReportTexts& texts, const std::string& timeText,
+                          const std::string& target, const std::string& rescue);
 // "\n" written as CR LF.
 std::string withCrLf(const std::string& text);

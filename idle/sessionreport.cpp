@@ -22,6 +22,8 @@ ReportTexts loadReportTexts() {
     pick(IDS_REPORT_SEPARATOR, t.separator);
     pick(IDS_MESSAGE_ABORTED, t.messageAborted);
     pick(IDS_MESSAGE_SAVED, t.messageSaved);
+    pick(IDS_REPORT_RESCUE, t.rescue);
+    pick(IDS_MESSAGE_RESCUED, t.messageRescued);
     return t;
 }
 
@@ -67,10 +69,19 @@ void leaveRegistryMessage(const std::string& message) {
 
 } // namespace
 
-void reportClosedDrawing(const std::string& target, int action, int status) {
+void reportClosedDrawing(const std::string& target, int action, int status, MessageChoice choice) {
     ResourceScope scope;
     const std::string when = timeText(std::time(nullptr));
     const ReportTexts texts = loadReportTexts();
     if (!appendToReportLog(reportBlock(texts, when, target, action, status))) return;
-    leaveRegistryMessage(registryMessage(texts, when, target, action, status));
+    if (choice == MessageChoice::Replace)
+        leaveRegistryMessage(registryMessage(texts, when, target, action, status));
+}
+
+void reportRescuedDrawing(const std::string& target, int action, const std::string& rescue) {
+    ResourceScope scope;
+    const std::string when = timeText(std::time(nullptr));
+    const ReportTexts texts = loadReportTexts();
+    if (!appendToReportLog(rescueBlock(texts, when, target, action, rescue))) return;
+    leaveRegistryMessage(rescueMessage(texts, when, target, rescue));
 }

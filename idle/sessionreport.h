@@ -4,6 +4,15 @@
 #pragma once
 #include <string>
 
+// Whether a report replaces the registry message an earlier drawing of the
+// same close action left.
+enum class MessageChoice { Replace, KeepEarlier };
+
 // Appends the block to "tarnel.log" and, once it is written, replaces the
-// registry value "Message". Nothing is reported when either fails.
-void reportClosedDrawing(const std::string& target, int action, int status);
+// registry value "Message" (unless told to keep the earlier one). Nothing
+// is reported when either fails.
+void reportClosedDrawing(const std::string& target, int action, int status,
+                         MessageChoice choice = MessageChoice::Replace);
+// The same for a drawing that could not be saved to target and was saved
+// as the rescue copy instead; its message always replaces the earlier one.
+void reportRescuedDrawing(const std::string& target, int action, const std::string& rescue);

@@ -35,6 +35,7 @@ void ConfigurationTab::DoDataExchange(CDataExchange* dx) {
     DDX_Text(dx, IDC_CONFIG_COUNTDOWN, countdownSeconds);
     DDX_Radio(dx, IDC_CONFIG_ACTION, closeActionChoice);
     DDX_Check(dx, IDC_CONFIG_ALLOW_DISABLE, allowDisableCheck);
+    DDX_Check(dx, IDC_CONFIG_COUNT_INPUT, countInputCheck);
 }
 
 BOOL ConfigurationTab::OnInitDialog() {
@@ -55,6 +56,7 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
         countdownSeconds = s->getTimeCountdown();
         inactivityMinutes = s->getTimeInactivity();
         allowDisableCheck = s->getAllowDisable() ? 1 : 0;
+        countInputCheck = s->getCountInput() ? 1 : 0;
         UpdateData(FALSE);
         return TRUE;
     }
@@ -73,5 +75,6 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
     }
     s->setTimeInactivity(inactivityMinutes);
     s->setAllowDisable(allowDisableCheck != 0);
+    s->setCountInput(countInputCheck != 0);
     return TRUE;
 }

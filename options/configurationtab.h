@@ -1,5 +1,6 @@
-// The "Configuration" page: inactivity time, countdown, close action and
-// whether the countdown window may disable the watch.
+// The "Configuration" page: inactivity time, countdown, close action,
+// whether the countdown window may disable the watch, and whether input
+// counts as activity.
 #pragma once
 #include "acui.h"
 
@@ -19,4 +20,5 @@ class ConfigurationTab : public CAcUiTabChildDialog {
     int countdownSeconds = 10;
     int closeActionChoice = 0;
     int allowDisableCheck = 0;
+    int countInputCheck = 0;
 };

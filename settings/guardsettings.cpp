@@ -78,6 +78,7 @@ settingsformat::Values GuardSettings::values() const {
     v.enableLogging = EnableLogging;
     v.logfilenameType = LogfilenameType;
     v.logfilepath = Logfilepath;
+    v.countInput = CountInput;
     return v;
 }
 
@@ -95,6 +96,7 @@ bool GuardSettings::load(const std::string& path) {
     EnableLogging = v.enableLogging;
     LogfilenameType = v.logfilenameType;
     Logfilepath = v.logfilepath;
+    CountInput = v.countInput;
     return true;
 }
 

@@ -1,4 +1,4 @@
-// The module's nine settings and the scrambled settings file that keeps them.
+// The module's ten settings and the scrambled settings file that keeps them.
 #pragma once
 #include <string>
 #include "settings/settingsformat.h"
@@ -31,6 +31,7 @@ class GuardSettings {
     int getTimeCountdown() const { return TimeCountdown; }
     int getAction() const { return Action; }
     int getLogfilenameType() const { return LogfilenameType; }
+    bool getCountInput() const { return CountInput; }
 
     bool setLogfilepath(const std::string& v) { return Logfilepath = v, true; }
     bool setPassword(const std::string& v) { return Password = v, true; }
@@ -41,6 +42,7 @@ class GuardSettings {
     bool setTimeCountdown(int v) { return TimeCountdown = v, true; }
     bool setAction(int v) { return Action = v, true; }
     bool setLogfilenameType(int v) { return LogfilenameType = v, true; }
+    bool setCountInput(bool v) { return CountInput = v, true; }
 
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;
@@ -58,4 +60,5 @@ class GuardSettings {
     int TimeCountdown = 30;
     int Action = 2;
     int LogfilenameType = 1;
+    bool CountInput = false;
 };

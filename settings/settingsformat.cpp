@@ -65,12 +65,12 @@ std::vector<std::string> fileLines(const std::string& bytes) {
 
 namespace settingsformat {
 
-const KeyInfo kKeys[9] = {
+const KeyInfo kKeys[kKeyCount] = {
     {"Protection", KeyInfo::Flag, 0, 1},         {"Password", KeyInfo::Text, 0, 0},
     {"TimeInactivity", KeyInfo::Number, 1, 120}, {"TimeCountdown", KeyInfo::Number, 1, 60},
     {"Action", KeyInfo::Number, 0, 2},           {"AllowDisable", KeyInfo::Flag, 0, 1},
     {"EnableLogging", KeyInfo::Flag, 0, 1},      {"LogfilenameType", KeyInfo::Number, 0, 1},
-    {"Logfilepath", KeyInfo::Text, 0, 0}};
+    {"Logfilepath", KeyInfo::Text, 0, 0},        {"CountInput", KeyInfo::Flag, 0, 1}};
 
 const KeyInfo* findKey(const std::string& name) {
     for (const KeyInfo& k : kKeys)
@@ -112,6 +112,9 @@ void store(Values& v, size_t index, const std::string& value) {
     case 8:
         v.logfilepath = value;
         break;
+    case 9:
+        v.countInput = n != 0;
+        break;
     }
 }
 } // namespace
@@ -121,7 +124,7 @@ bool Values::operator==(const Values& o) const {
            timeInactivity == o.timeInactivity && timeCountdown == o.timeCountdown &&
            action == o.action && allowDisable == o.allowDisable &&
            enableLogging == o.enableLogging && logfilenameType == o.logfilenameType &&
-           logfilepath == o.logfilepath;
+           logfilepath == o.logfilepath && countInput == o.countInput;
 }
 
 void readInto(Values& v, const std::string& bytes) {
@@ -143,6 +146,7 @@ std::vector<std::string> plainLinesOf(const Values& v) {
         "EnableLogging:" + std::to_string(v.enableLogging ? 1 : 0),
         "LogfilenameType:" + std::to_string(v.logfilenameType),
         "Logfilepath:" + v.logfilepath,
+        "CountInput:" + std::to_string(v.countInput ? 1 : 0),
     };
 }
 

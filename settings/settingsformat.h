@@ -18,7 +18,8 @@ std::string trim(const std::string& text);
 bool splitLine(const std::string& line, std::string& key, std::string& value);
 bool equalsNoCase(const std::string& a, const char* b);
 
-// The nine keys in the file's order. A number is stored by the loader only
+// The ten keys in the file's order; CountInput came after the first nine,
+// and loaders that do not know it ignore its line. A number is stored by the loader only
 // within [low, high]; a flag takes any number (non-zero is true) and is
 // written as 0 or 1; a text is stored trimmed.
 struct KeyInfo {
@@ -27,11 +28,12 @@ struct KeyInfo {
     Kind kind;
     int low, high;
 };
-extern const KeyInfo kKeys[9];
+constexpr int kKeyCount = 10;
+extern const KeyInfo kKeys[kKeyCount];
 // The key of that name in any letter case, or null.
 const KeyInfo* findKey(const std::string& name);
 
-// The nine settings as the file holds them.
+// The ten settings as the file holds them.
 struct Values {
     bool protection = false;
     std::string password;
@@ -42,13 +44,14 @@ struct Values {
     bool enableLogging = true;
     int logfilenameType = 1;
     std::string logfilepath;
+    bool countInput = false;
     bool operator==(const Values& o) const;
 };
 
 // Applies the file's lines to values as the loader does: keys in any case,
 // numbers only within their ranges, the later accepted line winning.
 void readInto(Values& values, const std::string& bytes);
-// The nine lines, in the file's order and formats, before scrambling.
+// The ten lines, in the file's order and formats, before scrambling.
 std::vector<std::string> plainLinesOf(const Values& values);
 
 // The file's bytes for plain lines: each scrambled, then CR LF.

@@ -90,6 +90,11 @@ void GuardApp::showHelp(int contextId) {
     htmlHelp(nullptr, path.c_str(), 15 /* HH_HELP_CONTEXT */, (DWORD_PTR)contextId);
 }
 
-void GuardApp::writeSessionReport(const std::string& target, int action, int status) {
-    reportClosedDrawing(target, action, status);
+void GuardApp::writeSessionReport(const std::string& target, int action, int status,
+                                  MessageChoice choice) {
+    reportClosedDrawing(target, action, status, choice);
+}
+
+void GuardApp::writeRescueReport(const std::string& target, int action, const std::string& rescue) {
+    reportRescuedDrawing(target, action, rescue);
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include "idle/sessionreport.h"
 #include "shell/arxapplication.h"
 
 class GuardSettings;
@@ -20,7 +21,10 @@ class GuardApp : public ArxApplication {
     // Opens the help file at the given context.
     void showHelp(int contextId);
     // Appends a block to the report log and leaves the registry message.
-    void writeSessionReport(const std::string& target, int action, int status);
+    void writeSessionReport(const std::string& target, int action, int status,
+                            MessageChoice choice = MessageChoice::Replace);
+    // The same for a drawing saved as a rescue copy instead of to target.
+    void writeRescueReport(const std::string& target, int action, const std::string& rescue);
 
   private:
     std::unique_ptr<GuardSettings> settings_; // from onInitApp to onUnloadApp

@@ -1,11 +1,14 @@
-// The close action for each setting, with real drawings on disk, and what
-// it does when the heap gives out in the middle of it.
+// The close action for each setting, with real drawings on disk: rescue
+// copies of saves that fail, the watch started again for a seat left open,
+// and what it does when the heap gives out in the middle of it.
 #include <doctest.h>
 #include "acdocman.h"
 #include "aced.h"
 #include "allocfaults.h"
 #include "cadhost.h"
+#include <ctime>
 #include "idle/closeaction.h"
+#include "idle/idletimer.h"
 #include "idle/savename.h"
 #include "modulefixture.h"
 #include "shell/guardapp.h"
@@ -83,8 +86,78 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(modtest::registryMessage() == "Your last session was aborted " + log[6] + ".");
         CHECK(acDocManagerPtr()->documentCount() == 0);
     }
-    SUBCASE("a failed save keeps that drawing open and the host running") {
+    SUBCASE("a save that cannot reach its folder goes to a rescue copy, and is closed") {
         m.start({{"Action", "1"}});
+        const std::string share = w.dir + "\\share";
+        REQUIRE(CreateDirectoryA(share.c_str(), nullptr));
+        w.open("share\\plan.dwg", "LINE 0,0 1,1\r\n");
+        cadhost::executeLine("CIRCLE 2,2 1");
+        w.open("local.dwg");
+        cadhost::executeLine("LINE 5,5 6,6");
+        // The drive went away at night.
+        REQUIRE(DeleteFileA((share + "\\plan.dwg").c_str()));
+        REQUIRE(RemoveDirectoryA(share.c_str()));
+        runCloseAction(nullptr);
+        CHECK(acDocManagerPtr()->documentCount() == 0);
+        CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
+        std::vector<std::string> rescued = filesIn(w.rescueDir());
+        REQUIRE(rescued.size() == 1);
+        CHECK(rescued[0].size() == std::string("plan_20261208-021000.dwg").size());
+        CHECK(rescued[0].rfind("plan_", 0) == 0);
+        CHECK(rescued[0].find(".dwg") == rescued[0].size() - 4);
+        const std::string copy = w.rescueDir() + "\\" + rescued[0];
+        CHECK(readFile(copy) == drawingBytes("LINE 0,0 1,1\r\nCIRCLE 2,2 1\r\n"));
+        CHECK(readFile(w.dir + "\\local.dwg") == drawingBytes("LINE 5,5 6,6\r\n"));
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() == 9);
+        CHECK(log[1] == "  Drawing: " + share + "\\plan.dwg ");
+        CHECK(log[2] == "Save to current dwg.  Status: 0 ");
+        CHECK(log[3] == "  Could not be saved there; rescue copy: " + copy + " ");
+        CHECK(log[4] == std::string(59, '='));
+        CHECK(log[7] == "Save to current dwg.  Status: 1 ");
+        // The drawing saved after it does not hide the rescue from the user.
+        CHECK(modtest::registryMessage() == "Your last session could not save " + share +
+                                                "\\plan.dwg " + log[0] +
+                                                ". A rescue copy was saved to " + copy + ".");
+    }
+    SUBCASE(
+        "a copy held by another program is rescued under a second name when the first is taken") {
+        m.start({{"Action", "2"}});
+        w.open("held.dwg", "ARC 1\r\n");
+        writeFile(w.dir + "\\tarnel_held.dwg", "");
+        HANDLE held = CreateFileA((w.dir + "\\tarnel_held.dwg").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        REQUIRE(held != INVALID_HANDLE_VALUE);
+        // Every name of this second and the next is taken but the second one.
+        CreateDirectoryA(w.rescueDir().c_str(), nullptr);
+        std::vector<std::string> taken;
+        for (std::time_t t = std::time(nullptr), end = t + 3; t < end; ++t) {
+            char stamp[32];
+            std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&t));
+            taken.push_back(std::string("held_") + stamp + ".dwg");
+            writeFile(w.rescueDir() + "\\" + taken.back(), "someone else's");
+        }
+        runCloseAction(nullptr);
+        CloseHandle(held);
+        CHECK(acDocManagerPtr()->documentCount() == 0);
+        std::vector<std::string> names = filesIn(w.rescueDir());
+        REQUIRE(names.size() == 4);
+        std::string copy;
+        for (const std::string& n : names)
+            if (n.find(" (2).dwg") != std::string::npos) copy = w.rescueDir() + "\\" + n;
+        REQUIRE_FALSE(copy.empty());
+        CHECK(readFile(copy) == drawingBytes("ARC 1\r\n"));
+        for (const std::string& n : taken)
+            CHECK(readFile(w.rescueDir() + "\\" + n) == "someone else's");
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() == 5);
+        CHECK(log[2] == "Save to other dwg.  Status: 0 ");
+        CHECK(log[3] == "  Could not be saved there; rescue copy: " + copy + " ");
+    }
+    SUBCASE("a rescue that fails too keeps that drawing open and the host running") {
+        m.start({{"Action", "1"}});
+        // A file where the rescue folder would be: no rescue copy can be made.
+        writeFile(w.rescueDir(), "");
         w.open("first.dwg");
         cadhost::executeLine("LINE 0,0 3,3");
         w.open("held.dwg");
@@ -113,9 +186,10 @@ TEST_CASE("the close action for each setting, with real files") {
     }
     SUBCASE("a quit taken between drawings is posted again with its exit code") {
         m.start({{"Action", "1"}});
+        writeFile(w.rescueDir(), ""); // held.dwg stays open, and so does the host
         w.open("q1.dwg");
         w.open("q2.dwg");
-        w.open("held.dwg"); // its save fails, so the host stays open
+        w.open("held.dwg");
         HANDLE held = CreateFileA((w.dir + "\\held.dwg").c_str(), GENERIC_READ, 0, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
         PostQuitMessage(3);
@@ -127,6 +201,36 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(acDocManagerPtr()->documentCount() == 1);
         CHECK(IsWindow(adsw_acadMainWnd()));
     }
+}
+
+TEST_CASE("a seat left open is watched again: the countdown comes back after a full wait") {
+    Module m;
+    Workspace w("close-watch-again");
+    m.start({{"Action", "1"}, {"TimeInactivity", "1"}, {"TimeCountdown", "10"}});
+    writeFile(w.rescueDir(), ""); // the first rescue fails
+    w.open("held.dwg");
+    cadhost::executeLine("LINE 0,0 1,1");
+    HANDLE held = CreateFileA((w.dir + "\\held.dwg").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    REQUIRE(held != INVALID_HANDLE_VALUE);
+    ticks(60);
+    CHECK(count(w.transcript(), "document save failed " + w.dir + "\\held.dwg") == 1);
+    CHECK(acDocManagerPtr()->documentCount() == 1);
+    CHECK(idleTimerState().timerId != 0);
+    CHECK(idleTimerState().idleSeconds == 0);
+    CHECK(countdownHwnd() == nullptr);
+    ticks(50);
+    CHECK(countdownHwnd() == nullptr);
+    ticks(1);
+    CHECK(countdownHwnd() != nullptr);
+    // By the second expiry the rescue folder can be made.
+    REQUIRE(DeleteFileA(w.rescueDir().c_str()));
+    ticks(9);
+    CloseHandle(held);
+    CHECK(acDocManagerPtr()->documentCount() == 0);
+    CHECK(filesIn(w.rescueDir()).size() == 1);
+    CHECK(idleTimerState().timerId == 0);
+    CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
 }
 
 TEST_CASE("a failed allocation anywhere in the close action stays inside the module") {

@@ -109,7 +109,7 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
     std::string dir = freshDir("install-presets");
     RemoveDirectoryA(dir.c_str());
     REQUIRE(install("/TIMEOUT=5 /COUNTDOWN=20 /ACTION=1 /ALLOWDISABLE=1 /LOGGING=0 "
-                    "/LOGNAMING=0 /LOGDIR=C:\\logs /PASSWORD=secret7",
+                    "/LOGNAMING=0 /LOGDIR=C:\\logs /PASSWORD=secret7 /COUNTINPUT=1",
                     dir) == 0);
     for (const char* f : {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
                           "uninst.exe", "tarnel.cfg"})
@@ -117,7 +117,8 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
     CHECK(plainLines(cfgOf(dir)) ==
           std::vector<std::string>{"Protection:1", "Password:secret7", "TimeInactivity:5",
                                    "TimeCountdown:20", "Action:1", "AllowDisable:1",
-                                   "EnableLogging:0", "LogfilenameType:0", "Logfilepath:C:\\logs"});
+                                   "EnableLogging:0", "LogfilenameType:0", "Logfilepath:C:\\logs",
+                                   "CountInput:1"});
     for (const char* product : {"ACAD-1:409", kVertical}) {
         CAPTURE(product);
         std::string app = std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel";
@@ -198,11 +199,12 @@ TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     std::string dir = freshDir("tarnelcfg");
     std::string file = dir + "\\tarnel.cfg";
     CHECK(tarnelcfg("new \"" + file + "\"") == 0);
-    CHECK(plainLines(file).size() == 9);
+    CHECK(plainLines(file).size() == 10);
+    CHECK(plainLines(file)[9] == "CountInput:0");
     CHECK(tarnelcfg("set \"" + file +
                     "\" TimeInactivity=120 timecountdown=1 Action=0 AllowDisable=1 "
                     "EnableLogging=0 LogfilenameType=0 \"Logfilepath=D:\\cad logs\" "
-                    "Protection=1 Password=abc:def") == 0);
+                    "Protection=1 Password=abc:def CountInput=1") == 0);
     GuardSettings back(dir + "\\scratch.cfg");
     REQUIRE(back.load(file));
     CHECK(back.getTimeInactivity() == 120);
@@ -214,10 +216,11 @@ TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     CHECK(back.getLogfilepath() == "D:\\cad logs");
     CHECK(back.getProtection());
     CHECK(back.getPassword() == "abc:def");
+    CHECK(back.getCountInput());
     const std::string before = readFile(file);
-    for (const char* bad :
-         {"TimeInactivity=0", "TimeInactivity=121", "TimeCountdown=61", "Action=3",
-          "LogfilenameType=2", "Protection=2", "Nonsense=1", "TimeCountdown=ten"}) {
+    for (const char* bad : {"TimeInactivity=0", "TimeInactivity=121", "TimeCountdown=61",
+                            "Action=3", "LogfilenameType=2", "Protection=2", "Nonsense=1",
+                            "TimeCountdown=ten", "CountInput=2", "CountInput=on"}) {
         CAPTURE(bad);
         CHECK(tarnelcfg("set \"" + file + "\" Action=1 " + bad) == 2);
         CHECK(readFile(file) == before);
@@ -238,6 +241,7 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
         module.setPassword("hush-hush");
         module.setTimeInactivity(42);
         module.setLogfilepath("E:\\logs");
+        module.setCountInput(true);
     }
     auto show = [&](const std::string& extra) {
         std::string out = dir + "\\shown.txt";
@@ -248,10 +252,11 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
         return lines(readFile(out));
     };
     std::vector<std::string> hidden = show("");
-    REQUIRE(hidden.size() == 9);
+    REQUIRE(hidden.size() == 10);
     CHECK(hidden[1] == "Password: (hidden)");
     CHECK(hidden[2] == "TimeInactivity: 42");
     CHECK(hidden[8] == "Logfilepath: E:\\logs");
+    CHECK(hidden[9] == "CountInput: 1");
     CHECK(show("--show-password")[1] == "Password: hush-hush");
 }
 

@@ -49,6 +49,7 @@ TEST_CASE("defaults apply without a settings file, and the first unload creates 
         CHECK(s.getPassword().empty());
         CHECK(s.getLogfilepath() == tempFolderDefault());
         CHECK(s.getLogFileName().empty());
+        CHECK_FALSE(s.getCountInput());
         CHECK_FALSE(fileExists(path));
     }
     std::string expected;
@@ -56,6 +57,7 @@ TEST_CASE("defaults apply without a settings file, and the first unload creates 
                           "Action:2", "AllowDisable:0", "EnableLogging:1", "LogfilenameType:1"})
         expected += scrambled(l) + "\r\n";
     expected += scrambled("Logfilepath:" + tempFolderDefault()) + "\r\n";
+    expected += scrambled("CountInput:0") + "\r\n";
     CHECK(readFile(path) == expected);
 }
 
@@ -146,11 +148,12 @@ TEST_CASE("a round trip keeps every field; the file shows no plain text") {
         s.setEnableLogging(false);
         s.setLogfilenameType(0);
         s.setLogfilepath("C:\\cad\\logs");
+        s.setCountInput(true);
     }
     std::string bytes = readFile(path);
     CHECK(bytes.find("Geheim") == std::string::npos);
     CHECK(bytes.find("Password") == std::string::npos);
-    CHECK(lines(bytes).size() == 9);
+    CHECK(lines(bytes).size() == 10);
     CHECK(bytes.size() >= 2);
     CHECK(bytes.substr(bytes.size() - 2) == "\r\n");
     for (char c : bytes)
@@ -165,19 +168,36 @@ TEST_CASE("a round trip keeps every field; the file shows no plain text") {
     CHECK_FALSE(back.getEnableLogging());
     CHECK(back.getLogfilenameType() == 0);
     CHECK(back.getLogfilepath() == "C:\\cad\\logs");
+    CHECK(back.getCountInput());
 }
 
-// The names of the files in dir.
-static std::vector<std::string> filesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return names;
+TEST_CASE("the tenth line: files without it read as before, its line goes last") {
+    std::string dir = freshDir("settings-countinput");
+    SUBCASE("a file of nine lines leaves input uncounted") {
+        GuardSettings s(
+            settingsFile(dir, {"Protection:0", "Password:", "TimeInactivity:12", "TimeCountdown:30",
+                               "Action:1", "AllowDisable:0", "EnableLogging:1", "LogfilenameType:1",
+                               "Logfilepath:C:\\logs"}));
+        CHECK(s.getTimeInactivity() == 12);
+        CHECK_FALSE(s.getCountInput());
+    }
+    SUBCASE("any case, any non-zero number; the saved line is CountInput:1 after the nine") {
+        std::string path = settingsFile(dir, {"countinput: 5", "Action:0"});
+        {
+            GuardSettings s(path);
+            CHECK(s.getCountInput());
+            CHECK(s.getAction() == 0);
+        }
+        std::vector<std::string> saved = lines(readFile(path));
+        REQUIRE(saved.size() == 10);
+        CHECK(saved[8] == scrambled("Logfilepath:" + tempFolderDefault()));
+        CHECK(saved[9] == scrambled("CountInput:1"));
+    }
+    SUBCASE("CountInput:0 and a word both switch it off") {
+        CHECK_FALSE(
+            GuardSettings(settingsFile(dir, {"CountInput:1", "CountInput:0"})).getCountInput());
+        CHECK_FALSE(GuardSettings(settingsFile(dir, {"CountInput:yes"})).getCountInput());
+    }
 }
 
 TEST_CASE("a save that fails at any step leaves the previous file byte for byte") {

@@ -1,6 +1,6 @@
 // tarnelcfg: the administrator's view of tarnel.cfg, through the module's
 // own settings code.
-//   tarnelcfg show FILE [--show-password]   the nine settings in plain text
+//   tarnelcfg show FILE [--show-password]   the ten settings in plain text
 //   tarnelcfg set FILE KEY=VALUE...         checks every value, then writes
 //   tarnelcfg new FILE                      the defaults
 //   tarnelcfg check KEY=VALUE...            checks only
@@ -69,6 +69,7 @@ void apply(GuardSettings& s, const Change& c) {
     if (name == "EnableLogging") s.setEnableLogging(n != 0);
     if (name == "LogfilenameType") s.setLogfilenameType(n);
     if (name == "Logfilepath") s.setLogfilepath(c.value);
+    if (name == "CountInput") s.setCountInput(n != 0);
 }
 
 // Settings read from file without writing it: the record's own file is a
@@ -111,6 +112,7 @@ int show(const std::string& file, bool password) {
     std::printf("EnableLogging: %d\n", s->getEnableLogging() ? 1 : 0);
     std::printf("LogfilenameType: %d\n", s->getLogfilenameType());
     std::printf("Logfilepath: %s\n", s->getLogfilepath().c_str());
+    std::printf("CountInput: %d\n", s->getCountInput() ? 1 : 0);
     return 0;
 }
 

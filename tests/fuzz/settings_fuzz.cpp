@@ -20,6 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Values second;
     readInto(second, saved);
     if (!(first == second)) std::abort();
-    if (fileLines(saved).size() != 9) std::abort();
+    if (fileLines(saved).size() != 10) std::abort();
     return 0;
 }

@@ -1,10 +1,11 @@
 // The text formats built natively with sanitizers: settings lines, report
-// blocks, command log records and save names.
+// blocks, command log records, save names and rescue names.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest.h>
 #include <cstdlib>
 #include <random>
 #include "idle/closeaction.h"
+#include "idle/rescuename.h"
 #include "idle/savename.h"
 #include "cmdlog/logfilename.h"
 #include "cmdlog/logrecord.h"
@@ -17,10 +18,12 @@ TEST_CASE("scrambling undoes itself and keeps line breaks, end-of-file and zero 
     std::mt19937 rng(7);
     for (int round = 0; round < 2000; ++round) {
         std::string line(rng() % 300, ' ');
-        for (char& c : line) c = (char)(0x20 + rng() % 0xE0); // printable, both halves
+        for (char& c : line)
+            c = (char)(0x20 + rng() % 0xE0); // printable, both halves
         std::string s = line;
         scramble(s);
-        for (char c : s) CHECK_FALSE((c == '\n' || c == '\r' || c == 0x1A || c == '\0'));
+        for (char c : s)
+            CHECK_FALSE((c == '\n' || c == '\r' || c == 0x1A || c == '\0'));
         scramble(s);
         CHECK(s == line);
     }
@@ -58,6 +61,34 @@ TEST_CASE("report blocks and registry messages with the built-in texts") {
           longName.size() + 69);
 }
 
+TEST_CASE("a rescued drawing's block and message name both files") {
+    ReportTexts t = builtInReportTexts();
+    const std::string when = "08.12.2026 at 02:10:00";
+    const std::string rescue = "C:\\Temp\\Tarnel rescue\\plan_20261208-021000.dwg";
+    CHECK(withCrLf(rescueBlock(t, when, "N:\\jobs\\plan.dwg", SaveToCurrentDrawing, rescue)) ==
+          "08.12.2026 at 02:10:00\r\n  Drawing: N:\\jobs\\plan.dwg \r\n"
+          "Save to current dwg.  Status: 0 \r\n"
+          "  Could not be saved there; rescue copy: C:\\Temp\\Tarnel "
+          "rescue\\plan_20261208-021000.dwg "
+          "\r\n" +
+              std::string(59, '=') + "\r\n");
+    CHECK(rescueBlock(t, when, "N:\\tarnel_plan.dwg", SaveToOtherDrawing, rescue)
+              .find("Save to other dwg.  Status: 0 \n") != std::string::npos);
+    CHECK(rescueMessage(t, when, "N:\\jobs\\plan.dwg", rescue) ==
+          "Your last session could not save N:\\jobs\\plan.dwg 08.12.2026 at 02:10:00. A rescue "
+          "copy was saved to C:\\Temp\\Tarnel rescue\\plan_20261208-021000.dwg.");
+}
+
+TEST_CASE("rescue names: the drawing's base name and the time, a number when taken") {
+    CHECK(rescueNameIn("C:\\T\\Tarnel rescue", "N:\\jobs\\plan.dwg", "20261208-021000", 1) ==
+          "C:\\T\\Tarnel rescue\\plan_20261208-021000.dwg");
+    CHECK(rescueNameIn("C:\\T\\", "N:\\jobs\\plan.dwg", "s", 3) == "C:\\T\\plan_s (3).dwg");
+    CHECK(rescueNameIn("C:\\T", "Drawing1", "s", 1) == "C:\\T\\Drawing1_s");
+    CHECK(rescueNameIn("C:\\T", "\\\\srv\\a.b\\x.y.dwg", "s", 1) == "C:\\T\\x.y_s.dwg");
+    CHECK(rescueNameIn("C:\\T", "D:/cad/.dwg", "s", 1) == "C:\\T\\.dwg_s");
+    CHECK(rescueNameIn("C:\\T", "N:\\jobs\\", "s", 1) == "C:\\T\\drawing_s");
+}
+
 TEST_CASE("command log records, headers and names") {
     TimeStamp a = {1765000000, 900}, b = {1765000001, 100};
     std::string r = logRecord(nullptr, a, b);
@@ -72,8 +103,7 @@ TEST_CASE("command log records, headers and names") {
     CHECK(logHeader(env) == "Project: P\nDomain: \n");
     CHECK(logFileNameFor(0, "C:\\l", "u", "x") == "C:\\l\\tarnel.log");
     CHECK(logFileNameFor(1, "C:\\l", "u", "202612061816") == "C:\\l\\u_202612061816.log");
-    CHECK(logFileNameFor(1, "C:\\l", nullptr, "202612061816") ==
-          "C:\\l\\Unknown_202612061816.log");
+    CHECK(logFileNameFor(1, "C:\\l", nullptr, "202612061816") == "C:\\l\\Unknown_202612061816.log");
     CHECK(logFileNameFor(2, "C:\\l", "u", "x").empty());
 }
 

@@ -47,8 +47,23 @@ class ResourcesOutOfReach {
     bool dialogsToo_;
 };
 
+// An environment variable of the process set while the scope lives, and put
+// back (or removed) on every way out.
+class EnvironmentSetting {
+  public:
+    EnvironmentSetting(const char* name, const std::string& value);
+    ~EnvironmentSetting();
+    EnvironmentSetting(const EnvironmentSetting&) = delete;
+    EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
+
+  private:
+    std::string name_, old_;
+    bool had_;
+};
+
 // A folder that is the working directory while the object lives, with a
-// transcript of the host in it.
+// transcript of the host in it and the user's temporary folder (TMP and
+// TEMP) in its "temp", so rescue copies stay inside it.
 struct Workspace {
     explicit Workspace(const std::string& name);
     ~Workspace();
@@ -58,7 +73,12 @@ struct Workspace {
     // A drawing file "CADHOST DRAWING 1" plus entity lines, opened in the host.
     AcApDocument* open(const std::string& name, const std::string& entities = "");
     std::string dir;
+    std::string temp; // dir + "\\temp"
+    std::string rescueDir() const { return temp + "\\Tarnel rescue"; }
     char saved[MAX_PATH] = {};
+
+  private:
+    EnvironmentSetting tmp_, temp_;
 };
 
 // The bytes of a drawing file with these entity lines.

@@ -57,6 +57,18 @@ std::string freshDir(const std::string& name) {
     return full;
 }
 
+std::vector<std::string> filesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return names;
+}
+
 std::string readFile(const std::string& path) {
     std::string out;
     FILE* f = std::fopen(path.c_str(), "rb");

@@ -17,6 +17,8 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
 std::vector<std::string> lines(const std::string& text);
+// The names of the files (not folders) in dir, in the order listed.
+std::vector<std::string> filesIn(const std::string& dir);
 // Lines of text that start with prefix, in order.
 std::vector<std::string> linesStarting(const std::string& text, const std::string& prefix);
 // Runs a command line and waits; its exit code, or -1 when it did not start
