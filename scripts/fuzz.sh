@@ -18,11 +18,12 @@ declare -A sources=(
     [report]="idle/reportformat.cpp"
     [logrecord]="cmdlog/logrecord.cpp"
     [savename]="idle/savename.cpp"
+    [rescuename]="idle/rescuename.cpp"
 )
 total=0
 found=0
 printf '%-10s %14s %9s\n' target executions findings
-for t in settings scramble report logrecord savename; do
+for t in settings scramble report logrecord savename rescuename; do
     clang++ "${flags[@]}" "$src/tests/fuzz/${t}_fuzz.cpp" "$src/${sources[$t]}" \
         -o "$out/${t}_fuzz" || exit 2
     corpus="$out/corpus/$t"

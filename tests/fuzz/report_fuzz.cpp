@@ -1,5 +1,6 @@
 // The report block and the registry message from any target name, action
-// and status: whole blocks, CR LF only, the target written as it is.
+// and status, and those of a rescued drawing: whole blocks, CR LF only, the
+// target (and the rescue copy) written as they are.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,5 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (onDisk[i] == '\n' && (i == 0 || onDisk[i - 1] != '\r')) std::abort();
     std::string message = registryMessage(texts, when, target, action, status);
     if (message.find(when) == std::string::npos) std::abort();
+    const std::string rescue = "C:\\T\\Tarnel rescue\\" + target;
+    std::string rescued = rescueBlock(texts, when, target, action, rescue);
+    if (rescued.compare(0, when.size() + 1, when + "\n") != 0) std::abort();
+    if (rescued.find(rescue) == std::string::npos) std::abort();
+    if (rescued.compare(rescued.size() - texts.separator.size(), std::string::npos,
+                        texts.separator))
+        std::abort();
+    std::string rescueText = rescueMessage(texts, when, target, rescue);
+    if (rescueText.find(rescue) == std::string::npos || rescueText.find(when) == std::string::npos)
+        std::abort();
     return 0;
 }
