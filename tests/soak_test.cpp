@@ -1,6 +1,7 @@
 // Random host event sequences: a seeded generator drives the module inside
-// the stand-in host through its real notifications, with the timer
-// procedure called directly, and checks the invariants after every step.
+// the stand-in host through its real notifications and posted input, with
+// the timer procedure called directly, and checks the invariants after
+// every step.
 //   soak_test.exe [-d]                   a few hundred sequences (CI)
 //   SOAK_SEQUENCES=10000 soak_test.exe    the long run ("make soak")
 //   SOAK_SEED=1234 soak_test.exe          replays one sequence
@@ -43,8 +44,18 @@ struct Sequence {
     Workspace w;
     int drawings = 0;
     std::string failure;
+    bool countInput;
+    bool disableClicked = false;
+    std::vector<HANDLE> held; // drawings another program holds open
 
-    explicit Sequence(unsigned s) : seed(s), rng(s), w("soak") {}
+    explicit Sequence(unsigned s) : seed(s), rng(s), w("soak"), countInput((s / 3) % 2 != 0) {
+        // Now and then no rescue copy can be made: a file is in the folder's place.
+        if (s % 5 == 0) writeFile(w.rescueDir(), "");
+    }
+    ~Sequence() {
+        for (HANDLE h : held)
+            CloseHandle(h);
+    }
 
     int pick(int n) { return (int)(rng() % (unsigned)n); }
 
@@ -62,6 +73,57 @@ struct Sequence {
             fail(std::string(step) + ": the host was closed with drawings open");
     }
 
+    // While the host is open the watch runs, unless Disable was clicked.
+    void checkWatching(const char* step) {
+        if (IsWindow(adsw_acadMainWnd()) && !disableClicked && idleTimerState().timerId == 0)
+            fail(std::string(step) + ": the watch is off with the host open");
+    }
+
+    // Input posted to the main window and taken off the queue by itself.
+    void input() {
+        static const UINT kinds[] = {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEWHEEL, WM_MOUSEMOVE};
+        const UINT message = kinds[pick(4)];
+        const HWND main = adsw_acadMainWnd();
+        POINT at;
+        GetCursorPos(&at);
+        at.x += 20 + pick(200); // always beyond the drag distance from the last one
+        ScreenToClient(main, &at);
+        PostMessageA(main, message, 0, message == WM_MOUSEMOVE ? MAKELPARAM(at.x, at.y) : 0);
+        const int before = idleTimerState().idleSeconds;
+        MSG msg;
+        while (PeekMessageA(&msg, main, message, message, PM_REMOVE))
+            DispatchMessageA(&msg);
+        const int after = idleTimerState().idleSeconds;
+        if (countInput && idleTimerState().timerId != 0 && after != 0)
+            fail("input: the count went on with input counted");
+        if (!countInput && after != before) fail("input: the count changed with input not counted");
+    }
+
+    // A drawing whose save will fail: its file held by another program, or
+    // its folder gone.
+    void unreachableDrawing() {
+        const std::string name = "u" + std::to_string(drawings++);
+        const std::string folder = w.dir + "\\" + name;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string path = folder + "\\" + name + ".dwg";
+        if (!w.open(name + "\\" + name + ".dwg", "LINE 0,0 1,1\r\n")) return;
+        if (pick(2)) {
+            held.push_back(
+                CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        } else {
+            DeleteFileA(path.c_str());
+            RemoveDirectoryA(folder.c_str());
+        }
+    }
+
+    // Every rescue the report names is a file in the rescue folder.
+    void checkRescues() {
+        const size_t named = countOf(readFile(w.dir + "\\tarnel.log"), "rescue copy: ", 0);
+        if (named != filesIn(w.rescueDir()).size())
+            fail(std::to_string(named) + " rescue copies reported, " +
+                 std::to_string(filesIn(w.rescueDir()).size()) + " on disk");
+    }
+
     void activity(const char* line) {
         cadhost::executeLine(line);
         if (idleTimerState().idleSeconds != 0) fail(std::string(line) + ": the count went on");
@@ -71,10 +133,13 @@ struct Sequence {
     void tickRun() {
         const std::string before = readFile(w.dir + "\\tarnel.log");
         const size_t from = w.transcript().size();
-        int n = 1 + pick(70);
+        // Now and then a run long enough for a whole expiry.
+        int n = pick(3) == 0 ? 60 + pick(40) : 1 + pick(70);
+        const bool clicks = pick(2) == 0; // a user at the desk, or none
         for (int i = 0; i < n && IsWindow(adsw_acadMainWnd()); ++i) {
-            if (HWND dlg = countdownHwnd(); dlg && pick(6) == 0) {
+            if (HWND dlg = countdownHwnd(); dlg && clicks && pick(6) == 0) {
                 int button = pick(2) ? IDC_COUNTDOWN_CANCEL : IDC_COUNTDOWN_DISABLE;
+                disableClicked = disableClicked || button == IDC_COUNTDOWN_DISABLE;
                 PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                              (LPARAM)GetDlgItem(dlg, button));
             }
@@ -93,7 +158,7 @@ struct Sequence {
     }
 
     void step() {
-        switch (pick(12)) {
+        switch (pick(14)) {
         case 0:
             activity(pick(2) ? "LINE 0,0 1,1" : "ZOOM");
             break;
@@ -131,6 +196,12 @@ struct Sequence {
                 cadhost::closeAllDrawings();
                 dropQuit();
             }
+            break;
+        case 12:
+            input();
+            break;
+        case 13:
+            unreachableDrawing();
             break;
         }
     }
@@ -170,12 +241,15 @@ TEST_CASE("random host event sequences keep every invariant") {
             m.start({{"TimeInactivity", "1"},
                      {"TimeCountdown", std::to_string(10 + (int)(seed % 50))},
                      {"Action", std::to_string(seed % 3)},
-                     {"AllowDisable", "1"}});
+                     {"AllowDisable", "1"},
+                     {"CountInput", s.countInput ? "1" : "0"}});
             int steps = 8 + s.pick(16);
             for (int k = 0; k < steps && IsWindow(adsw_acadMainWnd()); ++k) {
                 s.step();
                 s.check("step");
+                s.checkWatching("step");
             }
+            s.checkRescues();
             m.stop();
             s.check("unload");
             if (idleTimerState().timerId != 0) s.fail("the timer runs after unload");
