@@ -82,11 +82,7 @@ settingsformat::Values GuardSettings::values() const {
     return v;
 }
 
-bool GuardSettings::load(const std::string& path) {
-    std::string bytes;
-    if (!readAll(path, bytes)) return false;
-    settingsformat::Values v = values();
-    readInto(v, bytes);
+void GuardSettings::setValues(const settingsformat::Values& v) {
     Protection = v.protection;
     Password = v.password;
     TimeInactivity = v.timeInactivity;
@@ -97,6 +93,14 @@ bool GuardSettings::load(const std::string& path) {
     LogfilenameType = v.logfilenameType;
     Logfilepath = v.logfilepath;
     CountInput = v.countInput;
+}
+
+bool GuardSettings::load(const std::string& path) {
+    std::string bytes;
+    if (!readAll(path, bytes)) return false;
+    settingsformat::Values v = values();
+    readInto(v, bytes);
+    setValues(v);
     return true;
 }
 

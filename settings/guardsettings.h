@@ -47,8 +47,11 @@ class GuardSettings {
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;
 
-  private:
+    // All ten at once, as the file holds them.
     settingsformat::Values values() const;
+    void setValues(const settingsformat::Values& v);
+
+  private:
     std::string configPath;
     std::string logFileName;
     std::string Logfilepath;

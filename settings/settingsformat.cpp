@@ -65,12 +65,30 @@ std::vector<std::string> fileLines(const std::string& bytes) {
 
 namespace settingsformat {
 
+namespace {
+constexpr KeyInfo number(const char* name, int low, int high, int Values::*field) {
+    return {name, KeyInfo::Number, low, high, field, nullptr, nullptr};
+}
+constexpr KeyInfo flag(const char* name, bool Values::*field) {
+    return {name, KeyInfo::Flag, 0, 1, nullptr, field, nullptr};
+}
+constexpr KeyInfo text(const char* name, std::string Values::*field) {
+    return {name, KeyInfo::Text, 0, 0, nullptr, nullptr, field};
+}
+} // namespace
+
 const KeyInfo kKeys[kKeyCount] = {
-    {"Protection", KeyInfo::Flag, 0, 1},         {"Password", KeyInfo::Text, 0, 0},
-    {"TimeInactivity", KeyInfo::Number, 1, 120}, {"TimeCountdown", KeyInfo::Number, 1, 60},
-    {"Action", KeyInfo::Number, 0, 2},           {"AllowDisable", KeyInfo::Flag, 0, 1},
-    {"EnableLogging", KeyInfo::Flag, 0, 1},      {"LogfilenameType", KeyInfo::Number, 0, 1},
-    {"Logfilepath", KeyInfo::Text, 0, 0},        {"CountInput", KeyInfo::Flag, 0, 1}};
+    flag("Protection", &Values::protection),
+    text("Password", &Values::password),
+    number("TimeInactivity", 1, 120, &Values::timeInactivity),
+    number("TimeCountdown", 1, 60, &Values::timeCountdown),
+    number("Action", 0, 2, &Values::action),
+    flag("AllowDisable", &Values::allowDisable),
+    flag("EnableLogging", &Values::enableLogging),
+    number("LogfilenameType", 0, 1, &Values::logfilenameType),
+    text("Logfilepath", &Values::logfilepath),
+    flag("CountInput", &Values::countInput),
+};
 
 const KeyInfo* findKey(const std::string& name) {
     for (const KeyInfo& k : kKeys)
@@ -78,76 +96,52 @@ const KeyInfo* findKey(const std::string& name) {
     return nullptr;
 }
 
-namespace {
-// The field of a key, in the order of kKeys.
-void store(Values& v, size_t index, const std::string& value) {
-    const KeyInfo& k = kKeys[index];
+void storeValue(Values& v, const KeyInfo& k, const std::string& value) {
     const int n = std::atoi(value.c_str());
-    if (k.kind == KeyInfo::Number && (n < k.low || n > k.high)) return;
-    switch (index) {
-    case 0:
-        v.protection = n != 0;
+    switch (k.kind) {
+    case KeyInfo::Number:
+        if (n >= k.low && n <= k.high) v.*k.number = n;
         break;
-    case 1:
-        v.password = value;
+    case KeyInfo::Flag:
+        v.*k.flag = n != 0;
         break;
-    case 2:
-        v.timeInactivity = n;
-        break;
-    case 3:
-        v.timeCountdown = n;
-        break;
-    case 4:
-        v.action = n;
-        break;
-    case 5:
-        v.allowDisable = n != 0;
-        break;
-    case 6:
-        v.enableLogging = n != 0;
-        break;
-    case 7:
-        v.logfilenameType = n;
-        break;
-    case 8:
-        v.logfilepath = value;
-        break;
-    case 9:
-        v.countInput = n != 0;
+    case KeyInfo::Text:
+        v.*k.text = value;
         break;
     }
 }
-} // namespace
+
+std::string valueText(const Values& v, const KeyInfo& k) {
+    switch (k.kind) {
+    case KeyInfo::Number:
+        return std::to_string(v.*k.number);
+    case KeyInfo::Flag:
+        return v.*k.flag ? "1" : "0";
+    case KeyInfo::Text:
+        return v.*k.text;
+    }
+    return std::string();
+}
 
 bool Values::operator==(const Values& o) const {
-    return protection == o.protection && password == o.password &&
-           timeInactivity == o.timeInactivity && timeCountdown == o.timeCountdown &&
-           action == o.action && allowDisable == o.allowDisable &&
-           enableLogging == o.enableLogging && logfilenameType == o.logfilenameType &&
-           logfilepath == o.logfilepath && countInput == o.countInput;
+    for (const KeyInfo& k : kKeys)
+        if (valueText(*this, k) != valueText(o, k)) return false;
+    return true;
 }
 
 void readInto(Values& v, const std::string& bytes) {
     std::string key, value;
     for (const std::string& line : fileLines(bytes)) {
         if (!splitLine(line, key, value)) continue;
-        if (const KeyInfo* k = findKey(key)) store(v, (size_t)(k - kKeys), value);
+        if (const KeyInfo* k = findKey(key)) storeValue(v, *k, value);
     }
 }
 
 std::vector<std::string> plainLinesOf(const Values& v) {
-    return {
-        "Protection:" + std::to_string(v.protection ? 1 : 0),
-        "Password:" + v.password,
-        "TimeInactivity:" + std::to_string(v.timeInactivity),
-        "TimeCountdown:" + std::to_string(v.timeCountdown),
-        "Action:" + std::to_string(v.action),
-        "AllowDisable:" + std::to_string(v.allowDisable ? 1 : 0),
-        "EnableLogging:" + std::to_string(v.enableLogging ? 1 : 0),
-        "LogfilenameType:" + std::to_string(v.logfilenameType),
-        "Logfilepath:" + v.logfilepath,
-        "CountInput:" + std::to_string(v.countInput ? 1 : 0),
-    };
+    std::vector<std::string> lines;
+    for (const KeyInfo& k : kKeys)
+        lines.push_back(std::string(k.name) + ":" + valueText(v, k));
+    return lines;
 }
 
 } // namespace settingsformat

@@ -18,21 +18,6 @@ std::string trim(const std::string& text);
 bool splitLine(const std::string& line, std::string& key, std::string& value);
 bool equalsNoCase(const std::string& a, const char* b);
 
-// The ten keys in the file's order; CountInput came after the first nine,
-// and loaders that do not know it ignore its line. A number is stored by the loader only
-// within [low, high]; a flag takes any number (non-zero is true) and is
-// written as 0 or 1; a text is stored trimmed.
-struct KeyInfo {
-    enum Kind { Number, Flag, Text };
-    const char* name;
-    Kind kind;
-    int low, high;
-};
-constexpr int kKeyCount = 10;
-extern const KeyInfo kKeys[kKeyCount];
-// The key of that name in any letter case, or null.
-const KeyInfo* findKey(const std::string& name);
-
 // The ten settings as the file holds them.
 struct Values {
     bool protection = false;
@@ -47,6 +32,30 @@ struct Values {
     bool countInput = false;
     bool operator==(const Values& o) const;
 };
+
+// The ten keys in the file's order, each with its field of Values;
+// CountInput came after the first nine, and loaders that do not know it
+// ignore its line. A number is stored by the loader only within
+// [low, high]; a flag takes any number (non-zero is true) and is written as
+// 0 or 1; a text is stored trimmed.
+struct KeyInfo {
+    enum Kind { Number, Flag, Text };
+    const char* name;
+    Kind kind;
+    int low, high;
+    int Values::*number;       // Number
+    bool Values::*flag;        // Flag
+    std::string Values::*text; // Text
+};
+constexpr int kKeyCount = 10;
+extern const KeyInfo kKeys[kKeyCount];
+// The key of that name in any letter case, or null.
+const KeyInfo* findKey(const std::string& name);
+// Stores a (trimmed) value of the key as the loader does: a number out of
+// range leaves the field as it was.
+void storeValue(Values& values, const KeyInfo& key, const std::string& value);
+// The key's value as the file writes it.
+std::string valueText(const Values& values, const KeyInfo& key);
 
 // Applies the file's lines to values as the loader does: keys in any case,
 // numbers only within their ranges, the later accepted line winning.

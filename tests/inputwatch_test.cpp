@@ -49,6 +49,12 @@ void moveTo(HWND window, POINT at) {
     post(window, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
 }
 
+// The module started with these settings and one drawing open to review.
+void startReviewing(Module& m, Workspace& w, const std::map<std::string, std::string>& settings) {
+    m.start(settings);
+    w.open("review.dwg");
+}
+
 POINT offset(POINT p, int dx, int dy) {
     return {p.x + dx, p.y + dy};
 }
@@ -69,8 +75,7 @@ TEST_CASE("input to the host's windows keeps it open past the idle time only whe
                             {WM_NCLBUTTONDOWN, 0}, {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)}};
 
     SUBCASE("on: every press and turn of the wheel starts the count again") {
-        m.start(oneMinuteWith("1"));
-        w.open("review.dwg");
+        startReviewing(m, w, oneMinuteWith("1"));
         CHECK(inputWatchRunning());
         for (const Case& c : presses) {
             CAPTURE(c.message);
@@ -103,8 +108,7 @@ TEST_CASE("input to the host's windows keeps it open past the idle time only whe
         CHECK(acDocManagerPtr()->documentCount() == 1);
     }
     SUBCASE("off: the same input is not activity, and the minute closes the host") {
-        m.start(oneMinuteWith("0"));
-        w.open("review.dwg");
+        startReviewing(m, w, oneMinuteWith("0"));
         CHECK_FALSE(inputWatchRunning());
         ticks(40);
         for (const Case& c : presses)
@@ -126,8 +130,7 @@ TEST_CASE("input to the host's windows keeps it open past the idle time only whe
 TEST_CASE("mouse moves count only beyond the system's drag distance from the last one counted") {
     Module m;
     Workspace w("input-moves");
-    m.start(oneMinuteWith("1"));
-    w.open("review.dwg");
+    startReviewing(m, w, oneMinuteWith("1"));
     const HWND main = adsw_acadMainWnd();
     const int slack = GetSystemMetrics(SM_CXDRAG);
     REQUIRE(slack == GetSystemMetrics(SM_CYDRAG));
@@ -164,8 +167,7 @@ TEST_CASE("mouse moves count only beyond the system's drag distance from the las
 TEST_CASE("input that is not the host's does not count") {
     Module m;
     Workspace w("input-elsewhere");
-    m.start(oneMinuteWith("1"));
-    w.open("review.dwg");
+    startReviewing(m, w, oneMinuteWith("1"));
     ticks(12);
     SUBCASE("another thread's window: another program's, as far as the hook can tell") {
         bool handled = false;
@@ -201,11 +203,11 @@ TEST_CASE("input that is not the host's does not count") {
 TEST_CASE("the hook comes and goes with the watch") {
     Module m;
     Workspace w("input-hook");
-    m.start({{"CountInput", "1"},
-             {"AllowDisable", "1"},
-             {"TimeInactivity", "1"},
-             {"TimeCountdown", "10"}});
-    w.open("review.dwg");
+    startReviewing(m, w,
+                   {{"CountInput", "1"},
+                    {"AllowDisable", "1"},
+                    {"TimeInactivity", "1"},
+                    {"TimeCountdown", "10"}});
     CHECK(inputWatchRunning());
     SUBCASE("Disable in the countdown window") {
         ticks(51);
@@ -240,8 +242,7 @@ TEST_CASE("the hook comes and goes with the watch") {
 TEST_CASE("the Configuration page's check box switches the setting at OK") {
     Module m;
     Workspace w("input-page");
-    m.start({{"CountInput", "0"}});
-    w.open("review.dwg");
+    startReviewing(m, w, {{"CountInput", "0"}});
     DialogDriver driver;
     auto openAndClick = [&](int button, int expectedCheck) {
         int shown = -1;

@@ -57,21 +57,6 @@ bool parseChanges(int argc, char** argv, int first, std::vector<Change>& out) {
     return true;
 }
 
-void apply(GuardSettings& s, const Change& c) {
-    int n = std::atoi(c.value.c_str());
-    std::string name = c.key->name;
-    if (name == "Protection") s.setProtection(n != 0);
-    if (name == "Password") s.setPassword(c.value);
-    if (name == "TimeInactivity") s.setTimeInactivity(n);
-    if (name == "TimeCountdown") s.setTimeCountdown(n);
-    if (name == "Action") s.setAction(n);
-    if (name == "AllowDisable") s.setAllowDisable(n != 0);
-    if (name == "EnableLogging") s.setEnableLogging(n != 0);
-    if (name == "LogfilenameType") s.setLogfilenameType(n);
-    if (name == "Logfilepath") s.setLogfilepath(c.value);
-    if (name == "CountInput") s.setCountInput(n != 0);
-}
-
 // Settings read from file without writing it: the record's own file is a
 // scratch copy that goes with it.
 class Scratch {
@@ -102,25 +87,23 @@ int show(const std::string& file, bool password) {
     }
     Scratch s;
     s->load(file);
-    std::printf("Protection: %d\n", s->getProtection() ? 1 : 0);
-    std::printf("Password: %s\n",
-                password ? s->getPassword().c_str() : (s->getPassword().empty() ? "" : "(hidden)"));
-    std::printf("TimeInactivity: %d\n", s->getTimeInactivity());
-    std::printf("TimeCountdown: %d\n", s->getTimeCountdown());
-    std::printf("Action: %d\n", s->getAction());
-    std::printf("AllowDisable: %d\n", s->getAllowDisable() ? 1 : 0);
-    std::printf("EnableLogging: %d\n", s->getEnableLogging() ? 1 : 0);
-    std::printf("LogfilenameType: %d\n", s->getLogfilenameType());
-    std::printf("Logfilepath: %s\n", s->getLogfilepath().c_str());
-    std::printf("CountInput: %d\n", s->getCountInput() ? 1 : 0);
+    const settingsformat::Values v = s->values();
+    for (const KeyInfo& k : settingsformat::kKeys) {
+        std::string text = settingsformat::valueText(v, k);
+        if (k.text == &settingsformat::Values::password && !password && !text.empty())
+            text = "(hidden)";
+        std::printf("%s: %s\n", k.name, text.c_str());
+    }
     return 0;
 }
 
 int write(const std::string& file, const std::vector<Change>& changes, bool keepOld) {
     Scratch s;
     if (keepOld) s->load(file);
+    settingsformat::Values v = s->values();
     for (const Change& c : changes)
-        apply(*s, c);
+        settingsformat::storeValue(v, *c.key, c.value);
+    s->setValues(v);
     if (!s->saveTo(file)) {
         std::fprintf(stderr, "tarnelcfg: %s could not be written (read-only?)\n", file.c_str());
         return 1;
