@@ -1,21 +1,36 @@
 #include "cmdlog/logwriter.h"
 #include <windows.h>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <map>
 #include "cmdlog/logrecord.h"
 #include "common/faultpoint.h"
 #include "common/handles.h"
 
 namespace {
 
-// The file's share mode is the writers' lock: while one host has the log
-// open, no other host can open it, to write or to read. A writer that meets
-// another one waits a little and tries again, for a bounded time.
+// What waits for one file: records in the order they were made, and how
+// many were dropped because the bound was passed.
+struct Kept {
+    std::deque<std::string> records;
+    unsigned long lost = 0;
+};
+
+std::map<std::string, Kept>& keptByFile() {
+    static std::map<std::string, Kept> kept;
+    return kept;
+}
+
+// Writers exclude each other (none shares writing) so a record is written
+// whole; readers that share writing, as editors, tails and report tools
+// do, are let in and never block a writer.
 HANDLE openLog(const std::string& fileName, DWORD disposition) {
     if (faultpoint::fails("CreateFileA")) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+    return CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -23,24 +38,77 @@ bool anotherWriter(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-// The log open for this record alone; invalid when it can be neither opened
-// nor created, or another writer kept it for the whole of the wait.
-FileHandle openAlone(const std::string& fileName) {
-    DWORD waitMs = 1;
-    for (DWORD waited = 0; waited <= kLogWriterWaitMs; waited += waitMs, waitMs *= 2) {
-        FileHandle file(openLog(fileName, OPEN_EXISTING));
+// One attempt at the log, created when missing; invalid when it cannot be
+// had now. held tells whether another program holds it.
+FileHandle openOnce(const std::string& fileName, bool& held) {
+    held = false;
+    FileHandle file(openLog(fileName, OPEN_EXISTING));
+    if (file.valid()) return file;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) {
+        file.reset(openLog(fileName, CREATE_NEW));
         if (file.valid()) return file;
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) {
-            file.reset(openLog(fileName, CREATE_NEW));
+        error = GetLastError();
+        if (error == ERROR_FILE_EXISTS) { // another host made it just now
+            file.reset(openLog(fileName, OPEN_EXISTING));
             if (file.valid()) return file;
             error = GetLastError();
-            if (error == ERROR_FILE_EXISTS) continue; // another host made it just now
         }
-        if (!anotherWriter(error)) return FileHandle();
-        Sleep(waitMs > 16 ? (waitMs = 16) : waitMs);
     }
+    held = anotherWriter(error);
     return FileHandle();
+}
+
+std::string lostLine(unsigned long lost) {
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "Tarnel: %lu command records were lost while the log could not be written\n",
+                  lost);
+    return line;
+}
+
+// Appends bytes at the end found now; false with the file as it was when
+// the end cannot be found or the write fails.
+bool appendAtEnd(HANDLE file, std::string bytes) {
+    // Without the end a write would land over the start of the log.
+    LARGE_INTEGER size = {};
+    if (faultpoint::fails("GetFileSizeEx") || !GetFileSizeEx(file, &size)) return false;
+    // Whoever finds the file empty writes the header first.
+    if (size.QuadPart == 0)
+        bytes = logHeader([](const char* v) -> const char* { return std::getenv(v); }) + bytes;
+    if (faultpoint::fails("SetFilePointerEx") || !SetFilePointerEx(file, size, nullptr, FILE_BEGIN))
+        return false;
+    DWORD written = 0;
+    if (!faultpoint::fails("WriteFile") &&
+        WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+        written == bytes.size())
+        return true;
+    // A full disk: take back what part was written, and try again later.
+    if (SetFilePointerEx(file, size, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+    return false;
+}
+
+// Writes what is kept for the file in one write; false when it stays kept.
+bool flushOnce(const std::string& fileName, Kept& kept, bool& held) {
+    held = false;
+    if (kept.records.empty() && kept.lost == 0) return true;
+    FileHandle file = openOnce(fileName, held);
+    if (!file.valid()) return false;
+    std::string bytes = kept.lost ? lostLine(kept.lost) : std::string();
+    for (const std::string& r : kept.records)
+        bytes += r;
+    if (!appendAtEnd(file.get(), std::move(bytes))) return false;
+    kept.records.clear();
+    kept.lost = 0;
+    return true;
+}
+
+void keep(Kept& kept, std::string record) {
+    if (kept.records.size() >= kMaxKeptLogRecords) {
+        kept.records.pop_front();
+        ++kept.lost;
+    }
+    kept.records.push_back(std::move(record));
 }
 
 } // namespace
@@ -48,21 +116,49 @@ FileHandle openAlone(const std::string& fileName) {
 bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp start,
                      TimeStamp finish) {
     if (fileName.empty()) return false;
-    FileHandle file = openAlone(fileName);
-    if (!file.valid()) return false;
-
-    std::string bytes = logRecord(name, start, finish);
-    // Without the end a write would land over the start of the log.
-    LARGE_INTEGER size = {};
-    if (faultpoint::fails("GetFileSizeEx") || !GetFileSizeEx(file.get(), &size)) return false;
-    // Whoever finds the file empty writes the header first.
-    if (size.QuadPart == 0)
-        bytes = logHeader([](const char* v) -> const char* { return std::getenv(v); }) + bytes;
-    if (faultpoint::fails("SetFilePointerEx") ||
-        !SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN))
+    std::map<std::string, Kept>& all = keptByFile();
+    auto it = all.find(fileName);
+    if (it == all.end()) {
+        // The usual case: nothing kept, the record goes straight to disk.
+        Kept fresh;
+        fresh.records.push_back(logRecord(name, start, finish));
+        bool held;
+        if (flushOnce(fileName, fresh, held)) return true;
+        all.emplace(fileName, std::move(fresh));
         return false;
-    if (faultpoint::fails("WriteFile")) return true; // as a full disk: not noticed
-    DWORD written = 0;
-    WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    }
+    keep(it->second, logRecord(name, start, finish));
+    bool held;
+    if (!flushOnce(fileName, it->second, held)) return false;
+    all.erase(it);
     return true;
+}
+
+bool flushKeptLogRecords(unsigned long waitMs) {
+    std::map<std::string, Kept>& all = keptByFile();
+    const DWORD began = GetTickCount();
+    DWORD pause = 1;
+    for (;;) {
+        bool anyHeld = false;
+        for (auto it = all.begin(); it != all.end();) {
+            bool held;
+            if (flushOnce(it->first, it->second, held)) {
+                it = all.erase(it);
+            } else {
+                anyHeld = anyHeld || held;
+                ++it;
+            }
+        }
+        if (all.empty() || !anyHeld || GetTickCount() - began >= waitMs) break;
+        Sleep(pause);
+        if (pause < 16) pause *= 2;
+    }
+    return all.empty();
+}
+
+size_t keptLogRecords() {
+    size_t n = 0;
+    for (const auto& f : keptByFile())
+        n += f.second.records.size();
+    return n;
 }

@@ -1,15 +1,28 @@
-// Appending one record to the command log file.
+// Appending records to the command log file. A log that another program
+// holds never stalls the host: what cannot be written now is kept, in
+// order, and written by the next record, the next tick or the unload.
 #pragma once
+#include <cstddef>
 #include <string>
 #include "cmdlog/timestamp.h"
 
-// How long a record waits for another host that is writing the same log.
-constexpr unsigned long kLogWriterWaitMs = 500;
+// Records kept for one file at most; past it the oldest are dropped and
+// one line saying how many is written when the file opens again.
+constexpr size_t kMaxKeptLogRecords = 10000;
+// How long the unload waits for a log another writer holds.
+constexpr unsigned long kLogUnloadWaitMs = 500;
 
-// Appends the record (after the header when the file is new) in one write
-// with the file open to this writer alone, so several hosts can share one
-// log; false when the file can be neither opened nor created, another
-// writer held it for longer than the wait, or its end cannot be found (the
-// record is then dropped rather than written over the start).
+// Appends the record after every record kept for the file, in one write
+// with the file open to this writer alone (readers may share it), so
+// several hosts can share one log; the header goes first when the file is
+// new. One attempt: when the file is held, unreachable, or its end cannot
+// be found, the record is kept (false). False too for an empty file name,
+// which names no log: that record is dropped.
 bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp start,
                      TimeStamp finish);
+// Writes what is kept, one attempt per file; with waitMs, tries again for
+// up to that long while another writer holds a file. True when nothing is
+// kept afterwards.
+bool flushKeptLogRecords(unsigned long waitMs = 0);
+// Records kept and not yet written, over every file.
+size_t keptLogRecords();

@@ -70,7 +70,9 @@ void closeEveryDrawing() {
         AcApDocument* doc = it->document();
         const char* fileName = doc ? doc->fileName() : nullptr;
         AcDbDatabase* db = doc ? doc->database() : nullptr;
-        if (!doc || !fileName || !db) return;
+        // A drawing the host gives no name or database for cannot be saved:
+        // it stays open, as one whose save failed does, and the others go on.
+        if (!doc || !fileName || !db) continue;
         manager->setCurDocument(doc, AcAp::kWrite, false);
         std::string target;
         Outcome outcome;

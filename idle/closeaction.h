@@ -8,7 +8,8 @@ enum CloseAction { QuitWithoutSaving = 0, SaveToCurrentDrawing = 1, SaveToOtherD
 // when none is left. The data pointer is ignored. A drawing whose save
 // failed is saved as a rescue copy in the user's temporary folder and
 // closed; when that fails too it stays open with its changes, the host stays
-// open, and the idle watch starts again from zero.
+// open, and the idle watch starts again from zero; so does a drawing the
+// host reports without a file name or database, skipped by the walk.
 void runCloseAction(void* data);
 
 // The name a drawing is saved under: empty for QuitWithoutSaving.

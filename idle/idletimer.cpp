@@ -2,6 +2,7 @@
 #include <memory>
 #include "acdocman.h"
 #include "afxshim.h"
+#include "cmdlog/logwriter.h"
 #include "common/shield.h"
 #include "common/textformat.h"
 #include "idle/closeaction.h"
@@ -57,6 +58,8 @@ void updateCountdown(int remaining) {
 
 void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
+    // Command-log records kept while another program held the log.
+    if (keptLogRecords() != 0) flushKeptLogRecords();
     AcApDocManager* manager = acDocManagerPtr();
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);

@@ -58,8 +58,8 @@ bool writeAll(HANDLE file, const std::string& bytes) {
 
 } // namespace
 
-GuardSettings::GuardSettings(const std::string& path)
-    : configPath(path), Logfilepath(defaultLogFolder()) {
+GuardSettings::GuardSettings(const std::string& path) : configPath(path) {
+    v.logfilepath = defaultLogFolder();
     load(configPath);
 }
 
@@ -67,40 +67,10 @@ GuardSettings::~GuardSettings() {
     saveTo(configPath);
 }
 
-settingsformat::Values GuardSettings::values() const {
-    settingsformat::Values v;
-    v.protection = Protection;
-    v.password = Password;
-    v.timeInactivity = TimeInactivity;
-    v.timeCountdown = TimeCountdown;
-    v.action = Action;
-    v.allowDisable = AllowDisable;
-    v.enableLogging = EnableLogging;
-    v.logfilenameType = LogfilenameType;
-    v.logfilepath = Logfilepath;
-    v.countInput = CountInput;
-    return v;
-}
-
-void GuardSettings::setValues(const settingsformat::Values& v) {
-    Protection = v.protection;
-    Password = v.password;
-    TimeInactivity = v.timeInactivity;
-    TimeCountdown = v.timeCountdown;
-    Action = v.action;
-    AllowDisable = v.allowDisable;
-    EnableLogging = v.enableLogging;
-    LogfilenameType = v.logfilenameType;
-    Logfilepath = v.logfilepath;
-    CountInput = v.countInput;
-}
-
 bool GuardSettings::load(const std::string& path) {
     std::string bytes;
     if (!readAll(path, bytes)) return false;
-    settingsformat::Values v = values();
     readInto(v, bytes);
-    setValues(v);
     return true;
 }
 
@@ -110,7 +80,7 @@ bool GuardSettings::saveTo(const std::string& path) {
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
 
-    const std::string bytes = fileBytes(plainLinesOf(values()));
+    const std::string bytes = fileBytes(plainLinesOf(v));
     // The new file is written beside the old one, on disk before it replaces
     // it, so a failed save never leaves a truncated settings file.
     std::string temp;
@@ -133,14 +103,16 @@ bool GuardSettings::saveTo(const std::string& path) {
 }
 
 void GuardSettings::buildLogFileName() {
-    if (LogfilenameType != 0 && LogfilenameType != 1) return;
+    if (v.logfilenameType != 0 && v.logfilenameType != 1) return;
     char stamp[32] = {};
     std::time_t now = std::time(nullptr);
     if (std::tm* local = std::localtime(&now))
         std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M", local);
-    logFileName = logFileNameFor(LogfilenameType, Logfilepath, std::getenv("USERNAME"), stamp);
+    // An empty folder would put the log at the root of the working drive.
+    const std::string folder = v.logfilepath.empty() ? defaultLogFolder() : v.logfilepath;
+    logFileName = logFileNameFor(v.logfilenameType, folder, std::getenv("USERNAME"), stamp);
 }
 
 bool GuardSettings::checkPassword(const std::string& text) const {
-    return !Protection || text == Password;
+    return !v.protection || text == v.password;
 }

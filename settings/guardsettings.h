@@ -1,4 +1,4 @@
-// The module's ten settings and the scrambled settings file that keeps them.
+// The module's settings and the scrambled settings file that keeps them.
 #pragma once
 #include <string>
 #include "settings/settingsformat.h"
@@ -22,46 +22,37 @@ class GuardSettings {
     void buildLogFileName();
 
     const std::string& getLogFileName() const { return logFileName; }
-    const std::string& getLogfilepath() const { return Logfilepath; }
-    const std::string& getPassword() const { return Password; }
-    bool getAllowDisable() const { return AllowDisable; }
-    bool getProtection() const { return Protection; }
-    bool getEnableLogging() const { return EnableLogging; }
-    int getTimeInactivity() const { return TimeInactivity; }
-    int getTimeCountdown() const { return TimeCountdown; }
-    int getAction() const { return Action; }
-    int getLogfilenameType() const { return LogfilenameType; }
-    bool getCountInput() const { return CountInput; }
+    const std::string& getLogfilepath() const { return v.logfilepath; }
+    const std::string& getPassword() const { return v.password; }
+    bool getAllowDisable() const { return v.allowDisable; }
+    bool getProtection() const { return v.protection; }
+    bool getEnableLogging() const { return v.enableLogging; }
+    int getTimeInactivity() const { return v.timeInactivity; }
+    int getTimeCountdown() const { return v.timeCountdown; }
+    int getAction() const { return v.action; }
+    int getLogfilenameType() const { return v.logfilenameType; }
+    bool getCountInput() const { return v.countInput; }
 
-    bool setLogfilepath(const std::string& v) { return Logfilepath = v, true; }
-    bool setPassword(const std::string& v) { return Password = v, true; }
-    bool setAllowDisable(bool v) { return AllowDisable = v, true; }
-    bool setProtection(bool v) { return Protection = v, true; }
-    bool setEnableLogging(bool v) { return EnableLogging = v, true; }
-    bool setTimeInactivity(int v) { return TimeInactivity = v, true; }
-    bool setTimeCountdown(int v) { return TimeCountdown = v, true; }
-    bool setAction(int v) { return Action = v, true; }
-    bool setLogfilenameType(int v) { return LogfilenameType = v, true; }
-    bool setCountInput(bool v) { return CountInput = v, true; }
+    bool setLogfilepath(const std::string& x) { return v.logfilepath = x, true; }
+    bool setPassword(const std::string& x) { return v.password = x, true; }
+    bool setAllowDisable(bool x) { return v.allowDisable = x, true; }
+    bool setProtection(bool x) { return v.protection = x, true; }
+    bool setEnableLogging(bool x) { return v.enableLogging = x, true; }
+    bool setTimeInactivity(int x) { return v.timeInactivity = x, true; }
+    bool setTimeCountdown(int x) { return v.timeCountdown = x, true; }
+    bool setAction(int x) { return v.action = x, true; }
+    bool setLogfilenameType(int x) { return v.logfilenameType = x, true; }
+    bool setCountInput(bool x) { return v.countInput = x, true; }
 
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;
 
-    // All ten at once, as the file holds them.
-    settingsformat::Values values() const;
-    void setValues(const settingsformat::Values& v);
+    // Every setting at once, as the file holds them.
+    const settingsformat::Values& values() const { return v; }
+    void setValues(const settingsformat::Values& x) { v = x; }
 
   private:
     std::string configPath;
     std::string logFileName;
-    std::string Logfilepath;
-    std::string Password;
-    bool AllowDisable = false;
-    bool Protection = false;
-    bool EnableLogging = true;
-    int TimeInactivity = 10;
-    int TimeCountdown = 30;
-    int Action = 2;
-    int LogfilenameType = 1;
-    bool CountInput = false;
+    settingsformat::Values v;
 };

@@ -48,9 +48,10 @@ std::string fileBytes(const std::vector<std::string>& plainLines) {
 
 std::vector<std::string> fileLines(const std::string& bytes) {
     std::vector<std::string> out;
+    const char ending = bytes.find('\n') == std::string::npos ? '\r' : '\n';
     size_t start = 0;
     while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
+        size_t end = bytes.find(ending, start);
         if (end == std::string::npos) end = bytes.size();
         std::string line = bytes.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -138,9 +139,14 @@ void readInto(Values& v, const std::string& bytes) {
 }
 
 std::vector<std::string> plainLinesOf(const Values& v) {
+    static const Values defaults;
     std::vector<std::string> lines;
-    for (const KeyInfo& k : kKeys)
-        lines.push_back(std::string(k.name) + ":" + valueText(v, k));
+    for (int i = 0; i < kKeyCount; ++i) {
+        const KeyInfo& k = kKeys[i];
+        const std::string value = valueText(v, k);
+        if (i >= kBaseKeyCount && value == valueText(defaults, k)) continue;
+        lines.push_back(std::string(k.name) + ":" + value);
+    }
     return lines;
 }
 

@@ -33,11 +33,13 @@ struct Values {
     bool operator==(const Values& o) const;
 };
 
-// The ten keys in the file's order, each with its field of Values;
-// CountInput came after the first nine, and loaders that do not know it
-// ignore its line. A number is stored by the loader only within
-// [low, high]; a flag takes any number (non-zero is true) and is written as
-// 0 or 1; a text is stored trimmed.
+// The keys in the file's order, each with its field of Values. The first
+// kBaseKeyCount are the file every seat has always written; a key added
+// after them (CountInput) is written only when its value differs from its
+// default, so a seat that never used it writes the nine lines as before,
+// and loaders that do not know it ignore its line. A number is stored by
+// the loader only within [low, high]; a flag takes any number (non-zero is
+// true) and is written as 0 or 1; a text is stored trimmed.
 struct KeyInfo {
     enum Kind { Number, Flag, Text };
     const char* name;
@@ -48,6 +50,7 @@ struct KeyInfo {
     std::string Values::*text; // Text
 };
 constexpr int kKeyCount = 10;
+constexpr int kBaseKeyCount = 9;
 extern const KeyInfo kKeys[kKeyCount];
 // The key of that name in any letter case, or null.
 const KeyInfo* findKey(const std::string& name);
@@ -60,14 +63,17 @@ std::string valueText(const Values& values, const KeyInfo& key);
 // Applies the file's lines to values as the loader does: keys in any case,
 // numbers only within their ranges, the later accepted line winning.
 void readInto(Values& values, const std::string& bytes);
-// The ten lines, in the file's order and formats, before scrambling.
+// The lines, in the file's order and formats, before scrambling: the nine
+// base keys always, an added key only when it is not at its default.
 std::vector<std::string> plainLinesOf(const Values& values);
 
 // The file's bytes for plain lines: each scrambled, then CR LF.
 std::string fileBytes(const std::vector<std::string>& plainLines);
-// The plain lines of a file's bytes. Lines end at LF, a CR before it is
-// dropped; the bytes are taken as they are, so a scrambled TAB (0x1A, the
-// end-of-file mark of a text-mode read) does not end the file.
+// The plain lines of a file's bytes. Lines end at LF or CR LF; in a file
+// without any LF, at a CR alone (a file whose line ends were converted). A
+// lone CR in a file with LFs is a scrambled character of a value. The
+// bytes are taken as they are, so a scrambled TAB (0x1A, the end-of-file
+// mark of a text-mode read) does not end the file.
 std::vector<std::string> fileLines(const std::string& bytes);
 
 } // namespace settingsformat

@@ -3,6 +3,7 @@
 #include <new>
 #include "aced.h"
 #include "cmdlog/attachreactors.h"
+#include "cmdlog/logwriter.h"
 #include "shell/extensionmodule.h"
 #include "shell/lastrunmessage.h"
 #include "shell/tarnel.h"
@@ -58,6 +59,8 @@ AcRx::AppRetCode GuardApp::onUnloadApp() {
     ++unloads_;
     detachReactors();
     stopIdleTimer();
+    // The last records of a log another program held are written now.
+    flushKeptLogRecords(kLogUnloadWaitMs);
     settings_.reset(); // its destructor writes the settings file
     return AcRx::kRetOK;
 }

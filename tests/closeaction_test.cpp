@@ -233,6 +233,59 @@ TEST_CASE("a seat left open is watched again: the countdown comes back after a f
     CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
 }
 
+TEST_CASE("a drawing the host gives no name or document for is skipped; the rest are closed") {
+    struct Case {
+        const char* name;
+        bool cadhost::Faults::*fault;
+    };
+    for (Case c : {Case{"no file name", &cadhost::Faults::noFileName},
+                   Case{"null document", &cadhost::Faults::nullDocument}}) {
+        CAPTURE(c.name);
+        Module m;
+        Workspace w("close-skip");
+        m.start({{"Action", "2"}});
+        w.open("a.dwg", "LINE 0,0 1,1\r\n");
+        w.open("b.dwg", "LINE 2,2 3,3\r\n");
+        w.open("c.dwg", "LINE 4,4 5,5\r\n");
+        HostFaults faults;
+        cadhost::faults().*c.fault = true;
+        faults->faultyDrawing = "b.dwg";
+        runCloseAction(nullptr);
+        CHECK(acDocManagerPtr()->documentCount() == 1);
+        CHECK(readFile(w.dir + "\\tarnel_a.dwg") == drawingBytes("LINE 0,0 1,1\r\n"));
+        CHECK_FALSE(fileExists(w.dir + "\\tarnel_b.dwg"));
+        CHECK(readFile(w.dir + "\\tarnel_c.dwg") == drawingBytes("LINE 4,4 5,5\r\n"));
+        const std::string t = w.transcript();
+        CHECK(count(t, "document closed " + w.dir + "\\a.dwg") == 1);
+        CHECK(count(t, "document closed " + w.dir + "\\b.dwg") == 0);
+        CHECK(count(t, "document closed " + w.dir + "\\c.dwg") == 1);
+        CHECK(lines(readFile(w.dir + "\\tarnel.log")).size() == 8);
+        // The host stays open for the drawing left, and the watch runs again.
+        CHECK(IsWindow(adsw_acadMainWnd()));
+        CHECK(idleTimerState().timerId != 0);
+        CHECK(idleTimerState().idleSeconds == 0);
+        faults->faultyDrawing = nullptr;
+        cadhost::faults().*c.fault = false;
+        CHECK(cadhost::closeAllDrawings());
+    }
+}
+
+TEST_CASE("without an iterator the close action closes nothing and the watch starts again") {
+    Module m;
+    Workspace w("close-noiter");
+    m.start({{"Action", "2"}});
+    w.open("a.dwg");
+    HostFaults faults;
+    faults->noIterator = true;
+    runCloseAction(nullptr);
+    CHECK(acDocManagerPtr()->documentCount() == 1);
+    CHECK(IsWindow(adsw_acadMainWnd()));
+    CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
+    CHECK(idleTimerState().timerId != 0);
+    faults->noIterator = false;
+    CHECK(cadhost::closeAllDrawings());
+}
+
 TEST_CASE("a failed allocation anywhere in the close action stays inside the module") {
     // For every allocation the action makes: the host gets no exception, a
     // drawing is closed only once its copy is on disk, and the host is closed

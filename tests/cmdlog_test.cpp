@@ -1,6 +1,7 @@
 // The command log through the host's real notifications, with the file's
 // bytes read back as written.
 #include <doctest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <windows.h>
@@ -243,26 +244,72 @@ TEST_CASE("header lines and bytes on disk") {
         CHECK(l[1].rfind("Command " + longName + "\tStarted ", 0) == 0);
         CHECK(elapsedOf(l[1]) == "Elapsed seconds 3, miliseconds 750");
     }
-    SUBCASE("nowhere to write: false, nothing shown, the next record tries again") {
+    SUBCASE("nowhere to write: kept, nothing shown, written in order once it can be") {
         CHECK_FALSE(appendLogRecord(dir + "\\missing\\e.log", "LINE", t0, t1));
         CHECK_FALSE(appendLogRecord("", "LINE", t0, t1));
         HANDLE held = CreateFileA((dir + "\\held.log").c_str(), GENERIC_WRITE, 0, nullptr,
                                   CREATE_NEW, 0, nullptr);
-        CHECK_FALSE(appendLogRecord(dir + "\\held.log", "LINE", t0, t1));
+        CHECK_FALSE(appendLogRecord(dir + "\\held.log", "ZOOM", t0, t1));
+        CHECK(keptLogRecords() == 2);
         CloseHandle(held);
         CHECK(appendLogRecord(dir + "\\held.log", "LINE", t0, t1));
+        std::vector<std::string> l = lines(readFile(dir + "\\held.log"));
+        REQUIRE(l.size() == 2);
+        CHECK(l[0].rfind("Command ZOOM\t", 0) == 0);
+        CHECK(l[1].rfind("Command LINE\t", 0) == 0);
+        // The folder that comes back gets its record.
+        CHECK_FALSE(flushKeptLogRecords());
+        REQUIRE(CreateDirectoryA((dir + "\\missing").c_str(), nullptr));
+        CHECK(flushKeptLogRecords());
+        CHECK(readFile(dir + "\\missing\\e.log") == kLineRecord);
+        CHECK(keptLogRecords() == 0);
     }
-    SUBCASE("an end that cannot be found drops the record instead of writing over the start") {
+    SUBCASE("an end that cannot be found keeps the record instead of writing over the start") {
         const std::string before = std::string("Project: Bridge\n") + kLineRecord;
         writeFile(dir + "\\f.log", before);
-        for (const char* call : {"GetFileSizeEx", "SetFilePointerEx"}) {
+        for (const char* call : {"GetFileSizeEx", "SetFilePointerEx", "WriteFile"}) {
             CAPTURE(call);
             faultpoint::Scope fault([call](const char* c) { return std::string(c) == call; });
             CHECK_FALSE(appendLogRecord(dir + "\\f.log", "ZOOM", t0, t1));
             CHECK(readFile(dir + "\\f.log") == before);
         }
         CHECK(appendLogRecord(dir + "\\f.log", "LINE", t0, t1));
-        CHECK(readFile(dir + "\\f.log") == before + kLineRecord);
+        std::vector<std::string> l = lines(readFile(dir + "\\f.log"));
+        REQUIRE(l.size() == 6);
+        for (int i = 2; i < 5; ++i)
+            CHECK(l[i].rfind("Command ZOOM\t", 0) == 0);
+        CHECK(l[5] + "\n" == kLineRecord);
+    }
+    SUBCASE("a reader sharing the log never blocks a writer") {
+        writeFile(dir + "\\r.log", "");
+        HANDLE reader =
+            CreateFileA((dir + "\\r.log").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
+        REQUIRE(reader != INVALID_HANDLE_VALUE);
+        CHECK(appendLogRecord(dir + "\\r.log", "LINE", t0, t1));
+        CHECK(appendLogRecord(dir + "\\r.log", "LINE", t0, t1));
+        CHECK(keptLogRecords() == 0);
+        CloseHandle(reader);
+        CHECK(readFile(dir + "\\r.log") == std::string(kLineRecord) + kLineRecord);
+    }
+    SUBCASE("past the bound the oldest go, and one line says how many") {
+        HANDLE held = CreateFileA((dir + "\\full.log").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, 0, nullptr);
+        REQUIRE(held != INVALID_HANDLE_VALUE);
+        const size_t extra = 3;
+        for (size_t i = 0; i < kMaxKeptLogRecords + extra; ++i) {
+            const std::string name = "C" + std::to_string(i);
+            appendLogRecord(dir + "\\full.log", name.c_str(), t0, t1);
+        }
+        CHECK(keptLogRecords() == kMaxKeptLogRecords);
+        CloseHandle(held);
+        CHECK(flushKeptLogRecords());
+        std::vector<std::string> l = lines(readFile(dir + "\\full.log"));
+        REQUIRE(l.size() == kMaxKeptLogRecords + 1);
+        CHECK(l[0] == "Tarnel: 3 command records were lost while the log could not be written");
+        CHECK(l[1].rfind("Command C3\t", 0) == 0);
+        CHECK(l.back().rfind("Command C" + std::to_string(kMaxKeptLogRecords + extra - 1) + "\t",
+                             0) == 0);
     }
     clearEnv();
 }
@@ -371,4 +418,61 @@ TEST_CASE("several processes appending to one log keep every record whole") {
             ++intact;
     CHECK(intact == writers * each);
     CHECK(l.size() == (size_t)(writers * each));
+}
+
+TEST_CASE("a log another writer holds: the reactor never waits, every record comes, in order") {
+    LogRun run("cmdlog-heldwriter");
+    const std::string log = run.dir + "\\tarnel.log";
+    // Another host holds the log alone for two seconds.
+    std::string cmd = "\"" + binDir() + "\\logwriter_child.exe\" \"" + log + "\" hold 2000";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    REQUIRE(
+        CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    // Until the holder has it.
+    for (int i = 0; i < 200 && !fileExists(log); ++i)
+        Sleep(10);
+    Sleep(100);
+    LARGE_INTEGER freq, a, b;
+    QueryPerformanceFrequency(&freq);
+    double worstMs = 0;
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "K" + std::to_string(i);
+        QueryPerformanceCounter(&a);
+        commandLogReactor()->commandWillStart(name.c_str());
+        commandLogReactor()->commandEnded(name.c_str());
+        QueryPerformanceCounter(&b);
+        worstMs = std::max(worstMs, (b.QuadPart - a.QuadPart) * 1000.0 / freq.QuadPart);
+    }
+    CHECK(keptLogRecords() == 20);
+    // A writer that waited would take hundreds of milliseconds a call.
+    CHECK(worstMs < 100);
+    MESSAGE("worst reactor call while held: " << worstMs << " ms");
+    CHECK(WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    modtest::ticks(1); // the next tick writes what was kept
+    CHECK(keptLogRecords() == 0);
+    std::vector<std::string> l = run.records();
+    REQUIRE(l.size() == 20);
+    for (int i = 0; i < 20; ++i)
+        CHECK(l[i].rfind("Command K" + std::to_string(i) + "\t", 0) == 0);
+}
+
+TEST_CASE("the unload writes what was kept") {
+    LogRun run("cmdlog-unloadflush");
+    const std::string log = run.dir + "\\tarnel.log";
+    HANDLE held = CreateFileA(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    REQUIRE(held != INVALID_HANDLE_VALUE);
+    cadhost::executeLine("ZOOM");
+    cadhost::executeLine("PAN");
+    CHECK(keptLogRecords() == 2);
+    CloseHandle(held);
+    run.m.stop();
+    CHECK(keptLogRecords() == 0);
+    std::vector<std::string> l = run.records();
+    REQUIRE(l.size() == 2);
+    CHECK(l[0].rfind("Command ZOOM\t", 0) == 0);
+    CHECK(l[1].rfind("Command PAN\t", 0) == 0);
 }

@@ -278,6 +278,7 @@ TEST_CASE("the Configuration page's check box switches the setting at OK") {
     openAndClick(IDOK, BST_CHECKED);
     CHECK_FALSE(appSettings()->getCountInput());
     CHECK_FALSE(inputWatchRunning());
+    CHECK(lines(readFile(settingsPath())).size() == 9);
     ticks(30);
     post(adsw_acadMainWnd(), WM_KEYDOWN, 'A');
     CHECK(idleTimerState().idleSeconds == 30);

@@ -199,8 +199,8 @@ TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     std::string dir = freshDir("tarnelcfg");
     std::string file = dir + "\\tarnel.cfg";
     CHECK(tarnelcfg("new \"" + file + "\"") == 0);
-    CHECK(plainLines(file).size() == 10);
-    CHECK(plainLines(file)[9] == "CountInput:0");
+    CHECK(plainLines(file).size() == 9);
+    CHECK(plainLines(file)[8].rfind("Logfilepath:", 0) == 0);
     CHECK(tarnelcfg("set \"" + file +
                     "\" TimeInactivity=120 timecountdown=1 Action=0 AllowDisable=1 "
                     "EnableLogging=0 LogfilenameType=0 \"Logfilepath=D:\\cad logs\" "

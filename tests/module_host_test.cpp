@@ -74,7 +74,7 @@ TEST_CASE("the module loads, locks itself in, and writes its settings when the h
     CHECK(indexOf(t, "command group removed Tarnel_Commands") == unload + 1);
     CHECK(indexOf(t, "module unloaded tarnel15.arx") > unload);
     std::string cfg = readFile(dir + "\\tarnel.cfg");
-    CHECK(lines(cfg).size() == 10);
+    CHECK(lines(cfg).size() == 9);
     CHECK(cfg.find("TimeInactivity") == std::string::npos);
     CHECK(registryMessage() == "(none)");
 }

@@ -57,7 +57,7 @@ TEST_CASE("defaults apply without a settings file, and the first unload creates 
                           "Action:2", "AllowDisable:0", "EnableLogging:1", "LogfilenameType:1"})
         expected += scrambled(l) + "\r\n";
     expected += scrambled("Logfilepath:" + tempFolderDefault()) + "\r\n";
-    expected += scrambled("CountInput:0") + "\r\n";
+    // Nothing of a setting that was never used: the nine lines exactly.
     CHECK(readFile(path) == expected);
 }
 
@@ -171,7 +171,7 @@ TEST_CASE("a round trip keeps every field; the file shows no plain text") {
     CHECK(back.getCountInput());
 }
 
-TEST_CASE("the tenth line: files without it read as before, its line goes last") {
+TEST_CASE("an added key is written only when not at its default, last") {
     std::string dir = freshDir("settings-countinput");
     SUBCASE("a file of nine lines leaves input uncounted") {
         GuardSettings s(
@@ -181,7 +181,7 @@ TEST_CASE("the tenth line: files without it read as before, its line goes last")
         CHECK(s.getTimeInactivity() == 12);
         CHECK_FALSE(s.getCountInput());
     }
-    SUBCASE("any case, any non-zero number; the saved line is CountInput:1 after the nine") {
+    SUBCASE("any case, any non-zero number; CountInput:1 after the nine, gone when off") {
         std::string path = settingsFile(dir, {"countinput: 5", "Action:0"});
         {
             GuardSettings s(path);
@@ -192,6 +192,15 @@ TEST_CASE("the tenth line: files without it read as before, its line goes last")
         REQUIRE(saved.size() == 10);
         CHECK(saved[8] == scrambled("Logfilepath:" + tempFolderDefault()));
         CHECK(saved[9] == scrambled("CountInput:1"));
+        {
+            GuardSettings s(path);
+            CHECK(s.getCountInput());
+            s.setCountInput(false);
+        }
+        saved = lines(readFile(path));
+        CHECK(saved.size() == 9);
+        CHECK(saved.back() == scrambled("Logfilepath:" + tempFolderDefault()));
+        CHECK_FALSE(GuardSettings(path).getCountInput());
     }
     SUBCASE("CountInput:0 and a word both switch it off") {
         CHECK_FALSE(
@@ -242,6 +251,30 @@ TEST_CASE("a value holding a tab survives a save and a load, and so does every l
     GuardSettings earlier(path);
     CHECK(earlier.getPassword() == "kept");
     CHECK(earlier.getTimeCountdown() == 12);
+}
+
+TEST_CASE("line ends: LF alone and CR alone read as CR LF does") {
+    std::string dir = freshDir("settings-lineends");
+    for (const char* end : {"\n", "\r"}) {
+        CAPTURE(end == std::string("\r") ? "CR" : "LF");
+        std::string bytes;
+        for (const char* l : {"TimeInactivity:25", "Action:0", "Password:p w", "CountInput:1"})
+            bytes += scrambled(l) + end;
+        writeFile(dir + "\\tarnel.cfg", bytes);
+        GuardSettings s(dir + "\\tarnel.cfg");
+        CHECK(s.getTimeInactivity() == 25);
+        CHECK(s.getAction() == 0);
+        CHECK(s.getPassword() == "p w");
+        CHECK(s.getCountInput());
+    }
+}
+
+TEST_CASE("an empty log folder names the log in the temporary folder, not at a drive's root") {
+    std::string dir = freshDir("settings-emptylogdir");
+    GuardSettings s(settingsFile(dir, {"Logfilepath:", "LogfilenameType:0"}));
+    CHECK(s.getLogfilepath().empty());
+    s.buildLogFileName();
+    CHECK(s.getLogFileName() == tempFolderDefault() + "\\tarnel.log");
 }
 
 TEST_CASE("a read-only settings file is not written; other attributes are kept") {

@@ -48,6 +48,8 @@ struct Faults {
     bool noIterator;             // newAcApDocumentIterator returns null
     bool nullDocument;           // iterators yield null documents
     bool noFileName;             // documents report a null file name
+    const char* faultyDrawing;   // when set, nullDocument and noFileName hit only the
+                                 // drawing whose path ends with it
     const char* missingEntry;    // a system registry entry that is not there
     const char* wrongClassEntry; // a system registry entry of an unexpected class
     int failSaveAt;              // the n-th saveAs from now on fails (1 the next); 0 none

@@ -18,8 +18,10 @@ class Iterator : public AcApDocumentIterator {
         if (pos_ < ids_.size()) ++pos_;
     }
     AcApDocument* document() override {
-        if (done() || faults().nullDocument) return nullptr;
-        return docManager().findById(ids_[pos_]);
+        if (done()) return nullptr;
+        Document* doc = docManager().findById(ids_[pos_]);
+        if (faults().nullDocument && doc && doc->faulty()) return nullptr;
+        return doc;
     }
 
   private:
@@ -64,12 +66,19 @@ DocManager& docManager() {
     return *m;
 }
 
+bool Document::faulty() const {
+    const char* only = faults().faultyDrawing;
+    if (!only) return true;
+    const size_t n = std::strlen(only);
+    return path.size() >= n && _stricmp(path.c_str() + path.size() - n, only) == 0;
+}
+
 bool Document::isQuiescent() const {
     return busy == 0 && !(scriptRunning && docManager().current == this);
 }
 
 const char* Document::fileName() const {
-    return faults().noFileName ? nullptr : path.c_str();
+    return faults().noFileName && faulty() ? nullptr : path.c_str();
 }
 
 void Document::popDbmod() {

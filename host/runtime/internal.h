@@ -31,6 +31,8 @@ class Document : public AcApDocument {
     AcDbDatabase* database() const override { return const_cast<Database*>(&db); }
     // A running command, or a script that has not reached an idle directive.
     bool isQuiescent() const override;
+    // Whether the document faults of the test controls apply to this one.
+    bool faulty() const;
     void pushDbmod() override { dbmodStack.push_back(dbmod); }
     void popDbmod() override;
 
