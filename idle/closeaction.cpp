@@ -47,7 +47,8 @@ struct Outcome {
 Outcome saveOrDiscard(AcApDocument* doc, AcDbDatabase* db, int action, const std::string& fileName,
                       const std::string& target) {
     Outcome out;
-    if (action == QuitWithoutSaving || saveDrawing(doc, db, target)) {
+    // No free name to save under counts as a save that failed.
+    if (action == QuitWithoutSaving || (!target.empty() && saveDrawing(doc, db, target))) {
         out.saved = true;
         return out;
     }
@@ -115,12 +116,26 @@ void watchAgainIfLeftOpen() {
 void buildSaveName(int action, const std::string& fileName, std::string& target) {
     target.clear();
     std::string workDir;
-    if (action == SaveToOtherDrawing) {
+    const bool ownFolder = hasOwnFolder(fileName);
+    if (action == SaveToOtherDrawing || (action == SaveToCurrentDrawing && !ownFolder)) {
         char dir[MAX_PATH] = {};
         DWORD n = GetCurrentDirectoryA(MAX_PATH, dir);
         if (n > 0 && n < MAX_PATH) workDir = dir;
     }
-    target = saveNameIn(action, fileName, workDir);
+    const std::string name = saveNameIn(action, fileName, workDir);
+    // A drawing that never had a file of its own is never written over a
+    // file that is there already: it takes the first free name.
+    if (ownFolder || name.empty()) {
+        target = name;
+        return;
+    }
+    for (int n = 1; n <= 99; ++n) {
+        std::string candidate = numberedName(name, n);
+        if (GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            target = candidate;
+            return;
+        }
+    }
 }
 
 void runCloseAction(void*) {

@@ -12,5 +12,7 @@ enum CloseAction { QuitWithoutSaving = 0, SaveToCurrentDrawing = 1, SaveToOtherD
 // host reports without a file name or database, skipped by the walk.
 void runCloseAction(void* data);
 
-// The name a drawing is saved under: empty for QuitWithoutSaving.
+// The name a drawing is saved under: empty for QuitWithoutSaving, and when
+// a drawing without a folder of its own finds no free name in the working
+// directory (then it goes to a rescue copy).
 void buildSaveName(int action, const std::string& fileName, std::string& target);

@@ -13,7 +13,8 @@ ReportTexts builtInReportTexts() {
             "Your last session was aborted %s.",
             "Your last session was saved to %s %s with status %d.",
             "  Could not be saved there; rescue copy: %s \n",
-            "Your last session could not save %s %s. A rescue copy was saved to %s."};
+            "Your last session could not save %s %s. A rescue copy was saved to %s.",
+            "Your last session could not save %s %s. The drawing was left open with its changes."};
 }
 
 namespace {
@@ -51,6 +52,7 @@ std::string rescueMessage(const ReportTexts& t, const std::string& timeText,
 std::string registryMessage(const ReportTexts& t, const std::string& timeText,
                             const std::string& target, int action, int status) {
     if (action == QuitWithoutSaving) return formatText(t.messageAborted.c_str(), timeText.c_str());
+    if (status == 0) return formatText(t.messageNotSaved.c_str(), target.c_str(), timeText.c_str());
     return formatText(t.messageSaved.c_str(), target.c_str(), timeText.c_str(), status);
 }
 

@@ -4,17 +4,18 @@
 #include <string>
 
 struct ReportTexts {
-    std::string quitAction;     // entry 7
-    std::string currentDrawing; // entry 8
-    std::string currentAction;  // entry 9
-    std::string otherDrawing;   // entry 10
-    std::string otherAction;    // entry 11
-    std::string status;         // entry 12
-    std::string separator;      // entry 13
-    std::string messageAborted; // entry 14
-    std::string messageSaved;   // entry 15
-    std::string rescue;         // entry 16
-    std::string messageRescued; // entry 17
+    std::string quitAction;      // entry 7
+    std::string currentDrawing;  // entry 8
+    std::string currentAction;   // entry 9
+    std::string otherDrawing;    // entry 10
+    std::string otherAction;     // entry 11
+    std::string status;          // entry 12
+    std::string separator;       // entry 13
+    std::string messageAborted;  // entry 14
+    std::string messageSaved;    // entry 15
+    std::string rescue;          // entry 16
+    std::string messageRescued;  // entry 17
+    std::string messageNotSaved; // entry 18
 };
 
 // The texts used when the resource library lacks an entry.
@@ -22,6 +23,8 @@ ReportTexts builtInReportTexts();
 // The block with "\n" line breaks; timeText is "dd.mm.yyyy at hh:mm:ss".
 std::string reportBlock(const ReportTexts& texts, const std::string& timeText,
                         const std::string& target, int action, int status);
+// A saving action's status 0 (the drawing could be saved neither to target
+// nor to a rescue copy) says so instead of naming target as saved.
 std::string registryMessage(const ReportTexts& texts, const std::string& timeText,
                             const std::string& target, int action, int status);
 // The block and the message of a drawing that could not be saved to target

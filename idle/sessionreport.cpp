@@ -24,6 +24,7 @@ ReportTexts loadReportTexts() {
     pick(IDS_MESSAGE_SAVED, t.messageSaved);
     pick(IDS_REPORT_RESCUE, t.rescue);
     pick(IDS_MESSAGE_RESCUED, t.messageRescued);
+    pick(IDS_MESSAGE_NOT_SAVED, t.messageNotSaved);
     return t;
 }
 
@@ -34,26 +35,46 @@ std::string timeText(std::time_t now) {
     return text;
 }
 
-// Appends the block to the report log; false when the file cannot be opened
-// or the block was not written whole.
-bool appendToReportLog(const std::string& block) {
-    char dir[MAX_PATH] = {};
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, dir);
-    if (n == 0 || n >= MAX_PATH) return false;
-    std::string path = std::string(dir) + "\\tarnel.log";
+// Appends the block to path whole, or leaves the file as it was (false).
+bool appendBlockTo(const std::string& path, const std::string& block) {
     if (faultpoint::fails("CreateFileA")) return false;
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
-    LARGE_INTEGER end = {};
+    LARGE_INTEGER zero = {}, end = {};
     if (faultpoint::fails("SetFilePointerEx") ||
-        !SetFilePointerEx(file.get(), end, nullptr, FILE_END))
+        !SetFilePointerEx(file.get(), zero, &end, FILE_END))
         return false;
     const std::string bytes = withCrLf(block);
-    if (faultpoint::fails("WriteFile")) return false;
     DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
-           written == bytes.size();
+    if (!faultpoint::fails("WriteFile") &&
+        WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+        written == bytes.size())
+        return true;
+    // A part of a block would be read as a report: take it back.
+    if (SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN)) SetEndOfFile(file.get());
+    return false;
+}
+
+// "folder\tarnel.log", or empty when folder could not be had.
+std::string logIn(const char* folder, DWORD n) {
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    std::string path = folder;
+    if (path.back() != '\\') path += '\\';
+    return path + "tarnel.log";
+}
+
+// Appends the block to the report log in the working directory; when that
+// cannot be written (held, a folder, a folder gone or read-only), to the
+// one in the user's temporary folder.
+void appendToReportLog(const std::string& block) {
+    char dir[MAX_PATH] = {};
+    const std::string work = logIn(dir, GetCurrentDirectoryA(MAX_PATH, dir));
+    if (!work.empty() && appendBlockTo(work, block)) return;
+    char temp[MAX_PATH] = {};
+    const std::string fallback = logIn(temp, GetTempPathA(MAX_PATH, temp));
+    if (!fallback.empty() && _stricmp(fallback.c_str(), work.c_str()) != 0)
+        appendBlockTo(fallback, block);
 }
 
 void leaveRegistryMessage(const std::string& message) {
@@ -73,7 +94,8 @@ void reportClosedDrawing(const std::string& target, int action, int status, Mess
     ResourceScope scope;
     const std::string when = timeText(std::time(nullptr));
     const ReportTexts texts = loadReportTexts();
-    if (!appendToReportLog(reportBlock(texts, when, target, action, status))) return;
+    // The next start tells the user whatever became of the block.
+    appendToReportLog(reportBlock(texts, when, target, action, status));
     if (choice == MessageChoice::Replace)
         leaveRegistryMessage(registryMessage(texts, when, target, action, status));
 }
@@ -82,6 +104,6 @@ void reportRescuedDrawing(const std::string& target, int action, const std::stri
     ResourceScope scope;
     const std::string when = timeText(std::time(nullptr));
     const ReportTexts texts = loadReportTexts();
-    if (!appendToReportLog(rescueBlock(texts, when, target, action, rescue))) return;
+    appendToReportLog(rescueBlock(texts, when, target, action, rescue));
     leaveRegistryMessage(rescueMessage(texts, when, target, rescue));
 }

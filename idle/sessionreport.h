@@ -8,9 +8,10 @@
 // same close action left.
 enum class MessageChoice { Replace, KeepEarlier };
 
-// Appends the block to "tarnel.log" and, once it is written, replaces the
-// registry value "Message" (unless told to keep the earlier one). Nothing
-// is reported when either fails.
+// Appends the block to "tarnel.log" in the working directory, or in the
+// user's temporary folder when that one cannot be written, and replaces
+// the registry value "Message" (unless told to keep the earlier one)
+// whatever became of the block. A block is written whole or not at all.
 void reportClosedDrawing(const std::string& target, int action, int status,
                          MessageChoice choice = MessageChoice::Replace);
 // The same for a drawing that could not be saved to target and was saved

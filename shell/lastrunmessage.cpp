@@ -1,4 +1,7 @@
 #include "shell/lastrunmessage.h"
+#include <algorithm>
+#include <string>
+#include <vector>
 #include "aced.h"
 #include "shell/guardapp.h"
 #include "common/handles.h"
@@ -10,18 +13,24 @@ void showLastRunMessage() {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0,
                       KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
         return;
-    char text[1024];
-    DWORD size = sizeof text;
-    if (RegQueryValueExA(key.get(), "Message", nullptr, nullptr, (LPBYTE)text, &size) !=
+    // The value is read whole, whatever its length, so a long one is shown
+    // (as much as the box takes) and deleted instead of coming back at
+    // every start. The registry does not promise a terminator.
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), "Message", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return;
+    std::vector<char> buffer(size + 1, '\0');
+    if (RegQueryValueExA(key.get(), "Message", nullptr, nullptr, (LPBYTE)buffer.data(), &size) !=
         ERROR_SUCCESS)
         return;
-    // The registry does not promise a terminator: the text ends within the buffer.
-    text[size < sizeof text ? size : sizeof text - 1] = '\0';
-    if (text[0] == '\0') return;
+    std::string text(buffer.data(), std::min<size_t>(size, buffer.size() - 1));
+    text.resize(std::min(text.find('\0'), kLastRunShownMax));
+    if (text.empty()) return;
     std::string caption = loadString(IDS_LASTRUN_CAPTION);
     // A box that could not be shown has told nobody: the message stays. That
     // is 0 from Windows; Wine passes on the dialog's -1.
-    if (MessageBoxA(adsw_acadMainWnd(), text, caption.c_str(), MB_ICONINFORMATION | MB_OK) <= 0)
+    if (MessageBoxA(adsw_acadMainWnd(), text.c_str(), caption.c_str(),
+                    MB_ICONINFORMATION | MB_OK) <= 0)
         return;
     RegDeleteValueA(key.get(), "Message");
 }

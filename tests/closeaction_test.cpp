@@ -200,6 +200,11 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(msg.wParam == 3);
         CHECK(acDocManagerPtr()->documentCount() == 1);
         CHECK(IsWindow(adsw_acadMainWnd()));
+        // The last drawing handled could not be saved at all, and the next
+        // start says so.
+        const std::string message = modtest::registryMessage();
+        CHECK(message.rfind("Your last session could not save " + w.dir + "\\held.dwg ", 0) == 0);
+        CHECK(message.find(". The drawing was left open with its changes.") != std::string::npos);
     }
 }
 
@@ -231,6 +236,34 @@ TEST_CASE("a seat left open is watched again: the countdown comes back after a f
     CHECK(filesIn(w.rescueDir()).size() == 1);
     CHECK(idleTimerState().timerId == 0);
     CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
+}
+
+TEST_CASE("a drawing never saved takes a free name in the working folder, never another's") {
+    for (int action : {SaveToCurrentDrawing, SaveToOtherDrawing}) {
+        CAPTURE(action);
+        Module m;
+        Workspace w("close-unnamed");
+        m.start({{"Action", std::to_string(action)}});
+        AcApDocument* doc = cadhost::newDrawing();
+        REQUIRE(doc != nullptr);
+        const std::string name = doc->fileName();
+        REQUIRE(name.find('\\') == std::string::npos);
+        cadhost::executeLine("LINE 7,7 8,8");
+        const std::string prefix = action == SaveToOtherDrawing ? "tarnel_" : "";
+        const std::string taken = w.dir + "\\" + prefix + name;
+        writeFile(taken, "someone else's");
+        runCloseAction(nullptr);
+        CHECK(readFile(taken) == "someone else's");
+        const std::string free =
+            w.dir + "\\" + prefix + name.substr(0, name.size() - 4) + " (2).dwg";
+        CHECK(readFile(free) == drawingBytes("LINE 7,7 8,8\r\n"));
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() == 4);
+        CHECK(log[1] == "  Drawing: " + free + " ");
+        CHECK(modtest::registryMessage() ==
+              "Your last session was saved to " + free + " " + log[0] + " with status 1.");
+        CHECK(acDocManagerPtr()->documentCount() == 0);
+    }
 }
 
 TEST_CASE("a drawing the host gives no name or document for is skipped; the rest are closed") {

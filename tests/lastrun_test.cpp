@@ -49,6 +49,17 @@ TEST_CASE("the last run's message is shown once at start-up, then deleted") {
     REQUIRE(dialogs.seen.size() == 2);
     CHECK(std::find(dialogs.seen[1].texts.begin(), dialogs.seen[1].texts.end(),
                     std::string(1023, 'x')) != dialogs.seen[1].texts.end());
+    CHECK(modtest::registryMessage() == "(none)");
+
+    // One longer than the buffer is shown as far as it goes, and deleted.
+    modtest::setRegistryMessage(std::string(3000, 'y'));
+    dialogs.press(IDOK);
+    m.start();
+    m.stop();
+    REQUIRE(dialogs.seen.size() == 3);
+    CHECK(std::find(dialogs.seen[2].texts.begin(), dialogs.seen[2].texts.end(),
+                    std::string(1023, 'y')) != dialogs.seen[2].texts.end());
+    CHECK(modtest::registryMessage() == "(none)");
 }
 
 TEST_CASE("a message that could not be shown stays for the next start") {

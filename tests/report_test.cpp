@@ -23,28 +23,66 @@ TEST_CASE("the report log only grows") {
     CHECK(lines(log).size() == 4);
 }
 
-TEST_CASE("a report log that cannot be written leaves no message; a lost key keeps the block") {
+TEST_CASE("a report log that cannot be written: the block goes to the temporary folder's") {
     Module m;
     Workspace w("report-faults");
     m.start({{"Action", "0"}});
+    const std::string work = w.dir + "\\tarnel.log", temp = w.temp + "\\tarnel.log";
+    auto reset = [&] {
+        DeleteFileA(work.c_str());
+        RemoveDirectoryA(work.c_str());
+        DeleteFileA(temp.c_str());
+        deleteRegistryMessage();
+    };
+    auto check = [&](size_t workLines, size_t tempLines) {
+        CHECK(lines(readFile(work)).size() == workLines); // nothing, not even a part
+        CHECK(lines(readFile(temp)).size() == tempLines);
+        // The next start tells the user whatever became of the block.
+        CHECK(registryMessage().rfind("Your last session was aborted ", 0) == 0);
+    };
     for (const char* call : {"CreateFileA", "SetFilePointerEx", "WriteFile"}) {
         CAPTURE(call);
+        reset();
+        {
+            int seen = 0; // the working folder's attempt fails, the fallback's does not
+            faultpoint::Scope fault(
+                [call, &seen](const char* c) { return std::string(c) == call && ++seen == 1; });
+            guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
+        }
+        check(0, 3);
+        reset();
         {
             faultpoint::Scope fault([call](const char* c) { return std::string(c) == call; });
             guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
         }
-        CHECK(registryMessage() == "(none)");
-        CHECK(readFile(w.dir + "\\tarnel.log").empty()); // nothing, not even a part
+        check(0, 0);
+    }
+    SUBCASE("held by a program that does not share writing") {
+        reset();
+        writeFile(work, "");
+        HANDLE held = CreateFileA(work.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        REQUIRE(held != INVALID_HANDLE_VALUE);
+        guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
+        CloseHandle(held);
+        check(0, 3);
+    }
+    SUBCASE("a folder where the log should be") {
+        reset();
+        REQUIRE(CreateDirectoryA(work.c_str(), nullptr));
+        guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
+        check(0, 3);
+        RemoveDirectoryA(work.c_str());
     }
     for (const char* call : {"RegCreateKeyExA", "RegSetValueExA"}) {
         CAPTURE(call);
-        DeleteFileA((w.dir + "\\tarnel.log").c_str());
+        reset();
         {
             faultpoint::Scope fault([call](const char* c) { return std::string(c) == call; });
             guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
         }
         CHECK(registryMessage() == "(none)");
-        CHECK(lines(readFile(w.dir + "\\tarnel.log")).size() == 3);
+        CHECK(lines(readFile(work)).size() == 3);
     }
 }
 

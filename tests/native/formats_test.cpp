@@ -57,8 +57,12 @@ TEST_CASE("report blocks and registry messages with the built-in texts") {
     CHECK(registryMessage(t, when, "D:\\w\\p.dwg", SaveToCurrentDrawing, 1) ==
           "Your last session was saved to D:\\w\\p.dwg 06.12.2026 at 18:40:05 with status 1.");
     std::string longName(5000, 'x');
-    CHECK(registryMessage(t, when, longName, SaveToCurrentDrawing, 0).size() ==
+    CHECK(registryMessage(t, when, longName, SaveToCurrentDrawing, 1).size() ==
           longName.size() + 69);
+    // Saved neither there nor as a rescue copy: no word of a save.
+    CHECK(registryMessage(t, when, "D:\\w\\p.dwg", SaveToOtherDrawing, 0) ==
+          "Your last session could not save D:\\w\\p.dwg 06.12.2026 at 18:40:05. The drawing was "
+          "left open with its changes.");
 }
 
 TEST_CASE("a rescued drawing's block and message name both files") {
@@ -113,4 +117,9 @@ TEST_CASE("save names") {
     CHECK(saveNameIn(SaveToOtherDrawing, "plan.dwg", "C:\\") == "C:\\tarnel_plan.dwg");
     CHECK(saveNameIn(SaveToOtherDrawing, "", "C:\\w") == "C:\\w\\tarnel_");
     CHECK(saveNameIn(7, "D:\\plan.dwg", "C:\\w").empty());
+    // A drawing that never had a file of its own lands in the working folder.
+    CHECK(saveNameIn(SaveToCurrentDrawing, "Drawing1.dwg", "C:\\w\\") == "C:\\w\\Drawing1.dwg");
+    CHECK(numberedName("C:\\w\\Drawing1.dwg", 1) == "C:\\w\\Drawing1.dwg");
+    CHECK(numberedName("C:\\w\\tarnel_Drawing1.dwg", 2) == "C:\\w\\tarnel_Drawing1 (2).dwg");
+    CHECK(numberedName("C:\\w.d\\Drawing1", 12) == "C:\\w.d\\Drawing1 (12)");
 }
