@@ -8,6 +8,7 @@ ON_CONTROL_REFLECT(STN_CLICKED, onClicked)
 ON_WM_CTLCOLOR_REFLECT()
 ON_WM_SETCURSOR()
 ON_WM_MOUSEMOVE()
+ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 HyperLinkCtrl::HyperLinkCtrl()
@@ -42,6 +43,18 @@ void HyperLinkCtrl::PreSubclassWindow() {
 BOOL HyperLinkCtrl::PreTranslateMessage(MSG* msg) {
     tip.RelayEvent(msg);
     return CStatic::PreTranslateMessage(msg);
+}
+
+void HyperLinkCtrl::fitToolArea() {
+    if (!tip.m_hWnd) return;
+    CRect r;
+    GetClientRect(r);
+    tip.SetToolRect(this, 1, r);
+}
+
+void HyperLinkCtrl::OnSize(UINT, int, int) {
+    Default();
+    fitToolArea();
 }
 
 void HyperLinkCtrl::redrawNow() {

@@ -41,10 +41,13 @@ class HyperLinkCtrl : public CStatic {
     HBRUSH CtlColor(CDC* dc, UINT kind);
     BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
     void OnMouseMove(UINT flags, CPoint point);
+    // The tip's area follows the control whenever its size changes.
+    void OnSize(UINT type, int cx, int cy);
 
   protected:
     DECLARE_MESSAGE_MAP()
 
   private:
     void redrawNow();
+    void fitToolArea();
 };

@@ -19,6 +19,8 @@ have_cmd clang++ || need+=(clang)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 [ -f /usr/include/doctest/doctest.h ] || need+=(doctest-dev)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+# The window-glyph font: without it title bars draw an "r" for the close box.
+dpkg -s fonts-wine >/dev/null 2>&1 || need+=(fonts-wine)
 
 if [ ${#need[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then

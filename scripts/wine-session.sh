@@ -41,6 +41,13 @@ start)
             </dev/null >/dev/null 2>&1
         wineserver -w
     fi
+    # The window-glyph font (fonts-wine) where this Wine looks for fonts:
+    # without it title bars draw an "r" where the close box belongs.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        mkdir -p "$fonts"
+        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    fi
     # A persistent server must not inherit a pipe, or readers of that pipe hang.
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -195,7 +195,8 @@ TEST_CASE("the About page shows the module's version and the publisher's link") 
     m.start();
     std::string version, linkText, tipText;
     COLORREF normal = 0, hover = 0, visited = 0, left = 0;
-    bool fits = false, hand = false;
+    bool fits = false, hand = false, tipShown = false;
+    RECT client = {}, toolArea = {};
     WhenVisible opened(kOptions, [&](HWND h) {
         clickTab(GetDlgItem(h, IDC_OPTIONS_TAB), 3);
         HWND page = aboutPage(h);
@@ -206,6 +207,14 @@ TEST_CASE("the About page shows the module's version and the publisher's link") 
         linkText = windowText(link);
         tipText = ctrl->tip.GetText(ctrl, 1);
         hand = ctrl->handCursor.valid();
+        // The tool covers the control as it is now, not as the template made it.
+        GetClientRect(link, &client);
+        TOOLINFOA ti = {};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = link;
+        ti.uId = 1;
+        SendMessageA(ctrl->tip.m_hWnd, TTM_GETTOOLINFOA, 0, (LPARAM)&ti);
+        toolArea = ti.rect;
         auto colour = [&] {
             HDC dc = GetDC(page);
             SendMessageA(page, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)link);
@@ -231,6 +240,24 @@ TEST_CASE("the About page shows the module's version and the publisher's link") 
         SelectObject(dc, old);
         ReleaseDC(link, dc);
         fits = r.right - r.left == extent.cx && r.bottom - r.top == extent.cy;
+        // A pointer resting on the link brings the tip up.
+        POINT at = {3, 3};
+        ClientToScreen(link, &at);
+        SetCursorPos(at.x, at.y);
+        MSG move = {};
+        move.hwnd = link;
+        move.message = WM_MOUSEMOVE;
+        move.lParam = MAKELPARAM(3, 3);
+        move.pt = at;
+        ctrl->PreTranslateMessage(&move);
+        for (DWORD start = GetTickCount(); !tipShown && GetTickCount() - start < 4000;) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            tipShown = IsWindowVisible(ctrl->tip.m_hWnd) != FALSE;
+            Sleep(20);
+        }
+        SetCursorPos(0, 0);
         clickButton(h, IDCANCEL);
     });
     cadhost::executeLine("tarnel_opt");
@@ -238,6 +265,12 @@ TEST_CASE("the About page shows the module's version and the publisher's link") 
     CHECK(version == "1.5.0.0");
     CHECK(linkText == TARNEL_PUBLISHER_URL);
     CHECK(tipText == TARNEL_PUBLISHER_URL);
+    CHECK(toolArea.left == client.left);
+    CHECK(toolArea.top == client.top);
+    CHECK(toolArea.right == client.right);
+    CHECK(toolArea.bottom == client.bottom);
+    CHECK(client.right > 0);
+    CHECK(tipShown);
     CHECK(hand); // the system's hand, as the help program has none here
     CHECK(normal == RGB(0, 0, 238));
     CHECK(hover == GetSysColor(COLOR_HIGHLIGHT));

@@ -264,6 +264,12 @@ BOOL mouseCall(CWnd* w, UINT, WPARAM wp, LPARAM lp, LRESULT* r) {
     CPoint p((short)LOWORD(lp), (short)HIWORD(lp));
     return guarded([&] { (static_cast<T*>(w)->*F)((UINT)wp, p); });
 }
+template <class T, void (T::*F)(UINT, int, int)>
+BOOL sizeCall(CWnd* w, UINT, WPARAM wp, LPARAM lp, LRESULT* r) {
+    *r = 0;
+    return guarded(
+        [&] { (static_cast<T*>(w)->*F)((UINT)wp, (short)LOWORD(lp), (short)HIWORD(lp)); });
+}
 template <class T, BOOL (T::*F)(CWnd*, UINT, UINT)>
 BOOL setCursorCall(CWnd* w, UINT, WPARAM wp, LPARAM lp, LRESULT* r) {
     *r = FALSE;
@@ -310,6 +316,7 @@ BOOL ctlColorCall(CWnd* w, UINT msg, WPARAM wp, LPARAM, LRESULT* r) {
          &afxthunk::ctlColorCall<ThisClass, &ThisClass::CtlColor>},
 #define ON_WM_MOUSEMOVE()                                                                          \
     {WM_MOUSEMOVE, 0, 0, 0, &afxthunk::mouseCall<ThisClass, &ThisClass::OnMouseMove>},
+#define ON_WM_SIZE() {WM_SIZE, 0, 0, 0, &afxthunk::sizeCall<ThisClass, &ThisClass::OnSize>},
 #define ON_WM_SETCURSOR()                                                                          \
     {WM_SETCURSOR, 0, 0, 0, &afxthunk::setCursorCall<ThisClass, &ThisClass::OnSetCursor>},
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, &afxthunk::voidCall<ThisClass, &ThisClass::OnPaint>},
@@ -435,6 +442,8 @@ class HOST_API CToolTipCtrl : public CWnd {
     BOOL Create(CWnd* owner, DWORD style = 0);
     BOOL AddTool(CWnd* wnd, const char* text, LPCRECT rect, UINT id);
     void UpdateTipText(const char* text, CWnd* wnd, UINT id);
+    // The area of the tool over wnd, in wnd's client coordinates.
+    void SetToolRect(CWnd* wnd, UINT id, LPCRECT rect);
     std::string GetText(CWnd* wnd, UINT id) const;
     void RelayEvent(MSG* msg);
 };

@@ -86,6 +86,12 @@ void CToolTipCtrl::UpdateTipText(const char* text, CWnd* wnd, UINT id) {
     SendMessage(TTM_UPDATETIPTEXTA, 0, (LPARAM)&ti);
 }
 
+void CToolTipCtrl::SetToolRect(CWnd* wnd, UINT id, LPCRECT rect) {
+    TOOLINFOA ti = toolInfo(wnd, id, nullptr);
+    if (rect) ti.rect = *rect;
+    SendMessage(TTM_NEWTOOLRECTA, 0, (LPARAM)&ti);
+}
+
 std::string CToolTipCtrl::GetText(CWnd* wnd, UINT id) const {
     char text[1024] = {};
     TOOLINFOA ti = toolInfo(wnd, id, text);
