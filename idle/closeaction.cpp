@@ -29,13 +29,6 @@ bool saveDrawing(AcApDocument* doc, AcDbDatabase* db, const std::string& target)
     return true;
 }
 
-// Lets the host handle one message if one is waiting; never blocks.
-void handleOneMessage() {
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return;
-    pumpOneMessage(acedGetAcadWinApp());
-}
-
 // What became of one drawing.
 struct Outcome {
     bool saved = false; // to its target, or discarded as the action says
@@ -98,7 +91,7 @@ void closeEveryDrawing() {
                                                               : MessageChoice::Replace);
             });
         rescueMessageLeft = rescueMessageLeft || rescued;
-        handleOneMessage();
+        pumpWaitingMessage();
     }
     it.reset();
     if (manager->documentCount() == 0) SendMessageA(adsw_acadMainWnd(), WM_CLOSE, 0, 0);

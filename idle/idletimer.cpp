@@ -4,6 +4,7 @@
 #include "afxshim.h"
 #include "cmdlog/logwriter.h"
 #include "common/shield.h"
+#include "common/testseam.h"
 #include "common/textformat.h"
 #include "idle/closeaction.h"
 #include "idle/countdowndialog.h"
@@ -18,7 +19,6 @@
 namespace {
 
 IdleTimer state = {};
-DWORD flashPauseMs = 500;
 
 void killTimer() {
     if (state.timerId != 0) {
@@ -50,9 +50,14 @@ void updateCountdown(int remaining) {
     // The pump may have run a handler that closed the window.
     if (remaining % 5 == 0 && state.countdownWindow) {
         MessageBeep(MB_ICONEXCLAMATION);
-        if (HWND w = countdownHwnd()) FlashWindow(w, TRUE);
-        Sleep(flashPauseMs);
-        if (HWND w = countdownHwnd()) FlashWindow(w, TRUE);
+        testseam::countdownSignal("beep", remaining);
+        for (int flash = 0; flash < 2; ++flash) {
+            if (flash) Sleep(testseam::switches().flashPauseMs);
+            if (HWND w = countdownHwnd()) {
+                FlashWindow(w, TRUE);
+                testseam::countdownSignal("flash", remaining);
+            }
+        }
     }
 }
 
@@ -92,10 +97,6 @@ void tick() {
 
 const IdleTimer& idleTimerState() {
     return state;
-}
-
-void setFlashPause(unsigned long ms) {
-    flashPauseMs = ms;
 }
 
 void startIdleTimer() {
@@ -138,12 +139,6 @@ void adoptCountdown(CountdownDialog* window) {
 
 void forgetCountdown(const CountdownDialog* window) {
     if (state.countdownWindow == window) state.countdownWindow = nullptr;
-}
-
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        if (!pumpOneMessage(AfxGetApp())) return;
 }
 
 void CALLBACK idleTick(HWND, UINT, UINT_PTR, DWORD) {

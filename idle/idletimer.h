@@ -34,11 +34,6 @@ void adoptCountdown(CountdownDialog* window);
 // Drops every reference to a countdown window that is being deleted,
 // whoever destroyed it (its owner window takes it along).
 void forgetCountdown(const CountdownDialog* window);
-// Lets the host handle every message waiting in the thread's queue.
-void pumpMessages();
-// How long the countdown's caption stays flashed every five seconds: 500 ms;
-// long runs of the state machine in tests shorten it.
-void setFlashPause(unsigned long ms);
 // The timer procedure.
 void CALLBACK idleTick(HWND, UINT, UINT_PTR, DWORD);
 

@@ -1,4 +1,5 @@
 #include "idle/messagepump.h"
+#include "aced.h"
 #include "afxshim.h"
 
 bool pumpOneMessage(CWinApp* app) {
@@ -6,4 +7,16 @@ bool pumpOneMessage(CWinApp* app) {
     const MSG* quit = AfxGetCurrentMessage();
     PostQuitMessage(quit && quit->message == WM_QUIT ? (int)quit->wParam : 0);
     return false;
+}
+
+bool pumpWaitingMessage() {
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return true;
+    return pumpOneMessage(acedGetAcadWinApp());
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        if (!pumpOneMessage(acedGetAcadWinApp())) return;
 }

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include "common/currentdirectory.h"
 #include "common/shield.h"
+#include "common/testseam.h"
 
 namespace {
 bool versionTested = false;
@@ -37,17 +38,16 @@ CPathDialog::CPathDialog(CWnd* parent)
     }
 }
 
-void CPathDialog::setUseShellBrowser(bool shell) {
-    versionTested = true;
-    useShellBrowser = shell;
-}
-
 INT_PTR CPathDialog::DoModal() {
     // The old-style dialog moves the working directory whatever
     // OFN_NOCHANGEDIR says, and the report log and copies of unnamed
     // drawings follow the working directory.
     CurrentDirectoryScope keepWorkingDirectory;
-    if (!useShellBrowser) {
+    const testseam::FolderDialog choice = testseam::switches().folderDialog;
+    const bool shell = choice == testseam::FolderDialog::AsSystem
+                           ? useShellBrowser
+                           : choice == testseam::FolderDialog::Shell;
+    if (!shell) {
         legacy_ = true;
         return CFileDialog::DoModal();
     }

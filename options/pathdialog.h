@@ -14,9 +14,6 @@ class CPathDialog : public CFileDialog {
     // The folder chosen, as the system returns it.
     std::string chosenFolder();
 
-    // The operating-system test, made once per process; a test may settle it.
-    static void setUseShellBrowser(bool shell);
-
   protected:
     BOOL OnInitDialog() override;
     void OnPaint();

@@ -21,12 +21,12 @@ def read(path):
 
 # Settings written at the end of a session with the defaults.
 cfg = read(f"{root}/module-load/tarnel.cfg")
-check(cfg.endswith(b"\r\n") and cfg.count(b"\r\n") == 10, "tarnel.cfg: ten CR LF lines")
+check(cfg.endswith(b"\r\n") and cfg.count(b"\r\n") == 9, "tarnel.cfg: nine CR LF lines")
 check(b"Password" not in cfg and b"TimeInactivity" not in cfg, "tarnel.cfg: nothing in plain text")
 plain = [bytes(c ^ MASK for c in line).decode("latin-1") for line in cfg.split(b"\r\n")[:-1]]
 keys = [line.split(":", 1)[0] for line in plain]
 check(keys == ["Protection", "Password", "TimeInactivity", "TimeCountdown", "Action",
-               "AllowDisable", "EnableLogging", "LogfilenameType", "Logfilepath", "CountInput"],
+               "AllowDisable", "EnableLogging", "LogfilenameType", "Logfilepath"],
       f"tarnel.cfg: keys in order, got {keys}")
 check(plain[:8] == ["Protection:0", "Password:", "TimeInactivity:10", "TimeCountdown:30",
                     "Action:2", "AllowDisable:0", "EnableLogging:1", "LogfilenameType:1"],

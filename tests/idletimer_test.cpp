@@ -1,14 +1,17 @@
 // The idle watch driven tick by tick: thresholds, activity, Disable, the
-// generation check, nesting, and a timer that is started twice.
+// generation check, nesting, the countdown's cadence, and a timer that is
+// started twice.
 #include <doctest.h>
 #include "acdocman.h"
 #include "aced.h"
 #include "cadhost.h"
+#include "common/testseam.h"
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "modulefixture.h"
 #include "resources/resource.h"
 #include "shell/guardapp.h"
+#include "shell/hostclasses.h"
 
 using namespace testkit;
 using namespace modtest;
@@ -162,35 +165,66 @@ TEST_CASE("Cancel delivered by the last tick's own pump restarts the count") {
 }
 
 namespace {
-LRESULT CALLBACK nestedTickProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_APP) {
+// A timer tick that the host dispatches while the close action saves.
+struct TickWhileSaving : AcEditorReactor {
+    int ticked = 0;
+    void beginSave(AcDbDatabase*, const char*) override {
+        ++ticked;
         idleTick(nullptr, WM_TIMER, 0, 0);
-        return 0;
     }
-    return DefWindowProcA(h, msg, wp, lp);
-}
+};
 } // namespace
 
-TEST_CASE("a tick nested in another tick's pump runs the close action once") {
+TEST_CASE("a tick nested in the close action does not run it a second time") {
     Module m;
     Workspace w("idle-nested");
     m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "1"}});
-    w.open("n.dwg", "LINE 0,0 1,1\r\n");
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = nestedTickProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "NestedTick";
-    RegisterClassA(&wc);
-    HWND helper = CreateWindowExA(0, "NestedTick", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  wc.hInstance, nullptr);
-    ticks(58);
-    PostMessageA(helper, WM_APP, 0, 0); // delivered by the 59th tick's pump
-    ticks(1);
-    DestroyWindow(helper);
-    std::string log = readFile(w.dir + "\\tarnel.log");
-    CHECK(count(log, "Status: 1") == 1);
-    CHECK(count(w.transcript(), "document closed") == 1);
+    w.open("n1.dwg", "LINE 0,0 1,1\r\n");
+    w.open("n2.dwg", "LINE 2,2 3,3\r\n");
+    TickWhileSaving reactor;
+    hostEditor()->addReactor(&reactor);
+    ticks(60);
+    hostEditor()->removeReactor(&reactor);
+    CHECK(reactor.ticked >= 2);
+    const std::string t = w.transcript();
+    CHECK(count(t, "application context") == 1);
+    CHECK(count(t, "document closed") == 2);
+    CHECK(count(readFile(w.dir + "\\tarnel.log"), "Status: 1") == 2);
     CHECK(acDocManagerPtr()->documentCount() == 0);
+}
+
+TEST_CASE("the countdown beeps and flashes twice every five seconds; the last tick shows 0") {
+    Module m;
+    Workspace w("idle-cadence");
+    m.start({{"TimeInactivity", "1"}, {"TimeCountdown", "30"}, {"Action", "0"}});
+    w.open("c.dwg");
+    std::vector<std::string> seen, shown;
+    std::vector<DWORD> flashedAt;
+    testseam::Switches observe;
+    observe.countdownSignal = [&](const char* what, int remaining) {
+        seen.push_back(std::string(what) + " " + std::to_string(remaining));
+        if (std::string(what) == "flash") flashedAt.push_back(GetTickCount());
+        if (remaining == 0) shown.push_back(countdownText());
+    };
+    testseam::Scope scope(observe);
+    ticks(60);
+    const std::vector<std::string> expected = {
+        "beep 25", "flash 25", "flash 25", "beep 20", "flash 20", "flash 20",
+        "beep 15", "flash 15", "flash 15", "beep 10", "flash 10", "flash 10",
+        "beep 5",  "flash 5",  "flash 5",  "beep 0",  "flash 0",  "flash 0"};
+    CHECK(seen == expected);
+    REQUIRE(flashedAt.size() == 12);
+    for (size_t i = 0; i < flashedAt.size(); i += 2) {
+        CAPTURE(i);
+        CHECK(flashedAt[i + 1] - flashedAt[i] >= 450);
+        CHECK(flashedAt[i + 1] - flashedAt[i] < 1500);
+    }
+    REQUIRE_FALSE(shown.empty());
+    CHECK(shown[0] ==
+          "Nobody has used AutoCAD for a while: Tarnel will close it.\nSeconds left: 0");
+    // The close action ran in that same tick.
+    CHECK(acDocManagerPtr()->documentCount() == 0);
+    CHECK(idleTimerState().timerId == 0);
 }
 
 TEST_CASE("a second start replaces the running timer instead of adding one") {

@@ -1,6 +1,7 @@
 // The Logging page with its folder chooser, and the About page with its
 // link: driven in the real dialog, with real folders and registry keys.
 #include <doctest.h>
+#include "common/testseam.h"
 #include <windows.h>
 #include <commctrl.h>
 #include "aced.h"
@@ -138,7 +139,9 @@ TEST_CASE("Browse fills the folder from the shell's browser; Cancel leaves it") 
     Module m;
     Workspace w("logging-browse");
     m.start({{"Logfilepath", "C:\\typed"}});
-    CPathDialog::setUseShellBrowser(true);
+    testseam::Switches shell;
+    shell.folderDialog = testseam::FolderDialog::Shell;
+    testseam::Scope useShell(shell);
     std::string chosen = freshDir("logging-browse-target");
     std::string afterOk, afterCancel;
     onLoggingPage([&](HWND h, HWND page) {
@@ -164,7 +167,9 @@ TEST_CASE("the old-style folder dialog returns its folder and leaves the working
     Module m;
     Workspace w("logging-legacy");
     m.start();
-    CPathDialog::setUseShellBrowser(false);
+    testseam::Switches oldStyle;
+    oldStyle.folderDialog = testseam::FolderDialog::OldStyle;
+    testseam::Scope useOldStyle(oldStyle);
     std::string target = freshDir("logging-legacy-target");
     const std::string before = currentDirectory();
     std::string shown, during;
@@ -183,7 +188,6 @@ TEST_CASE("the old-style folder dialog returns its folder and leaves the working
         during = currentDirectory();
         clickButton(h, IDCANCEL);
     });
-    CPathDialog::setUseShellBrowser(true);
     CHECK(junkHidden);
     CHECK(shown == target);
     CHECK(during == before);

@@ -6,6 +6,7 @@
 //   SOAK_SEQUENCES=10000 soak_test.exe    the long run ("make soak")
 //   SOAK_SEED=1234 soak_test.exe          replays one sequence
 #include <doctest.h>
+#include "common/testseam.h"
 #include <windows.h>
 #include <psapi.h>
 #include <cstdio>
@@ -222,7 +223,9 @@ DWORD handleCount() {
 } // namespace
 
 TEST_CASE("random host event sequences keep every invariant") {
-    setFlashPause(0); // the beeps and flashes, without their half-second pause
+    testseam::Switches quick;
+    quick.flashPauseMs = 0; // the beeps and flashes, without their half-second pause
+    testseam::Scope noPause(quick);
     const int sequences = envInt("SOAK_SEQUENCES", 300);
     const unsigned only = (unsigned)envInt("SOAK_SEED", 0);
     int ran = 0, failed = 0;
@@ -264,7 +267,6 @@ TEST_CASE("random host event sequences keep every invariant") {
         }
         if (only) break;
     }
-    setFlashPause(500);
     const size_t bytesAfter = privateBytes();
     const DWORD handlesAfter = handleCount();
     std::printf("soak: %d sequences, %d failed; handles %lu -> %lu, private KiB %lu -> %lu\n", ran,
