@@ -3,6 +3,7 @@
 #include "common/textformat.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
+#include "settings/settingsformat.h"
 #include "shell/guardapp.h"
 
 namespace {
@@ -18,9 +19,18 @@ void setUpSpin(CSpinButtonCtrl& spin, int lower, int upper, int step) {
     SendMessageA(spin.m_hWnd, UDM_SETACCEL, 1, (LPARAM)&accel);
 }
 
-void refuse(CWnd* owner, const char* format, int low, int high) {
-    std::string text = formatText(format, low, high);
+// The range the settings file accepts for a key: the one table of keys.
+const settingsformat::KeyInfo& keyOf(const char* name) {
+    return *settingsformat::findKey(name);
+}
+
+// False, with the page's message, when value is outside the key's range.
+bool inRange(CWnd* owner, const char* key, int value, const char* format) {
+    const settingsformat::KeyInfo& k = keyOf(key);
+    if (value >= k.low && value <= k.high) return true;
+    std::string text = formatText(format, k.low, k.high);
     owner->MessageBox(text.c_str(), "Invalid value", MB_ICONINFORMATION);
+    return false;
 }
 
 } // namespace
@@ -41,8 +51,10 @@ void ConfigurationTab::DoDataExchange(CDataExchange* dx) {
 BOOL ConfigurationTab::OnInitDialog() {
     shielded([&] {
         CAdUiBaseDialog::OnInitDialog();
-        setUpSpin(inactivitySpin, 1, 120, 1);
-        setUpSpin(countdownSpin, 1, 60, 2);
+        const settingsformat::KeyInfo& inactivity = keyOf("TimeInactivity");
+        const settingsformat::KeyInfo& countdown = keyOf("TimeCountdown");
+        setUpSpin(inactivitySpin, inactivity.low, inactivity.high, 1);
+        setUpSpin(countdownSpin, countdown.low, countdown.high, 2);
         DisplayData();
     });
     return TRUE;
@@ -63,16 +75,15 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
     // A time that is not a number has had the framework's message: the page
     // refuses rather than going on with the values from before.
     if (!UpdateData(TRUE)) return FALSE;
+    // Every check comes before anything is stored: a page that refuses
+    // leaves the settings as they were, so Cancel after it changes nothing.
+    if (!inRange(GetMainDialog(), "TimeCountdown", countdownSeconds,
+                 "Invalid value for countdown timeout (must be %d-%d)!") ||
+        !inRange(GetMainDialog(), "TimeInactivity", inactivityMinutes,
+                 "Invalid value for inactivity timeout (must be %d-%d)!"))
+        return FALSE;
     s->setAction(closeActionChoice);
-    if (countdownSeconds < 1 || countdownSeconds > 60) {
-        refuse(GetMainDialog(), "Invalid value for countdown timeout (must be %d-%d)!", 1, 60);
-        return FALSE;
-    }
     s->setTimeCountdown(countdownSeconds);
-    if (inactivityMinutes < 1 || inactivityMinutes > 120) {
-        refuse(GetMainDialog(), "Invalid value for inactivity timeout (must be %d-%d)!", 1, 120);
-        return FALSE;
-    }
     s->setTimeInactivity(inactivityMinutes);
     s->setAllowDisable(allowDisableCheck != 0);
     s->setCountInput(countInputCheck != 0);

@@ -53,15 +53,18 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
         return TRUE;
     }
     UpdateData(TRUE);
-    s->setEnableLogging(enableLoggingCheck != 0);
-    if (!enableLoggingCheck) return TRUE;
+    // The folder is checked before anything is stored: a page that refuses
+    // leaves the settings as they were.
     const std::string folder = GetDlgItemText(IDC_LOGGING_FOLDER);
-    if (!validateLogFolder(folder)) {
+    if (enableLoggingCheck && !validateLogFolder(folder)) {
         SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_FOLDER), TRUE);
         return FALSE;
     }
+    s->setEnableLogging(enableLoggingCheck != 0);
+    if (!enableLoggingCheck) return TRUE;
     s->setLogfilepath(folder); // as typed: blanks and a trailing separator stay
-    if (fileNameTypeChoice == 0 || fileNameTypeChoice == 1)
+    const settingsformat::KeyInfo& naming = *settingsformat::findKey("LogfilenameType");
+    if (fileNameTypeChoice >= naming.low && fileNameTypeChoice <= naming.high)
         s->setLogfilenameType(fileNameTypeChoice);
     return TRUE;
 }

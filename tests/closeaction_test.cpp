@@ -2,6 +2,7 @@
 // copies of saves that fail, the watch started again for a seat left open,
 // and what it does when the heap gives out in the middle of it.
 #include <doctest.h>
+#include <algorithm>
 #include "acdocman.h"
 #include "aced.h"
 #include "allocfaults.h"
@@ -206,6 +207,43 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(message.rfind("Your last session could not save " + w.dir + "\\held.dwg ", 0) == 0);
         CHECK(message.find(". The drawing was left open with its changes.") != std::string::npos);
     }
+}
+
+TEST_CASE("the close action's steps, in the host's order") {
+    Module m;
+    Workspace w("close-steps");
+    m.start({{"Action", "1"}});
+    w.open("clean.dwg");
+    w.open("dirty.dwg");
+    cadhost::executeLine("LINE 1,1 2,2");
+    runCloseAction(nullptr);
+    const std::string a = w.dir + "\\clean.dwg", b = w.dir + "\\dirty.dwg";
+    // Each drawing made current and locked, saved (the modified one twice),
+    // unlocked, closed; then the host.
+    const std::vector<std::string> expected = {"document current " + a + " locked 4",
+                                               "notify beginSave " + a,
+                                               "document saved " + a,
+                                               "notify saveComplete " + a,
+                                               "document unlocked " + a,
+                                               "notify beginClose " + a,
+                                               "document closed " + a,
+                                               "document current " + b + " locked 4",
+                                               "notify beginSave " + b,
+                                               "document saved " + b,
+                                               "notify saveComplete " + b,
+                                               "notify beginSave " + b,
+                                               "document saved " + b,
+                                               "notify saveComplete " + b,
+                                               "document unlocked " + b,
+                                               "notify beginClose " + b,
+                                               "document closed " + b,
+                                               "main window closed"};
+    std::vector<std::string> t = lines(w.transcript());
+    const auto from = std::find(t.begin(), t.end(), expected[0]);
+    REQUIRE(from != t.end());
+    std::vector<std::string> steps(from, t.end());
+    steps.resize(std::min(steps.size(), expected.size()));
+    CHECK(steps == expected);
 }
 
 TEST_CASE("a seat left open is watched again: the countdown comes back after a full wait") {

@@ -86,6 +86,7 @@ TEST_CASE("the Logging page checks the folder only when logging is on") {
                 {left, appSettings()->getLogfilepath(), appSettings()->getEnableLogging()});
         };
         attempt(false, "Z:\\no\\such\\folder");
+        attempt(true, "Z:\\no\\such\\folder"); // refused: logging stays off
         attempt(true, "  " + w.dir + "\\ ");
         attempt(true, w.dir + "\\\\");
         attempt(true, w.dir + "\\a-file.txt");
@@ -96,20 +97,23 @@ TEST_CASE("the Logging page checks the folder only when logging is on") {
         attempt(true, w.dir);
         clickButton(h, IDCANCEL);
     });
-    REQUIRE(results.size() == 6);
+    REQUIRE(results.size() == 7);
     CHECK(results[0].left);
     CHECK(!results[0].logging);
     CHECK(results[0].stored == w.dir);
-    CHECK(results[1].left);
-    CHECK(results[1].stored == "  " + w.dir + "\\ ");
-    CHECK_FALSE(results[2].left);
+    CHECK_FALSE(results[1].left);
+    CHECK(!results[1].logging); // a page that refuses has stored nothing
+    CHECK(results[1].stored == w.dir);
+    CHECK(results[2].left);
+    CHECK(results[2].stored == "  " + w.dir + "\\ ");
     CHECK_FALSE(results[3].left);
     CHECK_FALSE(results[4].left);
-    CHECK(results[5].left);
-    CHECK(results[5].stored == w.dir);
+    CHECK_FALSE(results[5].left);
+    CHECK(results[6].left);
+    CHECK(results[6].stored == w.dir);
     CHECK(appSettings()->getLogfilenameType() == 1);
     std::vector<SeenDialog> shown = boxes(driver);
-    REQUIRE(shown.size() == 3);
+    REQUIRE(shown.size() == 4);
     for (const SeenDialog& b : shown)
         CHECK(isBox(b, "Directory name is not valid!", "Invalid name", MB_ICONINFORMATION, dialog));
 }

@@ -110,11 +110,13 @@ TEST_CASE("the Configuration page checks the countdown first and keeps what it s
     CHECK(shown[0].owner == dialog);
     CHECK(shown[1].texts ==
           std::vector<std::string>{"Invalid value for inactivity timeout (must be 1-120)!"});
-    CHECK(zero.action == 0);
+    // A page that refuses has stored nothing, the action neither.
+    CHECK(zero.action == 2);
     CHECK(zero.countdown == 30);
     CHECK(zero.inactivity == 10);
     CHECK(zero.stillOpen);
-    CHECK(high.countdown == 60);
+    CHECK(high.action == 2);
+    CHECK(high.countdown == 30);
     CHECK(high.inactivity == 10);
     CHECK(high.stillOpen);
     // OK with good values wrote the file.
