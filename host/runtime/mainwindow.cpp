@@ -57,8 +57,12 @@ LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: {
         HINSTANCE inst = GetModuleHandleA(nullptr);
-        CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0,
-                        0, 0, hwnd, (HMENU)(INT_PTR)kDrawingList, inst, nullptr);
+        // The open drawings as a plain list: no scroll bar to recompute and
+        // redraw at each change, so a change costs the same however many
+        // drawings are open, as a real host's window work does.
+        CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                        WS_CHILD | WS_VISIBLE | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, hwnd,
+                        (HMENU)(INT_PTR)kDrawingList, inst, nullptr);
         CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, hwnd,
                         (HMENU)(INT_PTR)kHistory, inst, nullptr);
@@ -115,19 +119,55 @@ HWND createMainWindow(bool visible) {
     return mainWnd;
 }
 
+namespace {
+std::string listItem(HWND list, int i) {
+    const LRESULT n = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)i, 0);
+    if (n == LB_ERR) return std::string();
+    std::string text((size_t)n + 1, '\0');
+    SendMessageA(list, LB_GETTEXT, (WPARAM)i, (LPARAM)&text[0]);
+    text.resize((size_t)n);
+    return text;
+}
+} // namespace
+
+// Brings the list of drawings and the title up to date, changing only what
+// differs: a drawing closed removes its line, a drawing made current
+// rewrites two. A real host's window work per change does not grow with the
+// number of drawings open.
 void refreshDrawingList() {
     if (!mainWnd) return;
     HWND list = GetDlgItem(mainWnd, kDrawingList);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
     const DocManager& m = docManager();
+    int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    int i = 0;
     for (const auto& d : m.docs) {
-        std::string item =
+        const std::string item =
             (d.get() == m.current ? "* " : "  ") + d->path + (d->dbmod ? " (modified)" : "");
-        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)item.c_str());
+        if (i < count && listItem(list, i) == item) {
+            ++i;
+            continue;
+        }
+        if (i + 1 < count && listItem(list, i + 1) == item) { // the line here went away
+            SendMessageA(list, LB_DELETESTRING, (WPARAM)i, 0);
+            --count;
+            ++i;
+            continue;
+        }
+        if (i < count) {
+            SendMessageA(list, LB_DELETESTRING, (WPARAM)i, 0);
+            --count;
+        }
+        SendMessageA(list, LB_INSERTSTRING, (WPARAM)i, (LPARAM)item.c_str());
+        ++count;
+        ++i;
     }
+    while (count > i)
+        SendMessageA(list, LB_DELETESTRING, (WPARAM)--count, 0);
     std::string title = "CAD Host";
     if (m.current) title += " - [" + m.current->path + "]";
-    SetWindowTextA(mainWnd, title.c_str());
+    char shown[1024] = {};
+    GetWindowTextA(mainWnd, shown, sizeof shown);
+    if (title != shown) SetWindowTextA(mainWnd, title.c_str());
 }
 
 void printLine(const std::string& text) {
