@@ -30,6 +30,8 @@ for t in settings scramble report logrecord savename rescuename; do
     mkdir -p "$corpus"
     cp -n "$src/tests/fuzz/corpus/$t/"* "$corpus/" 2>/dev/null || true
     log="$out/$t.log"
+    # Findings of an earlier run were looked at then: count this run's own.
+    rm -f "$out/findings/${t}-"*
     TZ=UTC "$out/${t}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix="$out/findings/${t}-" "$corpus" >"$log" 2>&1
     status=$?
