@@ -77,16 +77,9 @@ struct LibraryTraits {
     static void close(HMODULE h) { FreeLibrary(h); }
 };
 
-struct HookTraits {
-    static HHOOK invalid() { return nullptr; }
-    static bool valid(HHOOK h) { return h != nullptr; }
-    static void close(HHOOK h) { UnhookWindowsHookEx(h); }
-};
-
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using FontHandle = UniqueHandle<HFONT, FontTraits>;
 using CursorHandle = UniqueHandle<HCURSOR, CursorTraits>;
 using WindowHandle = UniqueHandle<HWND, WindowTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, LibraryTraits>;
-using HookHandle = UniqueHandle<HHOOK, HookTraits>;

@@ -65,6 +65,10 @@ void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
     // Command-log records kept while another program held the log.
     if (keptLogRecords() != 0) flushKeptLogRecords();
+    if (inputSinceLastLook()) { // counted keyboard and mouse input since the last tick
+        resetIdle();
+        return;
+    }
     AcApDocManager* manager = acDocManagerPtr();
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);
@@ -85,6 +89,11 @@ void tick() {
     // pump above wins over the close action.
     if (state.generation != generation) return;
     if (state.idleSeconds / 60 == settings->getTimeInactivity()) {
+        // Input that came while the last second was shown wins too.
+        if (inputSinceLastLook()) {
+            resetIdle();
+            return;
+        }
         stopIdleTimer(); // also keeps ticks nested in the close action out
         if (manager->documentCount() != 0)
             manager->executeInApplicationContext(runCloseAction, nullptr);
@@ -104,7 +113,7 @@ void startIdleTimer() {
     state.timerId = SetTimer(nullptr, 0, 1000, idleTick);
     GuardSettings* settings = appSettings();
     if (state.timerId != 0 && settings && settings->getCountInput())
-        startInputWatch(resetIdle);
+        startInputWatch();
     else
         stopInputWatch();
     resetIdle();

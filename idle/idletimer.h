@@ -19,8 +19,9 @@ struct IdleTimer {
 const IdleTimer& idleTimerState();
 
 // Starts the one-second timer (a timer still running is killed first) and
-// zeroes the count. With CountInput set, input to the host's windows
-// restarts the count as well, until the timer stops.
+// zeroes the count. With CountInput set, keyboard and mouse input in the
+// host restarts the count as well, at the tick after it, until the timer
+// stops.
 void startIdleTimer();
 // Closes the countdown window, kills the timer and stops counting input;
 // the count stays.

@@ -1,9 +1,10 @@
-// Input to the host's windows as activity: posted keys, buttons, the wheel
-// and mouse moves, the slack of a resting hand, other threads' windows, and
-// the check box of the Configuration page acting at OK.
+// Keyboard and mouse input in the host as activity, given as a user gives
+// it (the system's input, not posted messages): keys, buttons and the wheel,
+// mouse moves and the slack of a resting hand, input while another program
+// is in front, the watch's lifetime, and the check box of the Configuration
+// page acting at OK. Input counts at the tick after it.
 #include <doctest.h>
 #include <windows.h>
-#include <thread>
 #include "acdocman.h"
 #include "aced.h"
 #include "cadhost.h"
@@ -28,102 +29,116 @@ std::map<std::string, std::string> oneMinuteWith(const char* countInput) {
     return s;
 }
 
-// Takes every waiting message off the queue as the host's loop does.
-void runQueue() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+void key(WORD vk) {
+    giveKey(vk);
 }
 
-void post(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
-    PostMessageA(window, message, w, l);
-    runQueue();
+void mouse(DWORD down, DWORD up, DWORD data = 0) {
+    giveMouse(down, up, data);
 }
 
-// A mouse move to the screen point at, posted to window in its client
-// coordinates.
-void moveTo(HWND window, POINT at) {
-    ScreenToClient(window, &at);
-    post(window, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
-}
-
-// The module started with these settings and one drawing open to review.
-void startReviewing(Module& m, Workspace& w, const std::map<std::string, std::string>& settings) {
-    m.start(settings);
-    w.open("review.dwg");
+void moveTo(POINT at) {
+    movePointer(at);
 }
 
 POINT offset(POINT p, int dx, int dy) {
     return {p.x + dx, p.y + dy};
 }
 
+// The host's main window in front, the pointer resting on its list of
+// drawings; the tick after it takes that move.
+void inFront() {
+    const HWND main = adsw_acadMainWnd();
+    for (int i = 0; i < 100 && !hostInFront(); ++i) {
+        SetForegroundWindow(main);
+        takeMessages();
+        if (!hostInFront()) Sleep(20);
+    }
+    REQUIRE(hostInFront());
+    POINT inside = {20, 20};
+    ClientToScreen(main, &inside);
+    moveTo(inside);
+    ticks(1);
+}
+
+// The module started with these settings and one drawing open to review.
+void startReviewing(Module& m, Workspace& w, const std::map<std::string, std::string>& settings) {
+    m.start(settings);
+    w.open("review.dwg");
+    inFront();
+}
+
+struct Press {
+    const char* name;
+    void (*give)();
+};
+const Press kPresses[] = {
+    {"key", [] { key('A'); }},
+    {"shift", [] { key(VK_SHIFT); }},
+    {"left button", [] { mouse(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }},
+    {"right button", [] { mouse(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }},
+    {"middle button", [] { mouse(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP); }},
+    {"wheel", [] { mouse(MOUSEEVENTF_WHEEL, 0, WHEEL_DELTA); }},
+};
+
 } // namespace
 
-TEST_CASE("input to the host's windows keeps it open past the idle time only when counted") {
+TEST_CASE("input in the host keeps it open past the idle time only when counted") {
     Module m;
     Workspace w("input-counted");
     const HWND main = adsw_acadMainWnd();
-    struct Case {
-        UINT message;
-        WPARAM wParam;
-    };
-    const Case presses[] = {{WM_KEYDOWN, 'A'},     {WM_SYSKEYDOWN, VK_MENU},
-                            {WM_LBUTTONDOWN, 0},   {WM_RBUTTONDOWN, 0},
-                            {WM_MBUTTONDOWN, 0},   {WM_LBUTTONDBLCLK, 0},
-                            {WM_NCLBUTTONDOWN, 0}, {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)}};
-
     SUBCASE("on: every press and turn of the wheel starts the count again") {
         startReviewing(m, w, oneMinuteWith("1"));
         CHECK(inputWatchRunning());
-        for (const Case& c : presses) {
-            CAPTURE(c.message);
+        for (const Press& p : kPresses) {
+            CAPTURE(p.name);
             ticks(40);
-            post(main, c.message, c.wParam);
+            p.give();
+            CHECK(idleTimerState().idleSeconds == 40); // at the next tick
+            ticks(1);
             CHECK(idleTimerState().idleSeconds == 0);
         }
-        // Eight times forty seconds, and the drawing is still open.
+        // Six times forty seconds, and the drawing is still open.
         CHECK(acDocManagerPtr()->documentCount() == 1);
         CHECK(IsWindow(main));
         // Input with the countdown up closes it, as a command does.
         ticks(51);
-        REQUIRE(countdownHwnd() != nullptr);
         HWND countdown = countdownHwnd();
-        post(countdown, WM_KEYDOWN, VK_SPACE);
-        CHECK_FALSE(IsWindow(countdown));
-        CHECK(idleTimerState().idleSeconds == 0);
-        // The same taken by the tick's own pump, which the window is closed under.
-        ticks(51);
-        countdown = countdownHwnd();
         REQUIRE(countdown != nullptr);
-        PostMessageA(countdown, WM_KEYDOWN, VK_SPACE, 0);
-        PostMessageA(countdown, WM_KEYUP, VK_SPACE, 0);
+        key(VK_SHIFT);
         ticks(1);
         CHECK_FALSE(IsWindow(countdown));
-        CHECK(countdownHwnd() == nullptr);
         CHECK(idleTimerState().idleSeconds == 0);
+        // Input in the very last second wins over the close.
         ticks(59);
+        key(VK_SHIFT);
+        ticks(1);
+        CHECK(idleTimerState().idleSeconds == 0);
         CHECK(IsWindow(main));
         CHECK(acDocManagerPtr()->documentCount() == 1);
     }
     SUBCASE("off: the same input is not activity, and the minute closes the host") {
         startReviewing(m, w, oneMinuteWith("0"));
         CHECK_FALSE(inputWatchRunning());
-        ticks(40);
-        for (const Case& c : presses)
-            post(main, c.message, c.wParam);
-        CHECK(idleTimerState().idleSeconds == 40);
-        ticks(20);
+        const int before = idleTimerState().idleSeconds;
+        ticks(40 - before);
+        for (const Press& p : kPresses) {
+            p.give();
+            ticks(1);
+        }
+        CHECK(idleTimerState().idleSeconds == 46);
+        ticks(14);
         CHECK(acDocManagerPtr()->documentCount() == 0);
         CHECK_FALSE(IsWindow(main));
     }
     SUBCASE("a file of nine lines, from before the setting: off") {
         m.start(kOneMinute);
         CHECK_FALSE(inputWatchRunning());
+        inFront();
         ticks(10);
-        post(main, WM_KEYDOWN, 'A');
-        CHECK(idleTimerState().idleSeconds == 10);
+        key('A');
+        ticks(1);
+        CHECK(idleTimerState().idleSeconds == 12);
     }
 }
 
@@ -131,78 +146,75 @@ TEST_CASE("mouse moves count only beyond the system's drag distance from the las
     Module m;
     Workspace w("input-moves");
     startReviewing(m, w, oneMinuteWith("1"));
-    const HWND main = adsw_acadMainWnd();
     const int slack = GetSystemMetrics(SM_CXDRAG);
     REQUIRE(slack == GetSystemMetrics(SM_CYDRAG));
     REQUIRE(slack >= 1);
     POINT cursor;
     REQUIRE(GetCursorPos(&cursor));
-
-    ticks(5);
-    moveTo(main, cursor); // a window appearing under a cursor that stays
-    CHECK(idleTimerState().idleSeconds == 5);
-    moveTo(main, offset(cursor, 1, 0));
-    moveTo(main, offset(cursor, slack, -slack));
-    CHECK(idleTimerState().idleSeconds == 5);
-    moveTo(main, offset(cursor, slack + 1, 0));
     CHECK(idleTimerState().idleSeconds == 0);
 
-    // The last move counted is the new point of reference.
-    const POINT counted = offset(cursor, slack + 1, 0);
-    ticks(7);
-    moveTo(main, offset(counted, 0, 1));
-    moveTo(main, offset(counted, -1, -1));
-    moveTo(main, offset(counted, 0, slack));
-    CHECK(idleTimerState().idleSeconds == 7);
-    moveTo(main, offset(counted, 0, -slack - 1));
-    CHECK(idleTimerState().idleSeconds == 0);
-
-    // Non-client moves are in screen coordinates already.
-    ticks(3);
-    const POINT away = offset(counted, 40, 40);
-    post(main, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(away.x, away.y));
-    CHECK(idleTimerState().idleSeconds == 0);
+    struct Step {
+        int dx, dy;  // where the pointer is moved, from where it was at the start
+        bool counts; // whether the tick after it restarts the count
+    };
+    // A hand resting on the mouse moves it a little: within the drag
+    // distance of the last move counted, nothing counts (each look also sees
+    // the pointer moved since the one before, so no key is assumed). The
+    // last move counted is the new point of reference.
+    const Step steps[] = {
+        {1, 0, false},         {slack, -slack, false}, {0, slack, false}, {slack + 1, 0, true},
+        {slack + 1, 1, false}, {slack + 1, -1, false}, {1, 0, false},     {0, 0, true}};
+    int expected = 0;
+    for (const Step& s : steps) {
+        CAPTURE(s.dx);
+        CAPTURE(s.dy);
+        moveTo(offset(cursor, s.dx, s.dy));
+        ticks(1);
+        expected = s.counts ? 0 : expected + 1;
+        CHECK(idleTimerState().idleSeconds == expected);
+    }
 }
 
-TEST_CASE("input that is not the host's does not count") {
+TEST_CASE("input while another program is in front does not count") {
     Module m;
     Workspace w("input-elsewhere");
     startReviewing(m, w, oneMinuteWith("1"));
-    ticks(12);
-    SUBCASE("another thread's window: another program's, as far as the hook can tell") {
-        bool handled = false;
-        std::thread other([&] {
-            HWND h = CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP, 0, 0, 50, 50, nullptr,
-                                     nullptr, nullptr, nullptr);
-            PostMessageA(h, WM_KEYDOWN, 'A', 0);
-            PostMessageA(h, WM_LBUTTONDOWN, 0, 0);
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            handled = true;
-            DestroyWindow(h);
-        });
-        other.join();
-        CHECK(handled);
-        runQueue();
-        CHECK(idleTimerState().idleSeconds == 12);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    char command[] = "notepad.exe";
+    REQUIRE(
+        CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    WaitForInputIdle(pi.hProcess, 10000);
+    DWORD front = 0;
+    for (int i = 0; i < 100 && front != pi.dwProcessId; ++i) {
+        takeMessages();
+        Sleep(50);
+        GetWindowThreadProcessId(GetForegroundWindow(), &front);
     }
-    SUBCASE("a thread message, a key released, a look at the queue that leaves the message") {
-        PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, 'A', 0);
-        post(adsw_acadMainWnd(), WM_KEYUP, 'A');
-        post(adsw_acadMainWnd(), WM_CHAR, 'a');
-        PostMessageA(adsw_acadMainWnd(), WM_KEYDOWN, 'B', 0);
-        MSG msg;
-        CHECK(PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
-        CHECK(idleTimerState().idleSeconds == 12);
-        runQueue(); // now it is taken, and counts
-        CHECK(idleTimerState().idleSeconds == 0);
-    }
+    CHECK(front == pi.dwProcessId);
+    const int before = idleTimerState().idleSeconds;
+    key('A');
+    mouse(MOUSEEVENTF_WHEEL, 0, WHEEL_DELTA);
+    POINT at;
+    GetCursorPos(&at);
+    moveTo(offset(at, 50, 50));
+    ticks(1);
+    CHECK(idleTimerState().idleSeconds == before + 1);
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    // Back in the host, input counts again.
+    inFront();
+    key('A');
+    ticks(1);
+    CHECK(idleTimerState().idleSeconds == 0);
 }
 
-TEST_CASE("the hook comes and goes with the watch") {
+TEST_CASE("the watch comes and goes with the timer") {
     Module m;
-    Workspace w("input-hook");
+    Workspace w("input-lifetime");
     startReviewing(m, w,
                    {{"CountInput", "1"},
                     {"AllowDisable", "1"},
@@ -215,7 +227,8 @@ TEST_CASE("the hook comes and goes with the watch") {
         SendMessageA(GetDlgItem(countdownHwnd(), IDC_COUNTDOWN_DISABLE), BM_CLICK, 0, 0);
         CHECK(idleTimerState().timerId == 0);
         CHECK_FALSE(inputWatchRunning());
-        post(adsw_acadMainWnd(), WM_KEYDOWN, 'A');
+        key('A');
+        CHECK_FALSE(inputSinceLastLook());
         CHECK(idleTimerState().idleSeconds == 51);
     }
     SUBCASE("the close action, and the watch started again for a drawing left open") {
@@ -230,7 +243,8 @@ TEST_CASE("the hook comes and goes with the watch") {
         CHECK(acDocManagerPtr()->documentCount() == 1);
         CHECK(inputWatchRunning());
         ticks(4);
-        post(adsw_acadMainWnd(), WM_KEYDOWN, 'A');
+        key('A');
+        ticks(1);
         CHECK(idleTimerState().idleSeconds == 0);
     }
     SUBCASE("the module's unload") {
@@ -272,7 +286,9 @@ TEST_CASE("the Configuration page's check box switches the setting at OK") {
     REQUIRE(written.load(settingsPath()));
     CHECK(written.getCountInput());
     ticks(30);
-    post(adsw_acadMainWnd(), WM_KEYDOWN, 'A');
+    inFront();
+    key('A');
+    ticks(1);
     CHECK(idleTimerState().idleSeconds == 0);
 
     openAndClick(IDOK, BST_CHECKED);
@@ -280,7 +296,9 @@ TEST_CASE("the Configuration page's check box switches the setting at OK") {
     CHECK_FALSE(inputWatchRunning());
     CHECK(lines(readFile(settingsPath())).size() == 9);
     ticks(30);
-    post(adsw_acadMainWnd(), WM_KEYDOWN, 'A');
-    CHECK(idleTimerState().idleSeconds == 30);
+    inFront();
+    key('A');
+    ticks(1);
+    CHECK(idleTimerState().idleSeconds == 32);
     CHECK(dialogsOtherThan(driver, {"Tarnel options"}).empty());
 }

@@ -1,5 +1,5 @@
 // Random host event sequences: a seeded generator drives the module inside
-// the stand-in host through its real notifications and posted input, with
+// the stand-in host through its real notifications and the system's input, with
 // the timer procedure called directly, and checks the invariants after
 // every step.
 //   soak_test.exe [-d]                   a few hundred sequences (CI)
@@ -18,6 +18,7 @@
 #include "idle/closeaction.h"
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
+#include "idle/inputwatch.h"
 #include "modulefixture.h"
 #include "resources/resource.h"
 #include "shell/guardapp.h"
@@ -80,24 +81,30 @@ struct Sequence {
             fail(std::string(step) + ": the watch is off with the host open");
     }
 
-    // Input posted to the main window and taken off the queue by itself.
+    // Input given as a user gives it (a key, the wheel, or the pointer
+    // moved), then the tick after it.
     void input() {
-        static const UINT kinds[] = {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEWHEEL, WM_MOUSEMOVE};
-        const UINT message = kinds[pick(4)];
-        const HWND main = adsw_acadMainWnd();
-        POINT at;
-        GetCursorPos(&at);
-        at.x += 20 + pick(200); // always beyond the drag distance from the last one
-        ScreenToClient(main, &at);
-        PostMessageA(main, message, 0, message == WM_MOUSEMOVE ? MAKELPARAM(at.x, at.y) : 0);
-        const int before = idleTimerState().idleSeconds;
-        MSG msg;
-        while (PeekMessageA(&msg, main, message, message, PM_REMOVE))
-            DispatchMessageA(&msg);
-        const int after = idleTimerState().idleSeconds;
-        if (countInput && idleTimerState().timerId != 0 && after != 0)
+        const int kind = pick(3);
+        switch (kind) {
+        case 0:
+            giveKey(VK_SHIFT);
+            break;
+        case 1:
+            giveMouse(MOUSEEVENTF_WHEEL, 0, WHEEL_DELTA);
+            break;
+        default: {
+            movePointer(POINT{100 + pick(600), 100 + pick(400)});
+        }
+        }
+        const bool running = idleTimerState().timerId != 0;
+        const bool front = hostInFront();
+        idleTick(nullptr, WM_TIMER, 0, 0);
+        if (inputWatchRunning() != (countInput && idleTimerState().timerId != 0))
+            fail("input: the watch runs other than while input is counted and the timer runs");
+        // A key or the wheel always counts; a move only beyond the drag
+        // distance of the last one counted.
+        if (countInput && running && front && kind != 2 && idleTimerState().idleSeconds != 0)
             fail("input: the count went on with input counted");
-        if (!countInput && after != before) fail("input: the count changed with input not counted");
     }
 
     // A drawing whose save will fail: its file held by another program, or

@@ -93,6 +93,52 @@ void ticks(int n) {
         idleTick(nullptr, WM_TIMER, 0, 0);
 }
 
+void takeMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+           PeekMessageA(&msg, nullptr, WM_TIMER + 1, 0xFFFFFFFF, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+namespace {
+void send(INPUT* inputs, UINT n) {
+    Sleep(20);
+    SendInput(n, inputs, sizeof(INPUT));
+    takeMessages();
+}
+} // namespace
+
+void giveKey(WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    send(in, 2);
+}
+
+void giveMouse(DWORD down, DWORD up, DWORD data) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = down;
+    in[0].mi.mouseData = data;
+    in[1].mi.dwFlags = up;
+    send(in, up ? 2 : 1);
+}
+
+void movePointer(POINT at) {
+    Sleep(20);
+    SetCursorPos(at.x, at.y);
+    takeMessages();
+}
+
+bool hostInFront() {
+    DWORD process = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &process);
+    return process == GetCurrentProcessId();
+}
+
 HWND countdownHwnd() {
     CountdownDialog* w = idleTimerState().countdownWindow;
     return w ? w->GetSafeHwnd() : nullptr;

@@ -87,6 +87,18 @@ std::string drawingBytes(const std::string& entities = "");
 void ticks(int n);
 // The countdown window, or null.
 HWND countdownHwnd();
+// Every waiting message taken off the queue and dispatched as the host's
+// loop does, but the timer's ticks: the tests give those themselves.
+void takeMessages();
+// Input given as a user gives it, through the system (not posted), and the
+// messages it brings taken off the queue. Each waits 20 ms first: the
+// system stamps input in milliseconds, and a look at it between two ticks
+// must see it as new.
+void giveKey(WORD vk);
+void giveMouse(DWORD down, DWORD up, DWORD data = 0);
+void movePointer(POINT at);
+// Whether one of this process's windows is in front.
+bool hostInFront();
 // Removes every WM_QUIT waiting in the thread's queue.
 void dropQuit();
 // How often part occurs in text.
