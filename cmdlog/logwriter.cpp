@@ -15,6 +15,7 @@ namespace {
 struct Kept {
     std::deque<std::string> records;
     unsigned long lost = 0;
+    DWORD lastTry = 0; // when the file was last tried, in GetTickCount's milliseconds
 };
 
 std::map<std::string, Kept>& keptByFile() {
@@ -92,6 +93,7 @@ bool appendAtEnd(HANDLE file, std::string bytes) {
 bool flushOnce(const std::string& fileName, Kept& kept, bool& held) {
     held = false;
     if (kept.records.empty() && kept.lost == 0) return true;
+    kept.lastTry = GetTickCount();
     FileHandle file = openOnce(fileName, held);
     if (!file.valid()) return false;
     std::string bytes = kept.lost ? lostLine(kept.lost) : std::string();
@@ -128,6 +130,9 @@ bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp st
         return false;
     }
     keep(it->second, logRecord(name, start, finish));
+    // A file that could not be had a moment ago is not asked again at every
+    // command: the tick tries it each second in any case.
+    if (GetTickCount() - it->second.lastTry < kLogRetryMs) return false;
     bool held;
     if (!flushOnce(fileName, it->second, held)) return false;
     all.erase(it);

@@ -9,14 +9,18 @@
 // Records kept for one file at most; past it the oldest are dropped and
 // one line saying how many is written when the file opens again.
 constexpr size_t kMaxKeptLogRecords = 10000;
+// How long a record after one that was kept goes without trying the file
+// again; the tick and the unload always try.
+constexpr unsigned long kLogRetryMs = 250;
 // How long the unload waits for a log another writer holds.
 constexpr unsigned long kLogUnloadWaitMs = 500;
 
 // Appends the record after every record kept for the file, in one write
 // with the file open to this writer alone (readers may share it), so
 // several hosts can share one log; the header goes first when the file is
-// new. One attempt: when the file is held, unreachable, or its end cannot
-// be found, the record is kept (false). False too for an empty file name,
+// new. One attempt, none within kLogRetryMs of the last one that failed:
+// when the file is held, unreachable, or its end cannot be found, the
+// record is kept (false). False too for an empty file name,
 // which names no log: that record is dropped.
 bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp start,
                      TimeStamp finish);
