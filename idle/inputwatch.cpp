@@ -15,10 +15,14 @@ Watch& watch() {
     return w;
 }
 
+DWORD lastInputTime() {
+    LASTINPUTINFO info = {sizeof info, 0};
+    return GetLastInputInfo(&info) ? info.dwTime : 0;
+}
+
 InputLook lookNow() {
     InputLook look = {};
-    LASTINPUTINFO info = {sizeof info, 0};
-    if (GetLastInputInfo(&info)) look.lastInputTime = info.dwTime;
+    look.lastInputTime = lastInputTime();
     if (!GetCursorPos(&look.cursor)) look.cursor = {};
     DWORD process = 0;
     if (HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &process);
@@ -65,6 +69,9 @@ bool inputWatchRunning() {
 bool inputSinceLastLook() {
     Watch& w = watch();
     if (!w.running) return false;
+    // A seat nobody touches costs one question a second; the pointer and
+    // the window in front are asked for only when input came.
+    if (lastInputTime() == w.previous.lastInputTime) return false;
     const InputLook now = lookNow();
     const bool counted = countsAsInput(w.previous, now, w.lastCounted, w.slack);
     w.previous = now;
