@@ -17,6 +17,7 @@ add_library(tarnel_core STATIC
     shell/tarnel.cpp
     idle/closeaction.cpp
     idle/countdowndialog.cpp
+    idle/freename.cpp
     idle/idletimer.cpp
     idle/inputwatch.cpp
     idle/messagepump.cpp

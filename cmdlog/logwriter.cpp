@@ -7,6 +7,7 @@
 #include "cmdlog/logrecord.h"
 #include "common/faultpoint.h"
 #include "common/handles.h"
+#include "common/wholewrite.h"
 
 namespace {
 
@@ -79,14 +80,7 @@ bool appendAtEnd(HANDLE file, std::string bytes) {
         bytes = logHeader([](const char* v) -> const char* { return std::getenv(v); }) + bytes;
     if (faultpoint::fails("SetFilePointerEx") || !SetFilePointerEx(file, size, nullptr, FILE_BEGIN))
         return false;
-    DWORD written = 0;
-    if (!faultpoint::fails("WriteFile") &&
-        WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
-        written == bytes.size())
-        return true;
-    // A full disk: take back what part was written, and try again later.
-    if (SetFilePointerEx(file, size, nullptr, FILE_BEGIN)) SetEndOfFile(file);
-    return false;
+    return writeWholeAt(file, size, bytes); // a full disk: kept, tried again later
 }
 
 // Writes what is kept for the file in one write; false when it stays kept.
@@ -141,6 +135,7 @@ bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp st
 
 bool flushKeptLogRecords(unsigned long waitMs) {
     std::map<std::string, Kept>& all = keptByFile();
+    if (all.empty()) return true; // the usual case, at every tick
     const DWORD began = GetTickCount();
     DWORD pause = 1;
     for (;;) {

@@ -5,6 +5,7 @@
 #include "afxshim.h"
 #include "common/scopeguard.h"
 #include "common/shield.h"
+#include "idle/freename.h"
 #include "idle/idletimer.h"
 #include "idle/messagepump.h"
 #include "idle/rescuefolder.h"
@@ -107,7 +108,6 @@ void watchAgainIfLeftOpen() {
 } // namespace
 
 void buildSaveName(int action, const std::string& fileName, std::string& target) {
-    target.clear();
     std::string workDir;
     const bool ownFolder = hasOwnFolder(fileName);
     if (action == SaveToOtherDrawing || (action == SaveToCurrentDrawing && !ownFolder)) {
@@ -115,20 +115,10 @@ void buildSaveName(int action, const std::string& fileName, std::string& target)
         DWORD n = GetCurrentDirectoryA(MAX_PATH, dir);
         if (n > 0 && n < MAX_PATH) workDir = dir;
     }
-    const std::string name = saveNameIn(action, fileName, workDir);
+    target = saveNameIn(action, fileName, workDir);
     // A drawing that never had a file of its own is never written over a
     // file that is there already: it takes the first free name.
-    if (ownFolder || name.empty()) {
-        target = name;
-        return;
-    }
-    for (int n = 1; n <= 99; ++n) {
-        std::string candidate = numberedName(name, n);
-        if (GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            target = candidate;
-            return;
-        }
-    }
+    if (!ownFolder && !target.empty()) target = firstFreeName(target);
 }
 
 void runCloseAction(void*) {

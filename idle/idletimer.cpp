@@ -51,21 +51,22 @@ void updateCountdown(int remaining) {
     if (remaining % 5 == 0 && state.countdownWindow) {
         MessageBeep(MB_ICONEXCLAMATION);
         testseam::countdownSignal("beep", remaining);
-        for (int flash = 0; flash < 2; ++flash) {
-            if (flash) Sleep(testseam::switches().flashPauseMs);
+        auto flash = [remaining] {
             if (HWND w = countdownHwnd()) {
                 FlashWindow(w, TRUE);
                 testseam::countdownSignal("flash", remaining);
             }
-        }
+        };
+        flash();
+        Sleep(testseam::switches().flashPauseMs);
+        flash();
     }
 }
 
 void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
-    // Command-log records kept while another program held the log.
-    if (keptLogRecords() != 0) flushKeptLogRecords();
-    if (inputSinceLastLook()) { // counted keyboard and mouse input since the last tick
+    flushKeptLogRecords();          // command-log records kept while another program held the log
+    if (inputSinceLastLook()) {     // counted keyboard and mouse input since the last tick
         resetIdle();
         return;
     }

@@ -20,9 +20,10 @@ DWORD lastInputTime() {
     return GetLastInputInfo(&info) ? info.dwTime : 0;
 }
 
-InputLook lookNow() {
+// The pointer and the window in front, with the time of the last input.
+InputLook lookAt(DWORD inputTime) {
     InputLook look = {};
-    look.lastInputTime = lastInputTime();
+    look.lastInputTime = inputTime;
     if (!GetCursorPos(&look.cursor)) look.cursor = {};
     DWORD process = 0;
     if (HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &process);
@@ -53,7 +54,7 @@ void startInputWatch() {
     w.slack = {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
     if (w.slack.cx <= 0) w.slack.cx = 4;
     if (w.slack.cy <= 0) w.slack.cy = 4;
-    w.previous = lookNow();
+    w.previous = lookAt(lastInputTime());
     w.lastCounted = w.previous.cursor;
     w.running = true;
 }
@@ -71,8 +72,9 @@ bool inputSinceLastLook() {
     if (!w.running) return false;
     // A seat nobody touches costs one question a second; the pointer and
     // the window in front are asked for only when input came.
-    if (lastInputTime() == w.previous.lastInputTime) return false;
-    const InputLook now = lookNow();
+    const DWORD inputTime = lastInputTime();
+    if (inputTime == w.previous.lastInputTime) return false;
+    const InputLook now = lookAt(inputTime);
     const bool counted = countsAsInput(w.previous, now, w.lastCounted, w.slack);
     w.previous = now;
     return counted;

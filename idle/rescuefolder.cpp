@@ -1,6 +1,7 @@
 #include "idle/rescuefolder.h"
 #include <windows.h>
 #include <ctime>
+#include "idle/freename.h"
 #include "idle/rescuename.h"
 
 namespace {
@@ -36,11 +37,5 @@ std::string localStamp() {
 std::string rescueTargetFor(const std::string& fileName) {
     const std::string folder = rescueFolder();
     if (folder.empty()) return std::string();
-    const std::string stamp = localStamp();
-    for (int n = 1; n <= 99; ++n) {
-        std::string name = rescueNameIn(folder, fileName, stamp, n);
-        if (name.size() < MAX_PATH && GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return name;
-    }
-    return std::string();
+    return firstFreeName(rescueNameIn(folder, fileName, localStamp(), 1));
 }

@@ -1,4 +1,5 @@
 #include "idle/rescuename.h"
+#include "idle/savename.h"
 
 std::string rescueNameIn(const std::string& folder, const std::string& fileName,
                          const std::string& stamp, int n) {
@@ -11,9 +12,7 @@ std::string rescueNameIn(const std::string& folder, const std::string& fileName,
         base.resize(dot);
     }
     if (base.empty()) base = "drawing";
-    std::string name = base + "_" + stamp;
-    if (n > 1) name += " (" + std::to_string(n) + ")";
     std::string dir = folder;
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    return dir + name + extension;
+    return numberedName(dir + base + "_" + stamp + extension, n);
 }

@@ -3,6 +3,7 @@
 #include "shell/guardapp.h"
 #include "common/faultpoint.h"
 #include "common/handles.h"
+#include "common/wholewrite.h"
 #include "idle/reportformat.h"
 #include "resources/resource.h"
 #include "shell/resourcescope.h"
@@ -45,15 +46,8 @@ bool appendBlockTo(const std::string& path, const std::string& block) {
     if (faultpoint::fails("SetFilePointerEx") ||
         !SetFilePointerEx(file.get(), zero, &end, FILE_END))
         return false;
-    const std::string bytes = withCrLf(block);
-    DWORD written = 0;
-    if (!faultpoint::fails("WriteFile") &&
-        WriteFile(file.get(), bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
-        written == bytes.size())
-        return true;
-    // A part of a block would be read as a report: take it back.
-    if (SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN)) SetEndOfFile(file.get());
-    return false;
+    // A part of a block would be read as a report.
+    return writeWholeAt(file.get(), end, withCrLf(block));
 }
 
 // "folder\tarnel.log", or empty when folder could not be had.

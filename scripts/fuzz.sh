@@ -18,13 +18,15 @@ declare -A sources=(
     [report]="idle/reportformat.cpp"
     [logrecord]="cmdlog/logrecord.cpp"
     [savename]="idle/savename.cpp"
-    [rescuename]="idle/rescuename.cpp"
+    [rescuename]="idle/rescuename.cpp idle/savename.cpp"
 )
 total=0
 found=0
 printf '%-10s %14s %9s\n' target executions findings
 for t in settings scramble report logrecord savename rescuename; do
-    clang++ "${flags[@]}" "$src/tests/fuzz/${t}_fuzz.cpp" "$src/${sources[$t]}" \
+    files=()
+    for f in ${sources[$t]}; do files+=("$src/$f"); done
+    clang++ "${flags[@]}" "$src/tests/fuzz/${t}_fuzz.cpp" "${files[@]}" \
         -o "$out/${t}_fuzz" || exit 2
     corpus="$out/corpus/$t"
     mkdir -p "$corpus"

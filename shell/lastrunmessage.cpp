@@ -1,5 +1,4 @@
 #include "shell/lastrunmessage.h"
-#include <algorithm>
 #include <string>
 #include <vector>
 #include "aced.h"
@@ -23,8 +22,8 @@ void showLastRunMessage() {
     if (RegQueryValueExA(key.get(), "Message", nullptr, nullptr, (LPBYTE)buffer.data(), &size) !=
         ERROR_SUCCESS)
         return;
-    std::string text(buffer.data(), std::min<size_t>(size, buffer.size() - 1));
-    text.resize(std::min(text.find('\0'), kLastRunShownMax));
+    std::string text = buffer.data(); // the buffer has a zero past the value
+    if (text.size() > kLastRunShownMax) text.resize(kLastRunShownMax);
     if (text.empty()) return;
     std::string caption = loadString(IDS_LASTRUN_CAPTION);
     // A box that could not be shown has told nobody: the message stays. That

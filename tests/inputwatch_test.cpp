@@ -29,18 +29,6 @@ std::map<std::string, std::string> oneMinuteWith(const char* countInput) {
     return s;
 }
 
-void key(WORD vk) {
-    giveKey(vk);
-}
-
-void mouse(DWORD down, DWORD up, DWORD data = 0) {
-    giveMouse(down, up, data);
-}
-
-void moveTo(POINT at) {
-    movePointer(at);
-}
-
 POINT offset(POINT p, int dx, int dy) {
     return {p.x + dx, p.y + dy};
 }
@@ -57,7 +45,7 @@ void inFront() {
     REQUIRE(hostInFront());
     POINT inside = {20, 20};
     ClientToScreen(main, &inside);
-    moveTo(inside);
+    movePointer(inside);
     ticks(1);
 }
 
@@ -73,12 +61,12 @@ struct Press {
     void (*give)();
 };
 const Press kPresses[] = {
-    {"key", [] { key('A'); }},
-    {"shift", [] { key(VK_SHIFT); }},
-    {"left button", [] { mouse(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }},
-    {"right button", [] { mouse(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }},
-    {"middle button", [] { mouse(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP); }},
-    {"wheel", [] { mouse(MOUSEEVENTF_WHEEL, 0, WHEEL_DELTA); }},
+    {"key", [] { giveKey('A'); }},
+    {"shift", [] { giveKey(VK_SHIFT); }},
+    {"left button", [] { giveMouse(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }},
+    {"right button", [] { giveMouse(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }},
+    {"middle button", [] { giveMouse(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP); }},
+    {"wheel", [] { giveMouse(MOUSEEVENTF_WHEEL, 0, WHEEL_DELTA); }},
 };
 
 } // namespace
@@ -105,13 +93,13 @@ TEST_CASE("input in the host keeps it open past the idle time only when counted"
         ticks(51);
         HWND countdown = countdownHwnd();
         REQUIRE(countdown != nullptr);
-        key(VK_SHIFT);
+        giveKey(VK_SHIFT);
         ticks(1);
         CHECK_FALSE(IsWindow(countdown));
         CHECK(idleTimerState().idleSeconds == 0);
         // Input in the very last second wins over the close.
         ticks(59);
-        key(VK_SHIFT);
+        giveKey(VK_SHIFT);
         ticks(1);
         CHECK(idleTimerState().idleSeconds == 0);
         CHECK(IsWindow(main));
@@ -136,7 +124,7 @@ TEST_CASE("input in the host keeps it open past the idle time only when counted"
         CHECK_FALSE(inputWatchRunning());
         inFront();
         ticks(10);
-        key('A');
+        giveKey('A');
         ticks(1);
         CHECK(idleTimerState().idleSeconds == 12);
     }
@@ -168,7 +156,7 @@ TEST_CASE("mouse moves count only beyond the system's drag distance from the las
     for (const Step& s : steps) {
         CAPTURE(s.dx);
         CAPTURE(s.dy);
-        moveTo(offset(cursor, s.dx, s.dy));
+        movePointer(offset(cursor, s.dx, s.dy));
         ticks(1);
         expected = s.counts ? 0 : expected + 1;
         CHECK(idleTimerState().idleSeconds == expected);
@@ -194,11 +182,11 @@ TEST_CASE("input while another program is in front does not count") {
     }
     CHECK(front == pi.dwProcessId);
     const int before = idleTimerState().idleSeconds;
-    key('A');
-    mouse(MOUSEEVENTF_WHEEL, 0, WHEEL_DELTA);
+    giveKey('A');
+    giveMouse(MOUSEEVENTF_WHEEL, 0, WHEEL_DELTA);
     POINT at;
     GetCursorPos(&at);
-    moveTo(offset(at, 50, 50));
+    movePointer(offset(at, 50, 50));
     ticks(1);
     CHECK(idleTimerState().idleSeconds == before + 1);
     TerminateProcess(pi.hProcess, 0);
@@ -207,7 +195,7 @@ TEST_CASE("input while another program is in front does not count") {
     CloseHandle(pi.hThread);
     // Back in the host, input counts again.
     inFront();
-    key('A');
+    giveKey('A');
     ticks(1);
     CHECK(idleTimerState().idleSeconds == 0);
 }
@@ -227,7 +215,7 @@ TEST_CASE("the watch comes and goes with the timer") {
         SendMessageA(GetDlgItem(countdownHwnd(), IDC_COUNTDOWN_DISABLE), BM_CLICK, 0, 0);
         CHECK(idleTimerState().timerId == 0);
         CHECK_FALSE(inputWatchRunning());
-        key('A');
+        giveKey('A');
         CHECK_FALSE(inputSinceLastLook());
         CHECK(idleTimerState().idleSeconds == 51);
     }
@@ -243,7 +231,7 @@ TEST_CASE("the watch comes and goes with the timer") {
         CHECK(acDocManagerPtr()->documentCount() == 1);
         CHECK(inputWatchRunning());
         ticks(4);
-        key('A');
+        giveKey('A');
         ticks(1);
         CHECK(idleTimerState().idleSeconds == 0);
     }
@@ -287,7 +275,7 @@ TEST_CASE("the Configuration page's check box switches the setting at OK") {
     CHECK(written.getCountInput());
     ticks(30);
     inFront();
-    key('A');
+    giveKey('A');
     ticks(1);
     CHECK(idleTimerState().idleSeconds == 0);
 
@@ -297,7 +285,7 @@ TEST_CASE("the Configuration page's check box switches the setting at OK") {
     CHECK(lines(readFile(settingsPath())).size() == 9);
     ticks(30);
     inFront();
-    key('A');
+    giveKey('A');
     ticks(1);
     CHECK(idleTimerState().idleSeconds == 32);
     CHECK(dialogsOtherThan(driver, {"Tarnel options"}).empty());
