@@ -24,5 +24,6 @@ struct resbuf {
     } resval;
 };
 
-// Reads a system variable of the current drawing ("DBMOD"); RTNORM or RTERROR.
+// Reads a system variable of the current drawing ("DBMOD", "CMDACTIVE",
+// "CMDNAMES"); RTNORM or RTERROR. A string result is the caller's to free().
 HOST_API int acedGetVar(const char* name, resbuf* result);

@@ -68,6 +68,12 @@ class HOST_API AcApDocManager : public AcRxObject {
     virtual void pushResourceHandle(HINSTANCE handle) = 0;
     virtual void popResourceHandle() = 0;
     virtual bool isApplicationContext() const = 0;
+    // Queues text for the document as typed input, taken when the host
+    // next takes input; the character 3 (^C) cancels what runs there.
+    virtual Acad::ErrorStatus sendStringToExecute(AcApDocument* doc, const char* text,
+                                                  bool activate = true,
+                                                  bool wrapUpInactiveDoc = false,
+                                                  bool echoString = true) = 0;
 };
 
 HOST_API AcApDocManager* acDocManagerPtr();

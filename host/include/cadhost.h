@@ -55,6 +55,7 @@ struct Faults {
     int failSaveAt;              // the n-th saveAs from now on fails (1 the next); 0 none
     bool failSavesAfter;         // and every one after it too
     int savesSeen;               // saveAs calls counted for failSaveAt
+    bool ignoreExecuteStrings;   // sendStringToExecute takes strings and drops them
 };
 HOST_API Faults& faults();
 

@@ -13,6 +13,8 @@ namespace {
 struct Running {
     std::string name;
     int docId;
+    bool transparent; // started inside another command
+    bool registered;  // a module's command
 };
 std::vector<Running> running;
 std::vector<int> lispDocs;
@@ -55,14 +57,71 @@ Outcome delay(const std::vector<std::string>& args) {
     return dispatchWaiting(GetTickCount() + (DWORD)ms) ? Outcome::Ended : Outcome::Cancelled;
 }
 
-Outcome draw(const std::string& name, const std::vector<std::string>& args) {
-    Document* d = needDocument();
-    if (!d) return Outcome::Failed;
+void addEntity(Document* d, const std::string& name, const std::vector<std::string>& args) {
     std::string e = name;
     for (const std::string& a : args)
         e += " " + a;
     d->entities.push_back(e);
     d->dbmod |= 1;
+    refreshDrawingList();
+}
+
+Outcome draw(const std::string& name, const std::vector<std::string>& args) {
+    Document* d = needDocument();
+    if (!d) return Outcome::Failed;
+    addEntity(d, name, args);
+    return Outcome::Ended;
+}
+
+// LINE typed without points asks for them, one prompt each, until Enter; a
+// cancel keeps the segments already drawn, as the host does.
+Outcome lineByPrompts() {
+    Document* d = needDocument();
+    if (!d) return Outcome::Failed;
+    const int id = d->id;
+    std::vector<std::string> points;
+    std::string input;
+    bool ended = false;
+    while (waitForInput(points.empty() ? "Specify first point:" : "Specify next point or [Undo]:",
+                        input)) {
+        if (input.empty()) {
+            ended = true;
+            break;
+        }
+        points.push_back(input);
+    }
+    d = docManager().findById(id);
+    if (d && points.size() >= 2) addEntity(d, "LINE", points);
+    return ended ? Outcome::Ended : Outcome::Cancelled;
+}
+
+// The calculator, transparent: it asks for an expression when given none.
+Outcome calculate(const std::vector<std::string>& args) {
+    std::string expression;
+    if (!args.empty())
+        expression = args[0];
+    else if (!waitForInput(">> Expression:", expression))
+        return Outcome::Cancelled;
+    printLine(expression.empty() ? "0" : expression);
+    return Outcome::Ended;
+}
+
+// A regeneration that computes for ms milliseconds: the processor works all
+// the time and the waiting messages are handled every 15 ms, as a host's
+// progress bar lets them be.
+Outcome regenerate(const std::vector<std::string>& args) {
+    long ms = args.empty() ? 0 : std::strtol(args[0].c_str(), nullptr, 10);
+    if (ms < 0) ms = 0;
+    const DWORD start = GetTickCount();
+    volatile unsigned work = 0;
+    while (GetTickCount() - start < (DWORD)ms) {
+        const DWORD slice = GetTickCount();
+        while (GetTickCount() - slice < 15)
+            for (int i = 0; i < 10000; ++i)
+                work = work * 1103515245u + 12345u;
+        if (!dispatchWaiting(GetTickCount())) return Outcome::Cancelled;
+    }
+    printLine("Regenerating model.");
     return Outcome::Ended;
 }
 
@@ -108,6 +167,10 @@ const std::map<std::string, Builtin>& builtins() {
         {"ZOOM", [](const Args&) { return Outcome::Ended; }},
         {"PAN", [](const Args&) { return Outcome::Ended; }},
         {"DELAY", delay},
+        {"REGEN", regenerate},
+        {"CAL", calculate},
+        {"DDOPTIONS",
+         [](const Args&) { return runOptionsDialog() ? Outcome::Ended : Outcome::Cancelled; }},
         {"NEW", [](const Args&) { return ended(newDrawing() != nullptr); }},
         {"OPEN", [](const Args& a) { return ended(!a.empty() && openDrawing(a[0].c_str())); }},
         {"SAVE", [](const Args& a) { return save(a, false); }},
@@ -130,7 +193,8 @@ const std::map<std::string, Builtin>& builtins() {
     return table;
 }
 
-bool runCommand(const std::string& typed, const std::vector<std::string>& rawArgs);
+bool runCommand(const std::string& typed, const std::vector<std::string>& rawArgs,
+                bool interactive = false);
 
 // Runs the command's arguments: "^C" cancels it there, "'NAME" runs a
 // transparent command inside it; the rest are its own arguments.
@@ -145,7 +209,10 @@ bool collectArgs(const std::vector<std::string>& rawArgs, std::vector<std::strin
     return true;
 }
 
-bool runCommand(const std::string& typed, const std::vector<std::string>& rawArgs) {
+// interactive: typed on the command line (or by a script), where a command
+// given no arguments asks for them.
+bool runCommand(const std::string& typed, const std::vector<std::string>& rawArgs,
+                bool interactive) {
     std::string name = upper(typed);
     if (!name.empty() && (name[0] == '_' || name[0] == '.')) name.erase(0, 1);
     const RegisteredCommand* registered = commandStack().lookup(name);
@@ -164,12 +231,13 @@ bool runCommand(const std::string& typed, const std::vector<std::string>& rawArg
         if (registered) {
             registered->function();
             outcome = Outcome::Ended;
+        } else if (interactive && name == "LINE" && args.empty()) {
+            outcome = lineByPrompts();
         } else {
             outcome = builtin->second(args);
         }
         if (cancelRequested()) outcome = Outcome::Cancelled;
     }
-    clearCancel();
     endCommand(outcome);
     return outcome == Outcome::Ended;
 }
@@ -189,13 +257,25 @@ std::vector<std::string> splitWords(const std::string& line) {
     return words;
 }
 
-// The (command ...) calls of an expression, each as its words; a "^C" word
-// stands for a cancel at that point.
+// The (command ...) and (getpoint ...) calls of an expression in their
+// order, each as its words, the function's name first; a "^C" word stands
+// for a cancel at that point.
+size_t nextCall(const std::string& expr, size_t from, std::string& function) {
+    size_t command = expr.find("(command", from), point = expr.find("(getpoint", from);
+    if (point < command) {
+        function = "getpoint";
+        return point;
+    }
+    function = "command";
+    return command;
+}
+
 std::vector<std::vector<std::string>> commandCalls(const std::string& expr) {
     std::vector<std::vector<std::string>> calls;
     size_t pos = 0;
-    while ((pos = expr.find("(command", pos)) != std::string::npos) {
-        pos += 8;
+    std::string function;
+    while ((pos = nextCall(expr, pos, function)) != std::string::npos) {
+        pos += 1 + function.size();
         std::vector<std::string> words;
         while (pos < expr.size() && expr[pos] != ')') {
             char c = expr[pos];
@@ -215,6 +295,7 @@ std::vector<std::vector<std::string>> commandCalls(const std::string& expr) {
                 pos = end;
             }
         }
+        if (function == "getpoint") words.insert(words.begin(), "(getpoint");
         calls.push_back(words);
     }
     return calls;
@@ -230,11 +311,20 @@ bool runLisp(const std::string& expr) {
             cancelled = true;
             break;
         }
+        if (call[0] == "(getpoint") { // waits for a point, with its own prompt if given
+            std::string point;
+            if (!waitForInput(call.size() > 1 ? call[1] : "Specify point:", point) ||
+                cancelRequested()) {
+                cancelled = true;
+                break;
+            }
+            continue;
+        }
         // A cancel inside the call cancels its command and the evaluation.
         std::vector<std::string> args(call.begin() + 1, call.end());
         bool cancelHere = std::find(args.begin(), args.end(), "^C") != args.end();
         runCommand(call[0], args);
-        if (cancelHere) {
+        if (cancelHere || cancelRequested()) {
             cancelled = true;
             break;
         }
@@ -247,7 +337,8 @@ bool runLisp(const std::string& expr) {
 
 void beginCommand(const char* name) {
     int id = currentDocId();
-    running.push_back({name ? name : "", id});
+    const std::string n = name ? name : "";
+    running.push_back({n, id, !running.empty(), commandStack().lookup(upper(n)) != nullptr});
     markBusy(id, +1);
     editor().notify("commandWillStart", name,
                     [&](AcEditorReactor* r) { r->commandWillStart(name); });
@@ -258,6 +349,7 @@ void endCommand(Outcome outcome) {
     Running r = running.back();
     running.pop_back();
     markBusy(r.docId, -1);
+    if (!somethingRuns()) clearCancel(); // a cancel ends everything that ran
     const char* n = r.name.c_str();
     switch (outcome) {
     case Outcome::Ended:
@@ -285,22 +377,56 @@ void endLisp(bool cancelled) {
     if (lispDocs.empty()) return;
     markBusy(lispDocs.back(), -1);
     lispDocs.pop_back();
+    if (!somethingRuns()) clearCancel();
     if (cancelled)
         editor().notify("lispCancelled", nullptr, [](AcEditorReactor* r) { r->lispCancelled(); });
     else
         editor().notify("lispEnded", nullptr, [](AcEditorReactor* r) { r->lispEnded(); });
 }
 
+bool somethingRuns() {
+    return !running.empty() || !lispDocs.empty() || promptWaiting();
+}
+
+int commandActiveBits() {
+    const int id = currentDocId();
+    int bits = 0;
+    for (const Running& r : running) {
+        if (r.docId != id) continue;
+        bits |= r.transparent ? 2 : 1;
+        if (r.registered) bits |= 64;
+    }
+    if (scriptRunning) bits |= 4;
+    if (hostDialogsOpen > 0) bits |= 8;
+    if (std::find(lispDocs.begin(), lispDocs.end(), id) != lispDocs.end()) bits |= 32;
+    return bits;
+}
+
+std::string activeCommandNames() {
+    const int id = currentDocId();
+    std::string names;
+    for (const Running& r : running)
+        if (r.docId == id) names += (names.empty() ? "" : "'") + r.name;
+    return names;
+}
+
 bool executeLine(const char* line) {
     if (!line) return false;
     std::string s(line);
     size_t a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos) return true;
-    s = s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
-    printLine("Command: " + s);
+    s = a == std::string::npos ? std::string() : s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
+    // A waiting prompt takes the line, but a transparent command ('NAME).
+    if (promptWaiting() && !(s.size() > 1 && s[0] == '\'')) {
+        printLine(s.empty() ? "<Enter>" : s);
+        return answerPrompt(s);
+    }
+    if (s.empty()) return true;
+    printLine((promptWaiting() ? ">>" : "Command: ") + s);
     if (s[0] == '(') return runLisp(s);
     std::vector<std::string> words = splitWords(s);
-    return runCommand(words[0], std::vector<std::string>(words.begin() + 1, words.end()));
+    const bool transparent = words[0][0] == '\'';
+    return runCommand(transparent ? words[0].substr(1) : words[0],
+                      std::vector<std::string>(words.begin() + 1, words.end()), true);
 }
 
 } // namespace cadhost

@@ -278,11 +278,22 @@ AcApDocManager* acDocManagerPtr() {
 int acedGetVar(const char* name, resbuf* result) {
     if (!name || !result) return RTERROR;
     cadhost::Document* d = cadhost::docManager().current;
+    result->rbnext = nullptr;
     if (d && _stricmp(name, "DBMOD") == 0) {
-        result->rbnext = nullptr;
         result->restype = RTSHORT;
         result->resval.rint = (short)d->dbmod;
         return RTNORM;
+    }
+    if (_stricmp(name, "CMDACTIVE") == 0) {
+        result->restype = RTSHORT;
+        result->resval.rint = (short)cadhost::commandActiveBits();
+        return RTNORM;
+    }
+    if (_stricmp(name, "CMDNAMES") == 0) { // the caller frees the string with free()
+        const std::string names = cadhost::activeCommandNames();
+        result->restype = RTSTR;
+        result->resval.rstring = _strdup(names.c_str());
+        return result->resval.rstring ? RTNORM : RTERROR;
     }
     return RTERROR;
 }

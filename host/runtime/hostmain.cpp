@@ -16,6 +16,13 @@ const UINT_PTR kTimeoutTimer = 0x5C02;
 
 std::vector<std::string> scriptLines;
 size_t scriptNext = 0;
+bool stepPosted = false; // a kScriptStep is on its way
+bool idling = false;     // in "@idle": the idle timer brings the next step
+
+void postStep() {
+    if (stepPosted) return;
+    if (HWND w = adsw_acadMainWnd()) stepPosted = PostMessageA(w, kScriptStep, 0, 0) != 0;
+}
 
 bool readScript(const char* path) {
     FILE* f = std::fopen(path, "rb");
@@ -32,24 +39,37 @@ bool readScript(const char* path) {
 }
 
 // Runs script lines one per turn of the message loop; "@idle N" leaves the
-// host with no command for N seconds before the next line.
+// host as it is (at a prompt or in a dialog too) with no script running for
+// N seconds before the next line. A prompt that waits takes the next line
+// as its input, a blank line as Enter; a modal dialog of the host takes an
+// "@idle" and holds every other line until it closes.
 void scriptStep() {
     while (scriptNext < scriptLines.size()) {
         std::string line = scriptLines[scriptNext++];
         size_t a = line.find_first_not_of(" \t");
-        if (a == std::string::npos || line[a] == ';') continue;
-        line = line.substr(a);
-        if (_strnicmp(line.c_str(), "@idle", 5) == 0) {
+        if (a == std::string::npos && promptWaiting())
+            line.clear();
+        else if (a == std::string::npos || line[a] == ';')
+            continue;
+        else
+            line = line.substr(a);
+        const bool idle = _strnicmp(line.c_str(), "@idle", 5) == 0;
+        if (hostDialogsOpen > 0 && !idle) {
+            --scriptNext; // typed when the dialog has closed: its end asks again
+            return;
+        }
+        if (idle) {
             int seconds = std::atoi(line.c_str() + 5);
             transcript("idle %d s", seconds);
             scriptRunning = false;
+            idling = true;
             SetTimer(adsw_acadMainWnd(), kIdleTimer, (UINT)(seconds > 0 ? seconds : 0) * 1000,
                      nullptr);
             return;
         }
         scriptRunning = true;
         executeLine(line.c_str());
-        if (HWND w = adsw_acadMainWnd()) PostMessageA(w, kScriptStep, 0, 0);
+        postStep();
         return;
     }
     scriptRunning = false;
@@ -63,11 +83,13 @@ WNDPROC frameProc = nullptr;
 
 LRESULT CALLBACK scriptedFrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kScriptStep) {
+        stepPosted = false;
         scriptStep();
         return 0;
     }
     if (msg == WM_TIMER && wp == kIdleTimer) {
         KillTimer(hwnd, kIdleTimer);
+        idling = false;
         transcript("idle over");
         scriptStep();
         return 0;
@@ -82,6 +104,10 @@ LRESULT CALLBACK scriptedFrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 } // namespace
+
+void scriptWantsStep() {
+    if (scriptRunning && !idling && scriptNext < scriptLines.size()) postStep();
+}
 
 namespace {
 
@@ -220,7 +246,7 @@ int runHost(int argc, char** argv) {
     if (script) {
         if (readScript(script)) {
             scriptRunning = true;
-            PostMessageA(main, kScriptStep, 0, 0);
+            postStep();
         } else
             printLine(std::string("Cannot read script ") + script + ".");
     }

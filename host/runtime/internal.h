@@ -61,6 +61,8 @@ class DocManager : public AcApDocManager {
     void pushResourceHandle(HINSTANCE handle) override;
     void popResourceHandle() override;
     bool isApplicationContext() const override { return appContextDepth > 0; }
+    Acad::ErrorStatus sendStringToExecute(AcApDocument* doc, const char* text, bool activate,
+                                          bool wrapUpInactiveDoc, bool echoString) override;
 
     Document* find(const AcApDocument* doc) const;
     Document* findById(int id) const;
@@ -122,6 +124,40 @@ Module* findModule(void* appId);
 // True while a script runs and is not waiting in "@idle": its document is
 // busy as with a running command.
 extern bool scriptRunning;
+// Asks the script runner for its next line, when a script runs and no step
+// is on its way yet: a prompt that waits takes its input from the script.
+void scriptWantsStep();
+
+// Typed input for commands and evaluations that ask for it. waitForInput
+// prints the prompt and runs the message loop until a line is typed for it
+// (true, the line in input; an empty line is Enter) or the user cancels, or
+// the host ends (false). Prompts nest: a line goes to the innermost.
+bool waitForInput(const std::string& prompt, std::string& input);
+bool promptWaiting();
+// Gives a typed line to the innermost waiting prompt; false when none waits.
+bool answerPrompt(const std::string& line);
+
+// What runs in the current drawing, as the CMDACTIVE bits and the CMDNAMES
+// names show it.
+int commandActiveBits();
+std::string activeCommandNames();
+// Modal dialogs of the host open now.
+extern int hostDialogsOpen;
+// The host's options dialog, modal over the main window; true for OK.
+bool runOptionsDialog();
+// The main window's message that runs the strings sent for execution.
+const UINT kExecuteStrings = WM_APP + 2;
+// Runs the strings sent for execution that wait, unless a modal dialog of
+// the host is open.
+void runPendingStrings();
+// Strings sent for execution that wait for the host to take input again
+// (its modal dialog closed); posts them to the main window once more.
+void resumeExecuteStrings();
+// Runs a string sent for execution: each ^C (the character 3 or the two
+// characters) cancels, every other line is typed.
+void executeString(const std::string& text);
+// True while something runs that a cancel ends.
+bool somethingRuns();
 
 // Main window pieces.
 void refreshDrawingList();

@@ -81,6 +81,9 @@ LRESULT CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
         if (wp == VK_ESCAPE) requestCancel();
         return 0;
+    case kExecuteStrings:
+        runPendingStrings();
+        return 0;
     case WM_CLOSE:
         shutDown(hwnd);
         return 0;
@@ -189,8 +192,13 @@ bool cancelRequested() {
 void clearCancel() {
     cancelFlag = false;
 }
+// A cancel with nothing running only says so; it does not wait for the
+// next command.
 void requestCancel() {
-    cancelFlag = true;
+    if (somethingRuns())
+        cancelFlag = true;
+    else
+        printLine("*Cancel*");
 }
 
 } // namespace cadhost

@@ -228,3 +228,68 @@ TEST_CASE("a script edits two drawings and saves them") {
     CHECK(contains(r.transcript, "document closed " + r.dir + "\\copy.dwg"));
     CHECK(r.exitCode == 0);
 }
+
+TEST_CASE("LINE typed without points asks for them; script lines answer, a blank line ends it") {
+    HostRun r = runHost("host-prompts", "NEW\nLINE\n0,0\n5,5\n7,1\n\nSAVEAS line.dwg\nQUIT\n");
+    CHECK(readFile(r.dir + "\\line.dwg") == drawing("LINE 0,0 5,5 7,1\r\n"));
+    std::vector<std::string> all = lines(r.transcript);
+    int first = indexOf(all, "prompt Specify first point:");
+    CHECK(first >= 0);
+    CHECK(std::count(all.begin(), all.end(), "prompt Specify next point or [Undo]:") == 3);
+    CHECK(indexOf(all, "probe commandEnded LINE") > first);
+}
+
+// The probe's timer stands for a module that finds the host waiting while
+// no script line runs: it notes CMDACTIVE and CMDNAMES, cancels the host's
+// dialog with its Cancel button and sends two ^C to execute.
+TEST_CASE("what waits shows in CMDACTIVE and CMDNAMES, and a sent ^C or Cancel ends it") {
+    SetEnvironmentVariableA("PROBE_CANCEL", "1");
+    HostRun r = runHost("host-waiting", "NEW\n"
+                                        "LINE\n1,1\n@idle 1\n"
+                                        "(getpoint)\n@idle 1\n"
+                                        "LINE\n'CAL\n@idle 1\n"
+                                        "DDOPTIONS\n@idle 1\n"
+                                        "REGEN 800\n"
+                                        "QUIT\n");
+    SetEnvironmentVariableA("PROBE_CANCEL", nullptr);
+    std::vector<std::string> expected = {"probe state 1 LINE",
+                                         "probe send cancel 0",
+                                         "probe commandCancelled LINE",
+                                         "probe lispWillStart",
+                                         "probe state 32 ",
+                                         "probe send cancel 0",
+                                         "probe lispCancelled",
+                                         "probe commandWillStart LINE",
+                                         "probe commandWillStart CAL",
+                                         "probe state 3 LINE'CAL",
+                                         "probe send cancel 0",
+                                         "probe commandCancelled CAL",
+                                         "probe commandCancelled LINE",
+                                         "probe commandWillStart DDOPTIONS",
+                                         "probe state 9 DDOPTIONS",
+                                         "probe dialog Options, main window enabled 0",
+                                         "probe send cancel 0",
+                                         "probe commandCancelled DDOPTIONS",
+                                         "probe commandWillStart REGEN",
+                                         "probe commandEnded REGEN"};
+    std::vector<std::string> p = r.probe();
+    auto from = std::find(p.begin(), p.end(), "probe state 1 LINE");
+    REQUIRE(from != p.end());
+    std::vector<std::string> seen(from, p.end());
+    REQUIRE(seen.size() >= expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        CHECK(seen[i] == expected[i]);
+    // The first segment's point stays without a second one: nothing drawn.
+    CHECK(contains(r.transcript, "prompt Specify next point or [Undo]:"));
+    CHECK(contains(r.transcript, "prompt >> Expression:"));
+    CHECK(contains(r.transcript, "string to execute ^C^C"));
+    // A working command: the processor busy most of its time, and the
+    // timer's ticks still coming through its message handling.
+    std::vector<std::string> regen = linesStarting(r.transcript, "probe regen took long, cpu ");
+    REQUIRE(regen.size() == 1);
+    const int percent =
+        std::atoi(regen[0].c_str() + std::string("probe regen took long, cpu ").size());
+    CHECK(percent >= 70);
+    const int ticks = std::atoi(regen[0].c_str() + regen[0].find("%, ") + 3);
+    CHECK(ticks >= 4);
+}

@@ -2,6 +2,7 @@
 // notification in the host's transcript, and offers commands that exercise
 // host services so that tests can read the outcome there.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include "acdocman.h"
 #include "aced.h"
@@ -13,12 +14,39 @@ void* appId = nullptr;
 
 #define NOTE(...) cadhost::transcript("probe " __VA_ARGS__)
 
+// Processor time of this thread so far, in milliseconds.
+double threadCpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    auto ms = [](const FILETIME& f) {
+        return (double)(((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+// What a REGEN costs: processor time against the time it took.
+double regenCpuStart = 0;
+DWORD regenTickStart = 0;
+int ticksInRegen = 0;
+
 class EditorProbe : public AcEditorReactor {
   public:
     void unknownCommand(const char* c, void*) override { NOTE("unknownCommand %s", c); }
-    void commandWillStart(const char* c) override { NOTE("commandWillStart %s", c); }
+    void commandWillStart(const char* c) override {
+        NOTE("commandWillStart %s", c);
+        if (std::string(c) == "REGEN") {
+            regenCpuStart = threadCpuMs();
+            regenTickStart = GetTickCount();
+            ticksInRegen = 0;
+        }
+    }
     void commandEnded(const char* c) override {
         NOTE("commandEnded %s", c);
+        if (std::string(c) == "REGEN") {
+            const DWORD took = GetTickCount() - regenTickStart;
+            NOTE("regen took %s, cpu %d%%, %d ticks", took >= 500 ? "long" : "short",
+                 took ? (int)((threadCpuMs() - regenCpuStart) * 100 / took) : 0, ticksInRegen);
+        }
         // Whether the drawing counts as quiet once the command has ended.
         AcApDocument* d = acDocManagerPtr()->curDocument();
         cadhost::transcript("quiet after %s %d", c, d && d->isQuiescent() ? 1 : 0);
@@ -102,6 +130,52 @@ void cmdSaveTo() {
     NOTE("busy %d", d->isQuiescent() ? 0 : 1);
 }
 
+std::string sysvarText(const char* name) {
+    resbuf rb{};
+    if (acedGetVar(name, &rb) != RTNORM) return "?";
+    if (rb.restype == RTSHORT) return std::to_string(rb.resval.rint);
+    std::string text = rb.resval.rstring ? rb.resval.rstring : "";
+    std::free(rb.resval.rstring);
+    return text;
+}
+
+BOOL CALLBACK findModal(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == adsw_acadMainWnd() &&
+        std::string(cls) == "#32770") {
+        *(HWND*)found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// With PROBE_CANCEL set, a timer looks at what runs in the current drawing
+// while no script line runs: it notes CMDACTIVE and CMDNAMES, cancels a
+// modal dialog of the host with its Cancel button and sends the drawing two
+// ^C to execute, once for each state it sees.
+int lastState = 0;
+void CALLBACK watchState(HWND, UINT, UINT_PTR, DWORD) {
+    const int bits = std::atoi(sysvarText("CMDACTIVE").c_str());
+    if (sysvarText("CMDNAMES") == "REGEN") ++ticksInRegen;
+    if (bits == 0) lastState = 0;
+    if (bits == 0 || (bits & 4) || bits == lastState) return;
+    lastState = bits;
+    NOTE("state %d %s", bits, sysvarText("CMDNAMES").c_str());
+    HWND modal = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findModal, (LPARAM)&modal);
+    if (modal) {
+        char caption[64] = {};
+        GetWindowTextA(modal, caption, sizeof caption);
+        NOTE("dialog %s, main window enabled %d", caption,
+             IsWindowEnabled(adsw_acadMainWnd()) ? 1 : 0);
+        PostMessageA(modal, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     (LPARAM)GetDlgItem(modal, IDCANCEL));
+    }
+    AcApDocManager* dm = acDocManagerPtr();
+    NOTE("send cancel %d", (int)dm->sendStringToExecute(dm->curDocument(), "\x03\x03", false));
+}
+
 void cmdUnlock() {
     NOTE("unlock %d", acrxUnlockApplication(appId) ? 1 : 0);
 }
@@ -127,6 +201,8 @@ extern "C" __declspec(dllexport) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCod
         }
         if (AcEditor* e = theEditor()) e->addReactor(&editorProbe);
         acDocManagerPtr()->addReactor(&docProbe);
+        if (GetEnvironmentVariableA("PROBE_CANCEL", nullptr, 0) > 0)
+            SetTimer(nullptr, 0, 100, watchState);
         break;
     case AcRx::kUnloadAppMsg:
         if (AcEdCommandStack* s = theCommandStack()) s->removeGroup("PROBE");
