@@ -18,6 +18,7 @@ add_library(tarnel_core STATIC
     idle/closeaction.cpp
     idle/countdowndialog.cpp
     idle/freename.cpp
+    idle/hostwaiting.cpp
     idle/idletimer.cpp
     idle/inputwatch.cpp
     idle/messagepump.cpp
@@ -25,6 +26,7 @@ add_library(tarnel_core STATIC
     idle/rescuefolder.cpp
     idle/rescuename.cpp
     idle/savename.cpp
+    idle/waitjudge.cpp
     idle/sessionreport.cpp
     cmdlog/attachreactors.cpp
     cmdlog/logrecord.cpp

@@ -10,6 +10,12 @@ bool loggingOn() {
     GuardSettings* s = appSettings();
     return s && s->getEnableLogging();
 }
+
+// The end of a command or evaluation is the user's activity, unless the
+// module itself cancelled it before a close.
+void userActivity() {
+    if (!cancellingWaits()) resetIdle();
+}
 } // namespace
 
 DocLogReactor::DocLogReactor() {
@@ -53,17 +59,17 @@ void CommandLogReactor::commandWillStart(const char*) {
 
 void CommandLogReactor::commandEnded(const char* cmdStr) {
     shielded([&] {
-        resetIdle();
+        userActivity();
         if (loggingOn()) recordEnd(cmdStr); // a null name is written as a LISP function's
     });
 }
 
 void CommandLogReactor::commandCancelled(const char*) {
-    shielded([] { resetIdle(); });
+    shielded([] { userActivity(); });
 }
 
 void CommandLogReactor::commandFailed(const char*) {
-    shielded([] { resetIdle(); });
+    shielded([] { userActivity(); });
 }
 
 void CommandLogReactor::lispWillStart(const char*) {
@@ -73,14 +79,14 @@ void CommandLogReactor::lispWillStart(const char*) {
 
 void CommandLogReactor::lispEnded() {
     shielded([&] {
-        resetIdle();
+        userActivity();
         if (loggingOn()) recordEnd(nullptr);
     });
     lispActive = false;
 }
 
 void CommandLogReactor::lispCancelled() {
-    shielded([] { resetIdle(); });
+    shielded([] { userActivity(); });
     lispActive = false;
 }
 

@@ -10,6 +10,7 @@
 #include "idle/messagepump.h"
 #include "idle/rescuefolder.h"
 #include "idle/savename.h"
+#include "idle/sessionreport.h"
 #include "shell/guardapp.h"
 #include "settings/guardsettings.h"
 
@@ -125,5 +126,6 @@ void runCloseAction(void*) {
     // A host callback: nothing thrown here may reach the host. A drawing
     // whose turn was cut short stays open, and so does the host.
     shielded([] { closeEveryDrawing(); });
+    forgetCancelledBeforeClose(); // told in this close's messages
     shielded([] { watchAgainIfLeftOpen(); });
 }

@@ -8,8 +8,10 @@
 #include "common/textformat.h"
 #include "idle/closeaction.h"
 #include "idle/countdowndialog.h"
+#include "idle/hostwaiting.h"
 #include "idle/inputwatch.h"
 #include "idle/messagepump.h"
+#include "idle/sessionreport.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
 #include "shell/guardapp.h"
@@ -20,20 +22,19 @@ namespace {
 
 IdleTimer state = {};
 
+// Activity or a stop ends the wait for cancelled commands; what they were
+// is no longer news for a close.
+void stopCancelling() {
+    if (!state.cancelling) return;
+    state.cancelling = false;
+    forgetCancelledBeforeClose();
+}
+
 void killTimer() {
     if (state.timerId != 0) {
         KillTimer(nullptr, state.timerId);
         state.timerId = 0;
     }
-}
-
-// True when a document is busy: a command or evaluation runs in it.
-bool anyDocumentBusy(AcApDocumentIterator* it) {
-    for (; !it->done(); it->step()) {
-        AcApDocument* doc = it->document();
-        if (doc && !doc->isQuiescent()) return true;
-    }
-    return false;
 }
 
 HWND countdownHwnd() {
@@ -63,24 +64,68 @@ void updateCountdown(int remaining) {
     }
 }
 
+void startCloseAction(AcApDocManager* manager) {
+    stopIdleTimer(); // also keeps ticks nested in the close action out
+    if (manager->documentCount() != 0)
+        manager->executeInApplicationContext(runCloseAction, nullptr);
+    else
+        runCloseAction(nullptr);
+}
+
+// The end of the idle time with the host waiting: what waits is cancelled,
+// and the close action runs at a later tick, once every drawing is quiet.
+void beginCancelling(AcApDocManager* manager) {
+    closeCountdown();
+    state.cancelling = true;
+    state.cancelTicks = 0;
+    reportCancelledBeforeClose(cancelWhatWaits(manager));
+}
+
+// A tick while cancelling: the cancels are taken by the loop the tick came
+// from, so the drawings can only be quiet at a later tick.
+void whileCancelling(AcApDocManager* manager) {
+    ++state.cancelTicks;
+    if (!manager) return;
+    const std::vector<AcApDocument*> busy = busyDocuments(manager);
+    if (busy.empty()) {
+        state.cancelling = false;
+        startCloseAction(manager);
+        return;
+    }
+    if (state.cancelTicks < kCancelWaitTicks) return;
+    const std::string what = busyDescription(manager, busy.front());
+    resetIdle(); // watch again from zero; nothing was closed
+    reportStayedBusy(what);
+}
+
 void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
     flushKeptLogRecords();          // command-log records kept while another program held the log
-    if (inputSinceLastLook()) {     // counted keyboard and mouse input since the last tick
+    // Every tick starts a new window, so each measures the second before it.
+    const bool threadQuiet = uiThreadQuietSinceLastLook();
+    if (inputSinceLastLook()) { // counted keyboard and mouse input since the last tick
         resetIdle();
         return;
     }
     AcApDocManager* manager = acDocManagerPtr();
+    if (state.cancelling) {
+        whileCancelling(manager);
+        return;
+    }
+    GuardSettings* settings = appSettings();
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);
     if (!it) return;
-    if (anyDocumentBusy(it.get())) {
+    it.reset();
+    // A busy drawing is activity, unless the host only waits for its user
+    // and the seat is set to close such a host too.
+    const std::vector<AcApDocument*> busy = busyDocuments(manager);
+    if (!busy.empty() && !(settings && settings->getCancelWaiting() && threadQuiet &&
+                           onlyWaiting(manager, busy))) {
         resetIdle();
         return;
     }
-    it.reset();
     ++state.idleSeconds;
-    GuardSettings* settings = appSettings();
     if (!settings) return;
     const int total = settings->getTimeInactivity() * 60;
     const int countdown = settings->getTimeCountdown();
@@ -95,15 +140,18 @@ void tick() {
             resetIdle();
             return;
         }
-        stopIdleTimer(); // also keeps ticks nested in the close action out
-        if (manager->documentCount() != 0)
-            manager->executeInApplicationContext(runCloseAction, nullptr);
+        if (!busy.empty())
+            beginCancelling(manager);
         else
-            runCloseAction(nullptr);
+            startCloseAction(manager);
     }
 }
 
 } // namespace
+
+bool cancellingWaits() {
+    return state.cancelling;
+}
 
 const IdleTimer& idleTimerState() {
     return state;
@@ -117,11 +165,13 @@ void startIdleTimer() {
         startInputWatch();
     else
         stopInputWatch();
+    restartLoadWatch();
     resetIdle();
 }
 
 void stopIdleTimer() {
     ++state.generation;
+    stopCancelling();
     stopInputWatch();
     closeCountdown();
     killTimer();
@@ -129,6 +179,7 @@ void stopIdleTimer() {
 
 void resetIdle() {
     ++state.generation;
+    stopCancelling();
     closeCountdown();
     state.idleSeconds = 0;
 }

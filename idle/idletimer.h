@@ -13,7 +13,17 @@ struct IdleTimer {
     // Bumped by every reset and stop, so a tick can tell that one happened
     // while it was pumping messages.
     unsigned generation;
+    // At the end of the idle time what waited in the host was cancelled;
+    // the close action waits for every drawing to be quiet.
+    bool cancelling;
+    int cancelTicks; // ticks since the cancel
 };
+
+// Ticks to wait for cancelled commands to end before giving up.
+constexpr int kCancelWaitTicks = 5;
+// True while the end of a command or evaluation is the module's own cancel,
+// not the user's activity.
+bool cancellingWaits();
 
 // The state, to read.
 const IdleTimer& idleTimerState();
@@ -21,7 +31,10 @@ const IdleTimer& idleTimerState();
 // Starts the one-second timer (a timer still running is killed first) and
 // zeroes the count. With CountInput set, keyboard and mouse input in the
 // host restarts the count as well, at the tick after it, until the timer
-// stops.
+// stops. With CancelWaiting set, a drawing busy with a command, dialog or
+// evaluation that only waits for its user (no processor time spent, no
+// script or module command) does not stop the count, and at the end what
+// waits is cancelled before the close action.
 void startIdleTimer();
 // Closes the countdown window, kills the timer and stops counting input;
 // the count stays.

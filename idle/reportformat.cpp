@@ -14,7 +14,10 @@ ReportTexts builtInReportTexts() {
             "Your last session was saved to %s %s with status %d.",
             "  Could not be saved there; rescue copy: %s \n",
             "Your last session could not save %s %s. A rescue copy was saved to %s.",
-            "Your last session could not save %s %s. The drawing was left open with its changes."};
+            "Your last session could not save %s %s. The drawing was left open with its changes.",
+            "  Cancelled before the close: %s \n",
+            " Before the close, Tarnel cancelled %s.",
+            "  Nothing was closed: %s stayed busy after the cancel. \n"};
 }
 
 namespace {
@@ -54,6 +57,28 @@ std::string registryMessage(const ReportTexts& t, const std::string& timeText,
     if (action == QuitWithoutSaving) return formatText(t.messageAborted.c_str(), timeText.c_str());
     if (status == 0) return formatText(t.messageNotSaved.c_str(), target.c_str(), timeText.c_str());
     return formatText(t.messageSaved.c_str(), target.c_str(), timeText.c_str(), status);
+}
+
+std::string cancelledBlock(const ReportTexts& t, const std::string& timeText,
+                           const std::vector<std::string>& cancelled) {
+    std::string block = timeText + "\n";
+    for (const std::string& what : cancelled)
+        block += formatText(t.cancelled.c_str(), what.c_str());
+    return block + t.separator;
+}
+
+std::string withCancelled(const ReportTexts& t, const std::string& message,
+                          const std::vector<std::string>& cancelled) {
+    if (cancelled.empty()) return message;
+    std::string all;
+    for (const std::string& what : cancelled)
+        all += (all.empty() ? "" : ", ") + what;
+    return message + formatText(t.messageCancelled.c_str(), all.c_str());
+}
+
+std::string stayedBusyBlock(const ReportTexts& t, const std::string& timeText,
+                            const std::string& busy) {
+    return timeText + "\n" + formatText(t.stayedBusy.c_str(), busy.c_str()) + t.separator;
 }
 
 std::string withCrLf(const std::string& text) {

@@ -2,6 +2,7 @@
 // registry message. Pure text functions, free of the platform.
 #pragma once
 #include <string>
+#include <vector>
 
 struct ReportTexts {
     std::string quitAction;      // entry 7
@@ -16,6 +17,9 @@ struct ReportTexts {
     std::string rescue;          // entry 16
     std::string messageRescued;  // entry 17
     std::string messageNotSaved; // entry 18
+    std::string cancelled;       // entry 19
+    std::string messageCancelled; // entry 20
+    std::string stayedBusy;      // entry 21
 };
 
 // The texts used when the resource library lacks an entry.
@@ -33,5 +37,17 @@ std::string rescueBlock(const ReportTexts& texts, const std::string& timeText,
                         const std::string& target, int action, const std::string& rescue);
 std::string rescueMessage(const ReportTexts& texts, const std::string& timeText,
                           const std::string& target, const std::string& rescue);
+// The block written when what waited in the host was cancelled before the
+// close: one line for each thing cancelled.
+std::string cancelledBlock(const ReportTexts& texts, const std::string& timeText,
+                           const std::vector<std::string>& cancelled);
+// The message with the sentence that tells what was cancelled before the
+// close; the message itself when nothing was.
+std::string withCancelled(const ReportTexts& texts, const std::string& message,
+                          const std::vector<std::string>& cancelled);
+// The block written when a drawing stayed busy after the cancel, so that
+// nothing was closed.
+std::string stayedBusyBlock(const ReportTexts& texts, const std::string& timeText,
+                            const std::string& busy);
 // "\n" written as CR LF.
 std::string withCrLf(const std::string& text);

@@ -11,6 +11,9 @@
 
 namespace {
 
+// What the close under way cancelled first.
+std::vector<std::string> cancelledBeforeClose;
+
 ReportTexts loadReportTexts() {
     ReportTexts t = builtInReportTexts();
     auto pick = [](unsigned id, std::string& text) { text = loadStringOr(id, text.c_str()); };
@@ -26,6 +29,9 @@ ReportTexts loadReportTexts() {
     pick(IDS_REPORT_RESCUE, t.rescue);
     pick(IDS_MESSAGE_RESCUED, t.messageRescued);
     pick(IDS_MESSAGE_NOT_SAVED, t.messageNotSaved);
+    pick(IDS_REPORT_CANCELLED, t.cancelled);
+    pick(IDS_MESSAGE_CANCELLED, t.messageCancelled);
+    pick(IDS_REPORT_STAYED_BUSY, t.stayedBusy);
     return t;
 }
 
@@ -91,7 +97,8 @@ void reportClosedDrawing(const std::string& target, int action, int status, Mess
     // The next start tells the user whatever became of the block.
     appendToReportLog(reportBlock(texts, when, target, action, status));
     if (choice == MessageChoice::Replace)
-        leaveRegistryMessage(registryMessage(texts, when, target, action, status));
+        leaveRegistryMessage(withCancelled(
+            texts, registryMessage(texts, when, target, action, status), cancelledBeforeClose));
 }
 
 void reportRescuedDrawing(const std::string& target, int action, const std::string& rescue) {
@@ -99,5 +106,23 @@ void reportRescuedDrawing(const std::string& target, int action, const std::stri
     const std::string when = timeText(std::time(nullptr));
     const ReportTexts texts = loadReportTexts();
     appendToReportLog(rescueBlock(texts, when, target, action, rescue));
-    leaveRegistryMessage(rescueMessage(texts, when, target, rescue));
+    leaveRegistryMessage(
+        withCancelled(texts, rescueMessage(texts, when, target, rescue), cancelledBeforeClose));
+}
+
+void reportCancelledBeforeClose(const std::vector<std::string>& cancelled) {
+    cancelledBeforeClose = cancelled;
+    if (cancelled.empty()) return;
+    ResourceScope scope;
+    appendToReportLog(cancelledBlock(loadReportTexts(), timeText(std::time(nullptr)), cancelled));
+}
+
+void forgetCancelledBeforeClose() {
+    cancelledBeforeClose.clear();
+}
+
+void reportStayedBusy(const std::string& busy) {
+    forgetCancelledBeforeClose();
+    ResourceScope scope;
+    appendToReportLog(stayedBusyBlock(loadReportTexts(), timeText(std::time(nullptr)), busy));
 }

@@ -3,6 +3,7 @@
 // the next start.
 #pragma once
 #include <string>
+#include <vector>
 
 // Whether a report replaces the registry message an earlier drawing of the
 // same close action left.
@@ -17,3 +18,12 @@ void reportClosedDrawing(const std::string& target, int action, int status,
 // The same for a drawing that could not be saved to target and was saved
 // as the rescue copy instead; its message always replaces the earlier one.
 void reportRescuedDrawing(const std::string& target, int action, const std::string& rescue);
+
+// What waited in the host and was cancelled before a close: a block in the
+// report log now, and a sentence added to every registry message until
+// forgetCancelledBeforeClose.
+void reportCancelledBeforeClose(const std::vector<std::string>& cancelled);
+void forgetCancelledBeforeClose();
+// A drawing still busy after the cancel: nothing is closed. Forgets what
+// was cancelled.
+void reportStayedBusy(const std::string& busy);

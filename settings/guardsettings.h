@@ -32,6 +32,7 @@ class GuardSettings {
     int getAction() const { return v.action; }
     int getLogfilenameType() const { return v.logfilenameType; }
     bool getCountInput() const { return v.countInput; }
+    bool getCancelWaiting() const { return v.cancelWaiting; }
 
     bool setLogfilepath(const std::string& x) { return v.logfilepath = x, true; }
     bool setPassword(const std::string& x) { return v.password = x, true; }
@@ -43,6 +44,7 @@ class GuardSettings {
     bool setAction(int x) { return v.action = x, true; }
     bool setLogfilenameType(int x) { return v.logfilenameType = x, true; }
     bool setCountInput(bool x) { return v.countInput = x, true; }
+    bool setCancelWaiting(bool x) { return v.cancelWaiting = x, true; }
 
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;

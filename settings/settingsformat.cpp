@@ -89,6 +89,7 @@ const KeyInfo kKeys[kKeyCount] = {
     number("LogfilenameType", 0, 1, &Values::logfilenameType),
     text("Logfilepath", &Values::logfilepath),
     flag("CountInput", &Values::countInput),
+    flag("CancelWaiting", &Values::cancelWaiting),
 };
 
 const KeyInfo* findKey(const std::string& name) {

@@ -18,7 +18,7 @@ std::string trim(const std::string& text);
 bool splitLine(const std::string& line, std::string& key, std::string& value);
 bool equalsNoCase(const std::string& a, const char* b);
 
-// The ten settings as the file holds them.
+// The settings as the file holds them.
 struct Values {
     bool protection = false;
     std::string password;
@@ -30,12 +30,13 @@ struct Values {
     int logfilenameType = 1;
     std::string logfilepath;
     bool countInput = false;
+    bool cancelWaiting = false;
     bool operator==(const Values& o) const;
 };
 
 // The keys in the file's order, each with its field of Values. The first
 // kBaseKeyCount are the file every seat has always written; a key added
-// after them (CountInput) is written only when its value differs from its
+// after them (CountInput, CancelWaiting) is written only when its value differs from its
 // default, so a seat that never used it writes the nine lines as before,
 // and loaders that do not know it ignore its line. A number is stored by
 // the loader only within [low, high]; a flag takes any number (non-zero is
@@ -49,7 +50,7 @@ struct KeyInfo {
     bool Values::*flag;        // Flag
     std::string Values::*text; // Text
 };
-constexpr int kKeyCount = 10;
+constexpr int kKeyCount = 11;
 constexpr int kBaseKeyCount = 9;
 extern const KeyInfo kKeys[kKeyCount];
 // The key of that name in any letter case, or null.

@@ -1,0 +1,146 @@
+#include "idle/hostwaiting.h"
+#include <windows.h>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include "acdocman.h"
+#include "aced.h"
+#include "idle/waitjudge.h"
+
+namespace {
+
+struct LoadSample {
+    bool valid = false;
+    double cpuMs = 0;
+    DWORD tick = 0;
+};
+LoadSample lastLook;
+
+double filetimeMs(const FILETIME& f) {
+    return (double)(((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000.0;
+}
+
+LoadSample takeSample() {
+    LoadSample s;
+    FILETIME created, exited, kernel, user;
+    if (GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {
+        s.valid = true;
+        s.cpuMs = filetimeMs(kernel) + filetimeMs(user);
+        s.tick = GetTickCount();
+    }
+    return s;
+}
+
+// CMDACTIVE of the current document, or -1.
+int commandActive() {
+    resbuf rb = {};
+    if (acedGetVar("CMDACTIVE", &rb) != RTNORM || rb.restype != RTSHORT) return -1;
+    return rb.resval.rint;
+}
+
+std::string commandNames() {
+    resbuf rb = {};
+    if (acedGetVar("CMDNAMES", &rb) != RTNORM || rb.restype != RTSTR || !rb.resval.rstring)
+        return std::string();
+    std::string names = rb.resval.rstring;
+    std::free(rb.resval.rstring);
+    return names;
+}
+
+// How many owners up from w the main window is; 0 when it is not an owner.
+int ownedDepth(HWND w, HWND main) {
+    int depth = 0;
+    for (HWND o = GetWindow(w, GW_OWNER); o; o = GetWindow(o, GW_OWNER)) {
+        ++depth;
+        if (o == main) return depth;
+    }
+    return 0;
+}
+
+struct ModalSearch {
+    HWND main;
+    std::vector<std::pair<int, HWND>> found; // depth, dialog
+};
+
+BOOL CALLBACK collectModal(HWND w, LPARAM data) {
+    ModalSearch* search = reinterpret_cast<ModalSearch*>(data);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (!IsWindowVisible(w) || lstrcmpA(cls, "#32770") != 0) return TRUE;
+    if (int depth = ownedDepth(w, search->main)) search->found.push_back({depth, w});
+    return TRUE;
+}
+
+std::string windowText(HWND w) {
+    char text[256] = {};
+    GetWindowTextA(w, text, sizeof text);
+    return text;
+}
+
+} // namespace
+
+void restartLoadWatch() {
+    lastLook = takeSample();
+}
+
+bool uiThreadQuietSinceLastLook() {
+    const LoadSample now = takeSample();
+    const bool quiet = lastLook.valid && now.valid &&
+                       cpuSaysWaiting(now.cpuMs - lastLook.cpuMs, (double)(now.tick - lastLook.tick));
+    lastLook = now;
+    return quiet;
+}
+
+std::vector<AcApDocument*> busyDocuments(AcApDocManager* manager) {
+    std::vector<AcApDocument*> busy;
+    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
+                                                     : nullptr);
+    if (!it) return busy;
+    for (; !it->done(); it->step()) {
+        AcApDocument* doc = it->document();
+        if (doc && !doc->isQuiescent()) busy.push_back(doc);
+    }
+    return busy;
+}
+
+bool onlyWaiting(AcApDocManager* manager, const std::vector<AcApDocument*>& busy) {
+    // Only the current document's CMDACTIVE can be read: a busy drawing
+    // behind it counts as work.
+    AcApDocument* current = manager ? manager->curDocument() : nullptr;
+    for (AcApDocument* doc : busy)
+        if (doc != current) return false;
+    const int bits = commandActive();
+    return bits >= 0 && bitsSayWaiting(bits);
+}
+
+std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {
+    std::string what = "the LISP evaluation";
+    if (doc == manager->curDocument()) {
+        const std::string names = commandNames();
+        if (!names.empty()) what = "the command " + names;
+    } else {
+        what = "the command";
+    }
+    const char* name = doc->fileName();
+    return what + " in " + (name ? name : "a drawing");
+}
+
+std::vector<std::string> cancelWhatWaits(AcApDocManager* manager) {
+    std::vector<std::string> what;
+    ModalSearch search{adsw_acadMainWnd(), {}};
+    if (search.main && !IsWindowEnabled(search.main)) {
+        EnumThreadWindows(GetCurrentThreadId(), collectModal, reinterpret_cast<LPARAM>(&search));
+        std::sort(search.found.begin(), search.found.end(),
+                  [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& d : search.found) {
+            what.push_back("the dialog \"" + windowText(d.second) + "\"");
+            PostMessageA(d.second, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(d.second, IDCANCEL)));
+        }
+    }
+    for (AcApDocument* doc : busyDocuments(manager)) {
+        what.push_back(busyDescription(manager, doc));
+        manager->sendStringToExecute(doc, "\x03\x03", false, false, false);
+    }
+    return what;
+}

@@ -1,0 +1,29 @@
+// Looks at the host for the tick: how much processor time its user-interface
+// thread spent since the last look, what runs in the current drawing, and
+// the cancel of whatever waits there.
+#pragma once
+#include <string>
+#include <vector>
+
+class AcApDocument;
+class AcApDocManager;
+
+// Starts the processor-time window afresh (the watch starts).
+void restartLoadWatch();
+// Whether the thread spent (almost) no processor time since the last look;
+// false for the first look after a failed one. Each call starts a new window.
+bool uiThreadQuietSinceLastLook();
+
+// The documents that are not quiescent, in the manager's order.
+std::vector<AcApDocument*> busyDocuments(AcApDocManager* manager);
+// Whether the busy documents only wait for their user: each is the current
+// document, whose CMDACTIVE says waiting.
+bool onlyWaiting(AcApDocManager* manager, const std::vector<AcApDocument*>& busy);
+
+// Cancels what waits, as its user would: every dialog modal over the host's
+// main window gets its Cancel button's command (innermost first), and every
+// busy document two ^C to execute. What was cancelled, as the report names
+// it ("the dialog "Options"", "the command LINE in C:\x\a.dwg").
+std::vector<std::string> cancelWhatWaits(AcApDocManager* manager);
+// What runs in a busy document, as cancelWhatWaits names it.
+std::string busyDescription(AcApDocManager* manager, AcApDocument* doc);
