@@ -85,8 +85,9 @@ void restartLoadWatch() {
 
 bool uiThreadQuietSinceLastLook() {
     const LoadSample now = takeSample();
-    const bool quiet = lastLook.valid && now.valid &&
-                       cpuSaysWaiting(now.cpuMs - lastLook.cpuMs, (double)(now.tick - lastLook.tick));
+    const bool quiet =
+        lastLook.valid && now.valid &&
+        cpuSaysWaiting(now.cpuMs - lastLook.cpuMs, (double)(now.tick - lastLook.tick));
     lastLook = now;
     return quiet;
 }

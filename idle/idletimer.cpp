@@ -120,8 +120,8 @@ void tick() {
     // A busy drawing is activity, unless the host only waits for its user
     // and the seat is set to close such a host too.
     const std::vector<AcApDocument*> busy = busyDocuments(manager);
-    if (!busy.empty() && !(settings && settings->getCancelWaiting() && threadQuiet &&
-                           onlyWaiting(manager, busy))) {
+    if (!busy.empty() &&
+        !(settings && settings->getCancelWaiting() && threadQuiet && onlyWaiting(manager, busy))) {
         resetIdle();
         return;
     }

@@ -5,21 +5,21 @@
 #include <vector>
 
 struct ReportTexts {
-    std::string quitAction;      // entry 7
-    std::string currentDrawing;  // entry 8
-    std::string currentAction;   // entry 9
-    std::string otherDrawing;    // entry 10
-    std::string otherAction;     // entry 11
-    std::string status;          // entry 12
-    std::string separator;       // entry 13
-    std::string messageAborted;  // entry 14
-    std::string messageSaved;    // entry 15
-    std::string rescue;          // entry 16
-    std::string messageRescued;  // entry 17
-    std::string messageNotSaved; // entry 18
-    std::string cancelled;       // entry 19
+    std::string quitAction;       // entry 7
+    std::string currentDrawing;   // entry 8
+    std::string currentAction;    // entry 9
+    std::string otherDrawing;     // entry 10
+    std::string otherAction;      // entry 11
+    std::string status;           // entry 12
+    std::string separator;        // entry 13
+    std::string messageAborted;   // entry 14
+    std::string messageSaved;     // entry 15
+    std::string rescue;           // entry 16
+    std::string messageRescued;   // entry 17
+    std::string messageNotSaved;  // entry 18
+    std::string cancelled;        // entry 19
     std::string messageCancelled; // entry 20
-    std::string stayedBusy;      // entry 21
+    std::string stayedBusy;       // entry 21
 };
 
 // The texts used when the resource library lacks an entry.

@@ -46,6 +46,7 @@ void ConfigurationTab::DoDataExchange(CDataExchange* dx) {
     DDX_Radio(dx, IDC_CONFIG_ACTION, closeActionChoice);
     DDX_Check(dx, IDC_CONFIG_ALLOW_DISABLE, allowDisableCheck);
     DDX_Check(dx, IDC_CONFIG_COUNT_INPUT, countInputCheck);
+    DDX_Check(dx, IDC_CONFIG_CANCEL_WAITING, cancelWaitingCheck);
 }
 
 BOOL ConfigurationTab::OnInitDialog() {
@@ -69,6 +70,7 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
         inactivityMinutes = s->getTimeInactivity();
         allowDisableCheck = s->getAllowDisable() ? 1 : 0;
         countInputCheck = s->getCountInput() ? 1 : 0;
+        cancelWaitingCheck = s->getCancelWaiting() ? 1 : 0;
         UpdateData(FALSE);
         return TRUE;
     }
@@ -87,5 +89,6 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
     s->setTimeInactivity(inactivityMinutes);
     s->setAllowDisable(allowDisableCheck != 0);
     s->setCountInput(countInputCheck != 0);
+    s->setCancelWaiting(cancelWaitingCheck != 0);
     return TRUE;
 }

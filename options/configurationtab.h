@@ -21,4 +21,5 @@ class ConfigurationTab : public CAcUiTabChildDialog {
     int closeActionChoice = 0;
     int allowDisableCheck = 0;
     int countInputCheck = 0;
+    int cancelWaitingCheck = 0;
 };

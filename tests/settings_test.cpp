@@ -201,6 +201,16 @@ TEST_CASE("an added key is written only when not at its default, last") {
         CHECK(saved.size() == 9);
         CHECK(saved.back() == scrambled("Logfilepath:" + tempFolderDefault()));
         CHECK_FALSE(GuardSettings(path).getCountInput());
+        // Each added key has its own line, written alone when only it is on.
+        {
+            GuardSettings s(path);
+            CHECK_FALSE(s.getCancelWaiting());
+            s.setCancelWaiting(true);
+        }
+        saved = lines(readFile(path));
+        REQUIRE(saved.size() == 10);
+        CHECK(saved[9] == scrambled("CancelWaiting:1"));
+        CHECK(GuardSettings(path).getCancelWaiting());
     }
     SUBCASE("CountInput:0 and a word both switch it off") {
         CHECK_FALSE(

@@ -1,0 +1,247 @@
+// A seat left waiting at a prompt, in the host's dialog or in a LISP
+// evaluation: with CancelWaiting it is counted quiet and closed after what
+// waits is cancelled; without it, or while the host works, it is not.
+// The host waits in a message loop of its own, so each test gives its
+// ticks from a timer procedure that loop dispatches.
+#include <doctest.h>
+#include <functional>
+#include "acdocman.h"
+#include "aced.h"
+#include "cadhost.h"
+#include "idle/idletimer.h"
+#include "idle/waitjudge.h"
+#include "modulefixture.h"
+#include "resources/resource.h"
+#include "shell/guardapp.h"
+
+using namespace testkit;
+using namespace modtest;
+
+namespace {
+
+std::function<void()> pendingBody;
+
+void CALLBACK runBody(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> body = std::move(pendingBody);
+    pendingBody = nullptr;
+    if (body) body();
+}
+
+// Types each line in turn, the next one from inside the wait of the one
+// before; body runs inside the wait of the last. Returns when the first
+// line's command has ended.
+void typeAndWait(std::vector<std::string> lines, std::function<void()> body) {
+    const std::string first = lines.front();
+    lines.erase(lines.begin());
+    if (lines.empty())
+        pendingBody = std::move(body);
+    else
+        pendingBody = [lines, body] { typeAndWait(lines, body); };
+    SetTimer(nullptr, 0, 10, runBody);
+    cadhost::executeLine(first.c_str());
+}
+
+HWND hostDialog() {
+    HWND found = FindWindowA("#32770", "Options");
+    return found && GetWindow(found, GW_OWNER) == adsw_acadMainWnd() ? found : nullptr;
+}
+
+// What a user back at the seat does to end what waits.
+void endItAsAUser() {
+    if (HWND d = hostDialog()) PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    AcApDocManager* dm = acDocManagerPtr();
+    dm->sendStringToExecute(dm->curDocument(), "\x03");
+}
+
+// Ticks until the end of the idle time has started the cancel; false when
+// it did not come within a minute and a few ticks.
+bool tickUntilCancelling() {
+    for (int i = 0; i < 65 && !idleTimerState().cancelling; ++i)
+        ticks(1);
+    return idleTimerState().cancelling;
+}
+
+struct Waiting {
+    const char* name;
+    std::vector<std::string> lines;
+    const char* cancelled; // as the report names it, before " in <drawing>"
+};
+
+const Waiting kWaiting[] = {
+    {"LINE at its prompt", {"LINE", "1,1"}, "the command LINE"},
+    {"a LISP evaluation at (getpoint)", {"(getpoint)"}, "the LISP evaluation"},
+    {"a transparent command inside LINE", {"LINE", "'CAL"}, "the command LINE'CAL"},
+    {"the host's Options dialog", {"DDOPTIONS"}, "the dialog \"Options\""},
+};
+
+const std::map<std::string, std::string> kOneMinute = {
+    {"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "1"}};
+
+std::map<std::string, std::string> oneMinute(const char* cancelWaiting) {
+    std::map<std::string, std::string> s = kOneMinute;
+    s["CancelWaiting"] = cancelWaiting;
+    return s;
+}
+
+} // namespace
+
+TEST_CASE("left waiting with CancelWaiting on: cancelled, then saved and closed") {
+    for (const Waiting& c : kWaiting) {
+        const std::string name = c.name;
+        CAPTURE(name);
+        Module m;
+        Workspace w("cancel-on");
+        m.start(oneMinute("1"));
+        w.open("plan.dwg");
+        cadhost::executeLine("CIRCLE 5,5 1");
+        bool cancelling = false, countdownClosed = false;
+        typeAndWait(c.lines, [&] {
+            cancelling = tickUntilCancelling();
+            countdownClosed = countdownHwnd() == nullptr;
+        });
+        CHECK(cancelling);
+        CHECK(countdownClosed);
+        CHECK(hostDialog() == nullptr);
+        // The cancels ended what waited; the next tick finds the drawing
+        // quiet and closes it.
+        CHECK(idleTimerState().timerId != 0);
+        ticks(1);
+        CHECK(acDocManagerPtr()->documentCount() == 0);
+        CHECK(readFile(w.dir + "\\plan.dwg") == drawingBytes("CIRCLE 5,5 1\r\n"));
+        const std::string t = w.transcript();
+        CHECK(t.find("string to execute ^C^C") != std::string::npos);
+        CHECK(t.find("document saved " + w.dir + "\\plan.dwg") != std::string::npos);
+        const std::string what = std::string(c.cancelled) +
+                                 (c.lines[0] == "DDOPTIONS" ? ", the command DDOPTIONS" : "") +
+                                 " in " + w.dir + "\\plan.dwg";
+        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        REQUIRE(log.size() >= 4);
+        CHECK(isTimeLine(log[0]));
+        if (c.lines[0] == "DDOPTIONS") {
+            CHECK(log[1] == "  Cancelled before the close: the dialog \"Options\" ");
+            CHECK(log[2] == "  Cancelled before the close: the command DDOPTIONS in " + w.dir +
+                                "\\plan.dwg ");
+        } else {
+            CHECK(log[1] == "  Cancelled before the close: " + what + " ");
+        }
+        CHECK(log.back() == std::string(59, '='));
+        const std::string message = registryMessage();
+        CHECK(message.rfind("Your last session was saved to " + w.dir + "\\plan.dwg ", 0) == 0);
+        const std::string sentence = " Before closing, Tarnel cancelled " + what + ".";
+        CHECK(message.size() > sentence.size());
+        CHECK(message.substr(message.size() - sentence.size()) == sentence);
+        dropQuit();
+    }
+}
+
+TEST_CASE("with CancelWaiting off, a host left waiting keeps the count at 0") {
+    for (const Waiting& c : kWaiting) {
+        const std::string name = c.name;
+        CAPTURE(name);
+        Module m;
+        Workspace w("cancel-off");
+        m.start(oneMinute("0"));
+        w.open("plan.dwg");
+        int counted = -1;
+        typeAndWait(c.lines, [&] {
+            ticks(70);
+            counted = idleTimerState().idleSeconds;
+            endItAsAUser();
+        });
+        CHECK(counted == 0);
+        CHECK(acDocManagerPtr()->documentCount() == 1);
+    }
+}
+
+namespace {
+std::vector<int> seenInRegen;
+void CALLBACK tickDuringRegen(HWND, UINT, UINT_PTR, DWORD) {
+    ticks(1);
+    seenInRegen.push_back(idleTimerState().idleSeconds);
+}
+} // namespace
+
+TEST_CASE("on or off, the module's own command and a working command keep the count at 0") {
+    for (const char* on : {"0", "1"}) {
+        const std::string cancelWaiting = on;
+        CAPTURE(cancelWaiting);
+        Module m;
+        Workspace w("cancel-work");
+        m.start(oneMinute(on));
+        w.open("plan.dwg");
+        int counted = -1;
+        WhenVisible opened("Tarnel options", [&](HWND h) {
+            ticks(70);
+            counted = idleTimerState().idleSeconds;
+            clickButton(h, IDCANCEL);
+        });
+        cadhost::executeLine("tarnel_opt");
+        REQUIRE(opened.ran());
+        CHECK(counted == 0);
+        // A regeneration keeps the processor busy and lets ticks come.
+        ticks(50);
+        seenInRegen.clear();
+        const UINT_PTR every = SetTimer(nullptr, 0, 150, tickDuringRegen);
+        cadhost::executeLine("REGEN 2000");
+        KillTimer(nullptr, every);
+        CHECK(seenInRegen.size() >= 5);
+        for (int s : seenInRegen)
+            CHECK(s == 0);
+        CHECK(acDocManagerPtr()->documentCount() == 1);
+    }
+}
+
+TEST_CASE("a cancel that does not end the command in time: nothing closed, the watch goes on") {
+    Module m;
+    Workspace w("cancel-stays-busy");
+    m.start(oneMinute("1"));
+    w.open("plan.dwg");
+    cadhost::executeLine("CIRCLE 5,5 1");
+    HostFaults faults;
+    faults->ignoreExecuteStrings = true;
+    int waitedTicks = 0, countAfter = -1;
+    bool gaveUp = false;
+    typeAndWait({"LINE"}, [&] {
+        REQUIRE(tickUntilCancelling());
+        while (idleTimerState().cancelling && waitedTicks < 20) {
+            ticks(1);
+            ++waitedTicks;
+        }
+        gaveUp = !idleTimerState().cancelling;
+        countAfter = idleTimerState().idleSeconds;
+        cadhost::executeLine(""); // Enter ends LINE
+    });
+    CHECK(gaveUp);
+    CHECK(waitedTicks == kCancelWaitTicks); // still waiting after one tick less
+    CHECK(countAfter == 0);
+    CHECK(idleTimerState().timerId != 0);
+    CHECK(acDocManagerPtr()->documentCount() == 1);
+    CHECK(w.transcript().find("document saved") == std::string::npos);
+    std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+    REQUIRE(log.size() == 6);
+    CHECK(log[1] == "  Cancelled before the close: the command LINE in " + w.dir + "\\plan.dwg ");
+    CHECK(log[4] == "  Nothing was closed: the command LINE in " + w.dir +
+                        "\\plan.dwg was still busy after the cancel. ");
+    // The count runs again from zero, and LINE's own end was the user's.
+    ticks(3);
+    CHECK(idleTimerState().idleSeconds == 3);
+}
+
+TEST_CASE("what counts as waiting") {
+    CHECK(bitsSayWaiting(kCmdCommand));
+    CHECK(bitsSayWaiting(kCmdCommand | kCmdTransparent));
+    CHECK(bitsSayWaiting(kCmdCommand | kCmdDialog));
+    CHECK(bitsSayWaiting(kCmdLisp));
+    CHECK_FALSE(bitsSayWaiting(0));
+    CHECK_FALSE(bitsSayWaiting(kCmdCommand | kCmdScript));
+    CHECK_FALSE(bitsSayWaiting(kCmdCommand | kCmdModuleCommand));
+    CHECK_FALSE(bitsSayWaiting(kCmdLisp | kCmdScript));
+    // A second at a prompt spends 0 to 10 ms; a working one nearly all.
+    CHECK(cpuSaysWaiting(10, 1000));
+    CHECK(cpuSaysWaiting(100, 1000));
+    CHECK_FALSE(cpuSaysWaiting(101, 1000));
+    CHECK_FALSE(cpuSaysWaiting(950, 1000));
+    CHECK(cpuSaysWaiting(30, 5)); // two ticks close together, the clock's steps
+    CHECK_FALSE(cpuSaysWaiting(40, 40));
+}
