@@ -12,6 +12,7 @@
 #include "idle/waitjudge.h"
 #include "modulefixture.h"
 #include "resources/resource.h"
+#include "settings/guardsettings.h"
 #include "shell/guardapp.h"
 
 using namespace testkit;
@@ -244,4 +245,27 @@ TEST_CASE("what counts as waiting") {
     CHECK_FALSE(cpuSaysWaiting(950, 1000));
     CHECK(cpuSaysWaiting(30, 5)); // two ticks close together, the clock's steps
     CHECK_FALSE(cpuSaysWaiting(40, 40));
+}
+
+TEST_CASE("the Configuration page's check box stores CancelWaiting at OK") {
+    Module m;
+    Workspace w("cancel-page");
+    m.start(oneMinute("0"));
+    int shown = -1;
+    WhenVisible opened("Tarnel options", [&](HWND h) {
+        HWND page = findPage(h, IDC_CONFIG_CANCEL_WAITING);
+        shown = (int)SendDlgItemMessageA(page, IDC_CONFIG_CANCEL_WAITING, BM_GETCHECK, 0, 0);
+        CHECK(controlText(page, IDC_CONFIG_CANCEL_WAITING) ==
+              "&Also close AutoCAD left waiting at a prompt or in a dialog");
+        clickButton(page, IDC_CONFIG_CANCEL_WAITING);
+        CHECK_FALSE(appSettings()->getCancelWaiting()); // nothing changes before OK
+        clickButton(h, IDOK);
+    });
+    cadhost::executeLine("tarnel_opt");
+    REQUIRE(opened.ran());
+    CHECK(shown == BST_UNCHECKED);
+    CHECK(appSettings()->getCancelWaiting());
+    GuardSettings written(w.dir + "\\scratch.cfg");
+    REQUIRE(written.load(settingsPath()));
+    CHECK(written.getCancelWaiting());
 }

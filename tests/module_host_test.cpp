@@ -37,6 +37,16 @@ void deleteRegistryMessage() {
     deleteRegistryValue(kProductKey, "Message");
 }
 
+// tarnel.cfg beside the module with these plain lines, scrambled.
+void writeSettings(const std::string& dir, const std::vector<std::string>& plain) {
+    std::string cfg;
+    for (std::string l : plain) {
+        settingsformat::scramble(l);
+        cfg += l + "\r\n";
+    }
+    writeFile(dir + "\\tarnel.cfg", cfg);
+}
+
 HWND waitForDialog(const char* caption, Process& p, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 50) {
         if (HWND h = findWindowOf(p.id(), "#32770", caption)) return h;
@@ -92,7 +102,7 @@ TEST_CASE("without its resource library the module does not load at all") {
     CHECK_FALSE(fileExists(dir + "\\tarnel.cfg"));
 }
 
-// The one test that waits through a real minute: the idle watch on the real
+// The two tests that wait through a real minute: the idle watch on the real
 // timer closes the host, and the next start tells the user what happened.
 TEST_CASE("an idle host is closed after a minute and the next start reports it") {
     std::string dir = installModule("module-expiry");
@@ -117,16 +127,10 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
         CHECK(p.exitCode() == 0);
     }
     REQUIRE(fileExists(dir + "\\tarnel.cfg"));
-    // Rewrite the settings with one minute and ten seconds, scrambled.
-    std::string cfg;
+    // Rewrite the settings with one minute and ten seconds.
     CreateDirectoryA((dir + "\\cmdlog").c_str(), nullptr);
-    for (std::string l : {std::string("TimeInactivity:1"), std::string("TimeCountdown:10"),
-                          std::string("Action:2"), std::string("EnableLogging:1"),
-                          std::string("LogfilenameType:0"), "Logfilepath:" + dir + "\\cmdlog"}) {
-        settingsformat::scramble(l);
-        cfg += l + "\r\n";
-    }
-    writeFile(dir + "\\tarnel.cfg", cfg);
+    writeSettings(dir, {"TimeInactivity:1", "TimeCountdown:10", "Action:2", "EnableLogging:1",
+                        "LogfilenameType:0", "Logfilepath:" + dir + "\\cmdlog"});
     DeleteFileA((dir + "\\transcript.txt").c_str());
 
     DWORD started = GetTickCount();
@@ -179,4 +183,44 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     REQUIRE(again.wait(30000));
     CHECK(again.exitCode() == 0);
     CHECK(registryMessage() == "(none)");
+}
+
+// The second real minute: a seat left at a LINE prompt, with CancelWaiting.
+TEST_CASE("a host left at a prompt is closed after a minute with the command cancelled first") {
+    std::string dir = installModule("module-waiting");
+    deleteRegistryMessage();
+    writeFile(dir + "\\a.dwg", "CADHOST DRAWING 1\r\n");
+    writeFile(dir + "\\run.scr", "LINE 0,0 4,4\nLINE\n1,1\n2,2\n@idle 200\nQUIT\n");
+    writeSettings(dir, {"TimeInactivity:1", "TimeCountdown:10", "Action:1", "CancelWaiting:1"});
+    DWORD started = GetTickCount();
+    Process host(
+        hostCommand(dir, "/timeout 150 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr a.dwg"), dir);
+    REQUIRE(host.started());
+    REQUIRE(host.wait(120000));
+    CHECK(host.exitCode() == 0);
+    DWORD endedAfter = GetTickCount() - started;
+    CHECK(endedAfter >= 55000);
+    CHECK(endedAfter < 90000);
+    const std::string transcript = readFile(dir + "\\transcript.txt");
+    CHECK(linesStarting(transcript, "fault").empty());
+    std::vector<std::string> t = lines(transcript);
+    const int sent = indexOf(t, "string to execute ^C^C");
+    const int cancelled = indexOf(t, "notify commandCancelled LINE");
+    const int saved = indexOf(t, "document saved " + dir + "\\a.dwg");
+    CHECK(sent >= 0);
+    CHECK(cancelled > sent);
+    CHECK(saved > cancelled);
+    CHECK(indexOf(t, "main window closed") > saved);
+    // The cancel keeps the segment drawn, as the host does.
+    CHECK(readFile(dir + "\\a.dwg") == "CADHOST DRAWING 1\r\nLINE 0,0 4,4\r\nLINE 1,1 2,2\r\n");
+    std::vector<std::string> log = lines(readFile(dir + "\\tarnel.log"));
+    REQUIRE(log.size() == 7);
+    CHECK(log[1] == "  Cancelled before the close: the command LINE in " + dir + "\\a.dwg ");
+    CHECK(log[5] == "Save to current dwg.  Status: 1 ");
+    const std::string message = registryMessage();
+    const std::string sentence =
+        " Before closing, Tarnel cancelled the command LINE in " + dir + "\\a.dwg.";
+    REQUIRE(message.size() > sentence.size());
+    CHECK(message.substr(message.size() - sentence.size()) == sentence);
+    deleteRegistryMessage();
 }

@@ -69,7 +69,9 @@ void scriptStep() {
         }
         scriptRunning = true;
         executeLine(line.c_str());
-        postStep();
+        // A line that waited may have seen the script reach "@idle": its
+        // timer brings the next line.
+        if (!idling) postStep();
         return;
     }
     scriptRunning = false;
