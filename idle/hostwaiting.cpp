@@ -1,6 +1,7 @@
 #include "idle/hostwaiting.h"
 #include <windows.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include "acdocman.h"
@@ -104,14 +105,17 @@ std::vector<AcApDocument*> busyDocuments(AcApDocManager* manager) {
     return busy;
 }
 
-bool onlyWaiting(AcApDocManager* manager, const std::vector<AcApDocument*>& busy) {
+std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument*>& busy) {
     // Only the current document's CMDACTIVE can be read: a busy drawing
     // behind it counts as work.
     AcApDocument* current = manager ? manager->curDocument() : nullptr;
     for (AcApDocument* doc : busy)
-        if (doc != current) return false;
+        if (doc != current) return std::string();
     const int bits = commandActive();
-    return bits >= 0 && bitsSayWaiting(bits);
+    if (bits < 0 || !bitsSayWaiting(bits)) return std::string();
+    char state[32];
+    std::snprintf(state, sizeof state, "%p %d ", static_cast<void*>(current), bits);
+    return state + commandNames();
 }
 
 std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {

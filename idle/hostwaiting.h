@@ -16,9 +16,10 @@ bool uiThreadQuietSinceLastLook();
 
 // The documents that are not quiescent, in the manager's order.
 std::vector<AcApDocument*> busyDocuments(AcApDocManager* manager);
-// Whether the busy documents only wait for their user: each is the current
-// document, whose CMDACTIVE says waiting.
-bool onlyWaiting(AcApDocManager* manager, const std::vector<AcApDocument*>& busy);
+// When the busy documents only wait for their user (each is the current
+// document, whose CMDACTIVE says waiting), what waits: the document, the
+// CMDACTIVE bits and the CMDNAMES names; empty when they work.
+std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument*>& busy);
 
 // Cancels what waits, as its user would: every dialog modal over the host's
 // main window gets its Cancel button's command (innermost first), and every

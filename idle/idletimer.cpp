@@ -21,6 +21,8 @@
 namespace {
 
 IdleTimer state = {};
+// What waited in the host at the last tick; empty when nothing did.
+std::string lastWaiting;
 
 // Activity or a stop ends the wait for cancelled commands; what they were
 // is no longer news for a close.
@@ -118,10 +120,16 @@ void tick() {
     if (!it) return;
     it.reset();
     // A busy drawing is activity, unless the host only waits for its user
-    // and the seat is set to close such a host too.
+    // and the seat is set to close such a host too. What waits must be what
+    // waited at the tick before: a command, prompt or dialog that came in
+    // the last second is the user's doing.
     const std::vector<AcApDocument*> busy = busyDocuments(manager);
-    if (!busy.empty() &&
-        !(settings && settings->getCancelWaiting() && threadQuiet && onlyWaiting(manager, busy))) {
+    const std::string waiting = busy.empty() || !settings || !settings->getCancelWaiting()
+                                    ? std::string()
+                                    : waitingState(manager, busy);
+    const bool sameAsBefore = !waiting.empty() && waiting == lastWaiting;
+    lastWaiting = waiting;
+    if (!busy.empty() && !(sameAsBefore && threadQuiet)) {
         resetIdle();
         return;
     }
@@ -166,6 +174,7 @@ void startIdleTimer() {
     else
         stopInputWatch();
     restartLoadWatch();
+    lastWaiting.clear();
     resetIdle();
 }
 

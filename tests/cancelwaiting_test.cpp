@@ -97,10 +97,16 @@ TEST_CASE("left waiting with CancelWaiting on: cancelled, then saved and closed"
         w.open("plan.dwg");
         cadhost::executeLine("CIRCLE 5,5 1");
         bool cancelling = false, countdownClosed = false;
+        int afterStart = -1;
+        ticks(30);
         typeAndWait(c.lines, [&] {
+            Sleep(300); // a second with the processor at rest: only what waits decides
+            ticks(1);   // what came in the last second is the user's doing
+            afterStart = idleTimerState().idleSeconds;
             cancelling = tickUntilCancelling();
             countdownClosed = countdownHwnd() == nullptr;
         });
+        CHECK(afterStart == 0);
         CHECK(cancelling);
         CHECK(countdownClosed);
         CHECK(hostDialog() == nullptr);

@@ -11,6 +11,7 @@
 #include <psapi.h>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include "acdocman.h"
 #include "aced.h"
@@ -27,6 +28,24 @@ using namespace testkit;
 using namespace modtest;
 
 namespace {
+
+// The body a timer procedure runs inside the wait of a command, once.
+std::function<void()> insideWait;
+void CALLBACK runInsideWait(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> body = std::move(insideWait);
+    insideWait = nullptr;
+    if (body) body();
+}
+
+// Ticks given while a working command runs, and the largest count seen.
+int workingTicks = 0, workingMaxCount = 0;
+void CALLBACK tickWhileWorking(HWND, UINT, UINT_PTR, DWORD) {
+    idleTick(nullptr, WM_TIMER, 0, 0);
+    ++workingTicks;
+    if (idleTimerState().timerId != 0) // a watch Disabled before keeps its count
+        workingMaxCount = std::max(workingMaxCount, idleTimerState().idleSeconds);
+}
 
 int envInt(const char* name, int fallback) {
     const char* v = std::getenv(name);
@@ -47,10 +66,13 @@ struct Sequence {
     int drawings = 0;
     std::string failure;
     bool countInput;
+    bool cancelWaiting;
     bool disableClicked = false;
     std::vector<HANDLE> held; // drawings another program holds open
 
-    explicit Sequence(unsigned s) : seed(s), rng(s), w("soak"), countInput((s / 3) % 2 != 0) {
+    explicit Sequence(unsigned s)
+        : seed(s), rng(s), w("soak"), countInput((s / 3) % 2 != 0),
+          cancelWaiting((s / 7) % 2 != 0) {
         // Now and then no rescue copy can be made: a file is in the folder's place.
         if (s % 5 == 0) writeFile(w.rescueDir(), "");
     }
@@ -165,8 +187,67 @@ struct Sequence {
         dropQuit();
     }
 
+    // A drawing left waiting (a prompt, a LISP evaluation, a transparent
+    // command, the host's dialog) while ticks come, or a working command.
+    // Nothing is closed while the command is active; without CancelWaiting
+    // the count stays at 0; a working second is never counted quiet.
+    void waitingRun() {
+        if (!acDocManagerPtr()->documentCount()) return;
+        const int kind = pick(5);
+        if (kind == 4) {
+            workingTicks = workingMaxCount = 0;
+            const UINT_PTR every = SetTimer(nullptr, 0, 60, tickWhileWorking);
+            cadhost::executeLine("REGEN 300");
+            KillTimer(nullptr, every);
+            if (workingMaxCount != 0 && workingTicks > 0)
+                fail("REGEN: a working second was counted quiet");
+            return;
+        }
+        static const char* const first[] = {"LINE", "(getpoint)", "LINE", "DDOPTIONS"};
+        const size_t from = w.transcript().size();
+        const int n = pick(3) == 0 ? 60 + pick(40) : 1 + pick(70);
+        std::function<void()> body = [this, n, from] {
+            for (int i = 0; i < n && commandActive(); ++i) {
+                ticks(1);
+                // (A watch Disabled before keeps the count it had.)
+                if (!cancelWaiting && idleTimerState().timerId != 0 &&
+                    idleTimerState().idleSeconds != 0)
+                    fail("waiting: the count went on with CancelWaiting off");
+                if (countOf(w.transcript(), "document closed", from) != 0)
+                    fail("waiting: a drawing was closed while its command was active");
+            }
+            // The user comes back and ends it (after the module's cancel, a
+            // stray ^C cancels nothing).
+            if (HWND d = FindWindowA("#32770", "Options")) PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+            AcApDocManager* dm = acDocManagerPtr();
+            if (dm->curDocument()) dm->sendStringToExecute(dm->curDocument(), "\x03");
+        };
+        if (kind == 2) // 'CAL waits inside LINE; the body runs inside its wait
+            body = [body] { typeWaiting("'CAL", body); };
+        typeWaiting(first[kind], body);
+        for (int i = 0; i < 3 && IsWindow(adsw_acadMainWnd()); ++i)
+            ticks(1); // a close that waited for the cancels runs now
+        dropQuit();
+    }
+
+    // Whether the current drawing runs something.
+    static bool commandActive() {
+        AcApDocument* d = acDocManagerPtr()->curDocument();
+        return d && !d->isQuiescent();
+    }
+
+    // Types line and runs body inside the wait it starts; a line that did
+    // not wait (it ended at once) leaves the body unrun.
+    static void typeWaiting(const char* line, std::function<void()> body) {
+        insideWait = std::move(body);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10, runInsideWait);
+        cadhost::executeLine(line);
+        KillTimer(nullptr, timer);
+        insideWait = nullptr;
+    }
+
     void step() {
-        switch (pick(14)) {
+        switch (pick(15)) {
         case 0:
             activity(pick(2) ? "LINE 0,0 1,1" : "ZOOM");
             break;
@@ -211,6 +292,9 @@ struct Sequence {
         case 13:
             unreachableDrawing();
             break;
+        case 14:
+            waitingRun();
+            break;
         }
     }
 };
@@ -252,7 +336,8 @@ TEST_CASE("random host event sequences keep every invariant") {
                      {"TimeCountdown", std::to_string(10 + (int)(seed % 50))},
                      {"Action", std::to_string(seed % 3)},
                      {"AllowDisable", "1"},
-                     {"CountInput", s.countInput ? "1" : "0"}});
+                     {"CountInput", s.countInput ? "1" : "0"},
+                     {"CancelWaiting", s.cancelWaiting ? "1" : "0"}});
             int steps = 8 + s.pick(16);
             for (int k = 0; k < steps && IsWindow(adsw_acadMainWnd()); ++k) {
                 s.step();
