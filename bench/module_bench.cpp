@@ -45,6 +45,32 @@ double tickCost() {
     return best;
 }
 
+double threadCpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& f) {
+        return (double)(((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+// Processor time of the host's thread while LINE waits at its prompt, per
+// second of two; and the module's tick there, with CancelWaiting on.
+double waitingCpu = 0, waitingCpuStart = 0, waitingTick = 0;
+double waitingStart = 0;
+void CALLBACK measureWaiting(HWND, UINT, UINT_PTR id, DWORD) {
+    if (waitingStart == 0) {
+        waitingStart = now();
+        waitingCpuStart = threadCpuMs();
+        return;
+    }
+    if (now() - waitingStart < 2e6) return;
+    KillTimer(nullptr, id);
+    waitingCpu = (threadCpuMs() - waitingCpuStart) * 1e6 / (now() - waitingStart);
+    waitingTick = tickCost();
+    cadhost::executeLine(""); // Enter ends LINE
+}
+
 } // namespace
 
 // Microseconds per message for posted messages taken off the queue and
@@ -109,6 +135,22 @@ int main() {
         std::printf("  CountInput %d: %8.2f us per tick\n", counted, tickCost());
         m.stop();
     }
+    cadhost::closeAllDrawings();
+
+    std::printf("the host's thread, processor time per second (quiet below 100 ms with "
+                "CancelWaiting)\n");
+    openDrawings(dir, 1);
+    m.start({{"TimeInactivity", "120"}, {"CancelWaiting", "1"}});
+    waitingStart = 0;
+    SetTimer(nullptr, 0, 100, measureWaiting);
+    cadhost::executeLine("LINE");
+    std::printf("  waiting at a LINE prompt: %8.1f ms per s\n", waitingCpu);
+    const double workStart = now(), workCpuStart = threadCpuMs();
+    cadhost::executeLine("REGEN 2000");
+    std::printf("  working (REGEN 2000):     %8.1f ms per s\n",
+                (threadCpuMs() - workCpuStart) * 1e6 / (now() - workStart));
+    std::printf("  the tick at the prompt:   %8.2f us per tick (CancelWaiting 1)\n", waitingTick);
+    m.stop();
     cadhost::closeAllDrawings();
 
     const int starts = 50;

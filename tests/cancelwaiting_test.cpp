@@ -20,29 +20,6 @@ using namespace modtest;
 
 namespace {
 
-std::function<void()> pendingBody;
-
-void CALLBACK runBody(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    std::function<void()> body = std::move(pendingBody);
-    pendingBody = nullptr;
-    if (body) body();
-}
-
-// Types each line in turn, the next one from inside the wait of the one
-// before; body runs inside the wait of the last. Returns when the first
-// line's command has ended.
-void typeAndWait(std::vector<std::string> lines, std::function<void()> body) {
-    const std::string first = lines.front();
-    lines.erase(lines.begin());
-    if (lines.empty())
-        pendingBody = std::move(body);
-    else
-        pendingBody = [lines, body] { typeAndWait(lines, body); };
-    SetTimer(nullptr, 0, 10, runBody);
-    cadhost::executeLine(first.c_str());
-}
-
 HWND hostDialog() {
     HWND found = FindWindowA("#32770", "Options");
     return found && GetWindow(found, GW_OWNER) == adsw_acadMainWnd() ? found : nullptr;
@@ -70,19 +47,18 @@ struct Waiting {
 };
 
 const Waiting kWaiting[] = {
-    {"LINE at its prompt", {"LINE", "1,1"}, "the command LINE"},
+    {"LINE at its prompt", {"LINE"}, "the command LINE"},
     {"a LISP evaluation at (getpoint)", {"(getpoint)"}, "the LISP evaluation"},
     {"a transparent command inside LINE", {"LINE", "'CAL"}, "the command LINE'CAL"},
     {"the host's Options dialog", {"DDOPTIONS"}, "the dialog \"Options\""},
 };
 
-const std::map<std::string, std::string> kOneMinute = {
-    {"TimeInactivity", "1"}, {"TimeCountdown", "10"}, {"Action", "1"}};
-
+// A minute, ten seconds of countdown, drawings saved in place.
 std::map<std::string, std::string> oneMinute(const char* cancelWaiting) {
-    std::map<std::string, std::string> s = kOneMinute;
-    s["CancelWaiting"] = cancelWaiting;
-    return s;
+    return {{"TimeInactivity", "1"},
+            {"TimeCountdown", "10"},
+            {"Action", "1"},
+            {"CancelWaiting", cancelWaiting}};
 }
 
 } // namespace

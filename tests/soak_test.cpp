@@ -29,15 +29,6 @@ using namespace modtest;
 
 namespace {
 
-// The body a timer procedure runs inside the wait of a command, once.
-std::function<void()> insideWait;
-void CALLBACK runInsideWait(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    std::function<void()> body = std::move(insideWait);
-    insideWait = nullptr;
-    if (body) body();
-}
-
 // Ticks given while a working command runs, and the largest count seen.
 int workingTicks = 0, workingMaxCount = 0;
 void CALLBACK tickWhileWorking(HWND, UINT, UINT_PTR, DWORD) {
@@ -196,14 +187,15 @@ struct Sequence {
         const int kind = pick(5);
         if (kind == 4) {
             workingTicks = workingMaxCount = 0;
-            const UINT_PTR every = SetTimer(nullptr, 0, 60, tickWhileWorking);
-            cadhost::executeLine("REGEN 300");
+            const UINT_PTR every = SetTimer(nullptr, 0, 150, tickWhileWorking);
+            cadhost::executeLine("REGEN 450");
             KillTimer(nullptr, every);
             if (workingMaxCount != 0 && workingTicks > 0)
                 fail("REGEN: a working second was counted quiet");
             return;
         }
-        static const char* const first[] = {"LINE", "(getpoint)", "LINE", "DDOPTIONS"};
+        static const std::vector<std::string> typed[] = {
+            {"LINE"}, {"(getpoint)"}, {"LINE", "'CAL"}, {"DDOPTIONS"}};
         const size_t from = w.transcript().size();
         const int n = pick(3) == 0 ? 60 + pick(40) : 1 + pick(70);
         std::function<void()> body = [this, n, from] {
@@ -222,9 +214,7 @@ struct Sequence {
             AcApDocManager* dm = acDocManagerPtr();
             if (dm->curDocument()) dm->sendStringToExecute(dm->curDocument(), "\x03");
         };
-        if (kind == 2) // 'CAL waits inside LINE; the body runs inside its wait
-            body = [body] { typeWaiting("'CAL", body); };
-        typeWaiting(first[kind], body);
+        typeAndWait(typed[kind], body);
         for (int i = 0; i < 3 && IsWindow(adsw_acadMainWnd()); ++i)
             ticks(1); // a close that waited for the cancels runs now
         dropQuit();
@@ -234,16 +224,6 @@ struct Sequence {
     static bool commandActive() {
         AcApDocument* d = acDocManagerPtr()->curDocument();
         return d && !d->isQuiescent();
-    }
-
-    // Types line and runs body inside the wait it starts; a line that did
-    // not wait (it ended at once) leaves the body unrun.
-    static void typeWaiting(const char* line, std::function<void()> body) {
-        insideWait = std::move(body);
-        const UINT_PTR timer = SetTimer(nullptr, 0, 10, runInsideWait);
-        cadhost::executeLine(line);
-        KillTimer(nullptr, timer);
-        insideWait = nullptr;
     }
 
     void step() {

@@ -93,6 +93,29 @@ void ticks(int n) {
         idleTick(nullptr, WM_TIMER, 0, 0);
 }
 
+namespace {
+std::function<void()> bodyInsideWait;
+void CALLBACK runBodyInsideWait(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> body = std::move(bodyInsideWait);
+    bodyInsideWait = nullptr;
+    if (body) body();
+}
+} // namespace
+
+void typeAndWait(std::vector<std::string> lines, std::function<void()> body) {
+    const std::string first = lines.front();
+    lines.erase(lines.begin());
+    if (lines.empty())
+        bodyInsideWait = std::move(body);
+    else
+        bodyInsideWait = [lines, body] { typeAndWait(lines, body); };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, runBodyInsideWait);
+    cadhost::executeLine(first.c_str());
+    KillTimer(nullptr, timer);
+    bodyInsideWait = nullptr;
+}
+
 void takeMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||

@@ -3,6 +3,7 @@
 // settings written to the test's own folder.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -99,6 +100,11 @@ void giveMouse(DWORD down, DWORD up, DWORD data = 0);
 void movePointer(POINT at);
 // Whether one of this process's windows is in front.
 bool hostInFront();
+// Types each line in turn, the next one from inside the wait of the one
+// before; body runs inside the wait of the last, given by a timer procedure
+// that wait's loop dispatches. Returns when the first line's command has
+// ended; a line that did not wait leaves the body unrun.
+void typeAndWait(std::vector<std::string> lines, std::function<void()> body);
 // Removes every WM_QUIT waiting in the thread's queue.
 void dropQuit();
 // How often part occurs in text.
