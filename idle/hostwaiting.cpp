@@ -93,11 +93,8 @@ bool uiThreadQuietSinceLastLook() {
     return quiet;
 }
 
-std::vector<AcApDocument*> busyDocuments(AcApDocManager* manager) {
+std::vector<AcApDocument*> busyDocuments(AcApDocumentIterator* it) {
     std::vector<AcApDocument*> busy;
-    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
-                                                     : nullptr);
-    if (!it) return busy;
     for (; !it->done(); it->step()) {
         AcApDocument* doc = it->document();
         if (doc && !doc->isQuiescent()) busy.push_back(doc);
@@ -143,7 +140,8 @@ std::vector<std::string> cancelWhatWaits(AcApDocManager* manager) {
                          reinterpret_cast<LPARAM>(GetDlgItem(d.second, IDCANCEL)));
         }
     }
-    for (AcApDocument* doc : busyDocuments(manager)) {
+    std::unique_ptr<AcApDocumentIterator> it(manager->newAcApDocumentIterator());
+    for (AcApDocument* doc : it ? busyDocuments(it.get()) : std::vector<AcApDocument*>()) {
         what.push_back(busyDescription(manager, doc));
         manager->sendStringToExecute(doc, "\x03\x03", false, false, false);
     }

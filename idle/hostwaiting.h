@@ -6,6 +6,7 @@
 #include <vector>
 
 class AcApDocument;
+class AcApDocumentIterator;
 class AcApDocManager;
 
 // Starts the processor-time window afresh (the watch starts).
@@ -14,8 +15,8 @@ void restartLoadWatch();
 // false for the first look after a failed one. Each call starts a new window.
 bool uiThreadQuietSinceLastLook();
 
-// The documents that are not quiescent, in the manager's order.
-std::vector<AcApDocument*> busyDocuments(AcApDocManager* manager);
+// The documents the iterator yields that are not quiescent, in its order.
+std::vector<AcApDocument*> busyDocuments(AcApDocumentIterator* it);
 // When the busy documents only wait for their user (each is the current
 // document, whose CMDACTIVE says waiting), what waits: the document, the
 // CMDACTIVE bits and the CMDNAMES names; empty when they work.

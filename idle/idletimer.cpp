@@ -87,8 +87,11 @@ void beginCancelling(AcApDocManager* manager) {
 // from, so the drawings can only be quiet at a later tick.
 void whileCancelling(AcApDocManager* manager) {
     ++state.cancelTicks;
-    if (!manager) return;
-    const std::vector<AcApDocument*> busy = busyDocuments(manager);
+    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
+                                                     : nullptr);
+    if (!it) return;
+    const std::vector<AcApDocument*> busy = busyDocuments(it.get());
+    it.reset();
     if (busy.empty()) {
         state.cancelling = false;
         startCloseAction(manager);
@@ -103,8 +106,11 @@ void whileCancelling(AcApDocManager* manager) {
 void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
     flushKeptLogRecords();          // command-log records kept while another program held the log
-    // Every tick starts a new window, so each measures the second before it.
-    const bool threadQuiet = uiThreadQuietSinceLastLook();
+    GuardSettings* settings = appSettings();
+    const bool cancelWaiting = settings && settings->getCancelWaiting();
+    // Every tick starts a new window, so each measures the second before
+    // it; a seat that never closes a waiting host never asks.
+    const bool threadQuiet = cancelWaiting && uiThreadQuietSinceLastLook();
     if (inputSinceLastLook()) { // counted keyboard and mouse input since the last tick
         resetIdle();
         return;
@@ -114,19 +120,17 @@ void tick() {
         whileCancelling(manager);
         return;
     }
-    GuardSettings* settings = appSettings();
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);
     if (!it) return;
-    it.reset();
     // A busy drawing is activity, unless the host only waits for its user
     // and the seat is set to close such a host too. What waits must be what
     // waited at the tick before: a command, prompt or dialog that came in
     // the last second is the user's doing.
-    const std::vector<AcApDocument*> busy = busyDocuments(manager);
-    const std::string waiting = busy.empty() || !settings || !settings->getCancelWaiting()
-                                    ? std::string()
-                                    : waitingState(manager, busy);
+    const std::vector<AcApDocument*> busy = busyDocuments(it.get());
+    it.reset();
+    const std::string waiting =
+        busy.empty() || !cancelWaiting ? std::string() : waitingState(manager, busy);
     const bool sameAsBefore = !waiting.empty() && waiting == lastWaiting;
     lastWaiting = waiting;
     if (!busy.empty() && !(sameAsBefore && threadQuiet)) {

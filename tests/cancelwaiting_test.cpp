@@ -165,8 +165,8 @@ TEST_CASE("on or off, the module's own command and a working command keep the co
         // A regeneration keeps the processor busy and lets ticks come.
         ticks(50);
         seenInRegen.clear();
-        const UINT_PTR every = SetTimer(nullptr, 0, 150, tickDuringRegen);
-        cadhost::executeLine("REGEN 2000");
+        const UINT_PTR every = SetTimer(nullptr, 0, 400, tickDuringRegen);
+        cadhost::executeLine("REGEN 2500");
         KillTimer(nullptr, every);
         CHECK(seenInRegen.size() >= 5);
         for (int s : seenInRegen)

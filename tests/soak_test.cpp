@@ -187,8 +187,8 @@ struct Sequence {
         const int kind = pick(5);
         if (kind == 4) {
             workingTicks = workingMaxCount = 0;
-            const UINT_PTR every = SetTimer(nullptr, 0, 150, tickWhileWorking);
-            cadhost::executeLine("REGEN 450");
+            const UINT_PTR every = SetTimer(nullptr, 0, 300, tickWhileWorking);
+            cadhost::executeLine("REGEN 700");
             KillTimer(nullptr, every);
             if (workingMaxCount != 0 && workingTicks > 0)
                 fail("REGEN: a working second was counted quiet");
