@@ -15,7 +15,9 @@ struct LoadSample {
     double cpuMs = 0;
     DWORD tick = 0;
 };
-LoadSample lastLook;
+// The window's start, and what the last window long enough to tell said.
+LoadSample windowStart;
+bool lastVerdict = false;
 
 double filetimeMs(const FILETIME& f) {
     return (double)(((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime) / 10000.0;
@@ -81,16 +83,23 @@ std::string windowText(HWND w) {
 } // namespace
 
 void restartLoadWatch() {
-    lastLook = takeSample();
+    windowStart = takeSample();
+    lastVerdict = false;
 }
 
 bool uiThreadQuietSinceLastLook() {
     const LoadSample now = takeSample();
-    const bool quiet =
-        lastLook.valid && now.valid &&
-        cpuSaysWaiting(now.cpuMs - lastLook.cpuMs, (double)(now.tick - lastLook.tick));
-    lastLook = now;
-    return quiet;
+    if (!now.valid || !windowStart.valid) {
+        windowStart = now;
+        return lastVerdict = false;
+    }
+    const DWORD elapsed = now.tick - windowStart.tick;
+    // A tick right after another (one nested in a pump, a late one) has too
+    // short a window to tell: the last verdict stands and the window goes on.
+    if (elapsed < kLoadWindowMinMs) return lastVerdict;
+    lastVerdict = cpuSaysWaiting(now.cpuMs - windowStart.cpuMs, (double)elapsed);
+    windowStart = now;
+    return lastVerdict;
 }
 
 std::vector<AcApDocument*> busyDocuments(AcApDocumentIterator* it) {

@@ -9,10 +9,14 @@ class AcApDocument;
 class AcApDocumentIterator;
 class AcApDocManager;
 
-// Starts the processor-time window afresh (the watch starts).
+// Starts the processor-time window afresh (the watch starts); until a
+// window is long enough, the thread counts as working.
 void restartLoadWatch();
-// Whether the thread spent (almost) no processor time since the last look;
-// false for the first look after a failed one. Each call starts a new window.
+// Whether the thread spent (almost) no processor time in the window since
+// the last look. A look less than kLoadWindowMinMs after the window began
+// gives the last verdict and lets the window go on; a later one judges the
+// window and starts a new one. False when the times cannot be had.
+constexpr unsigned kLoadWindowMinMs = 250;
 bool uiThreadQuietSinceLastLook();
 
 // The documents the iterator yields that are not quiescent, in its order.

@@ -32,6 +32,14 @@ void endItAsAUser() {
     dm->sendStringToExecute(dm->curDocument(), "\x03");
 }
 
+// A quarter second and more with the processor at rest, then a tick: the
+// thread's window is long enough to be judged, and it was quiet. Ticks
+// given at once after it keep that verdict.
+void restThenTick() {
+    Sleep(300);
+    ticks(1);
+}
+
 // Ticks until the end of the idle time has started the cancel; false when
 // it did not come within a minute and a few ticks.
 bool tickUntilCancelling() {
@@ -75,10 +83,12 @@ TEST_CASE("left waiting with CancelWaiting on: cancelled, then saved and closed"
         bool cancelling = false, countdownClosed = false;
         int afterStart = -1;
         ticks(30);
+        restThenTick(); // the set-up's work out of the window
+        restThenTick();
         typeAndWait(c.lines, [&] {
-            Sleep(300); // a second with the processor at rest: only what waits decides
-            ticks(1);   // what came in the last second is the user's doing
+            restThenTick(); // what came since the last tick is the user's doing
             afterStart = idleTimerState().idleSeconds;
+            restThenTick();
             cancelling = tickUntilCancelling();
             countdownClosed = countdownHwnd() == nullptr;
         });
@@ -186,6 +196,8 @@ TEST_CASE("a cancel that does not end the command in time: nothing closed, the w
     int waitedTicks = 0, countAfter = -1;
     bool gaveUp = false;
     typeAndWait({"LINE"}, [&] {
+        restThenTick();
+        restThenTick();
         REQUIRE(tickUntilCancelling());
         while (idleTimerState().cancelling && waitedTicks < 20) {
             ticks(1);
