@@ -29,6 +29,8 @@ add_library(tarnel_core STATIC
     idle/waitjudge.cpp
     idle/sessionreport.cpp
     cmdlog/attachreactors.cpp
+    cmdlog/journal.cpp
+    cmdlog/journalformat.cpp
     cmdlog/logrecord.cpp
     cmdlog/logwriter.cpp
     cmdlog/tarnelreact.cpp

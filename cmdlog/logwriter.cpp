@@ -14,6 +14,7 @@ namespace {
 // What waits for one file: records in the order they were made, and how
 // many were dropped because the bound was passed.
 struct Kept {
+    LogKind kind;
     std::deque<std::string> records;
     unsigned long lost = 0;
     DWORD lastTry = 0; // when the file was last tried, in GetTickCount's milliseconds
@@ -61,7 +62,12 @@ FileHandle openOnce(const std::string& fileName, bool& held) {
     return FileHandle();
 }
 
-std::string lostLine(unsigned long lost) {
+// The command log's own header and lost line.
+std::string commandLogHeader() {
+    return logHeader([](const char* v) -> const char* { return std::getenv(v); });
+}
+
+std::string commandLogLost(unsigned long lost) {
     char line[160];
     std::snprintf(line, sizeof line,
                   "Tarnel: %lu command records were lost while the log could not be written\n",
@@ -69,15 +75,16 @@ std::string lostLine(unsigned long lost) {
     return line;
 }
 
+const LogKind kCommandLog = {commandLogHeader, commandLogLost};
+
 // Appends bytes at the end found now; false with the file as it was when
 // the end cannot be found or the write fails.
-bool appendAtEnd(HANDLE file, std::string bytes) {
+bool appendAtEnd(HANDLE file, const LogKind& kind, std::string bytes) {
     // Without the end a write would land over the start of the log.
     LARGE_INTEGER size = {};
     if (faultpoint::fails("GetFileSizeEx") || !GetFileSizeEx(file, &size)) return false;
     // Whoever finds the file empty writes the header first.
-    if (size.QuadPart == 0)
-        bytes = logHeader([](const char* v) -> const char* { return std::getenv(v); }) + bytes;
+    if (size.QuadPart == 0) bytes = kind.header() + bytes;
     if (faultpoint::fails("SetFilePointerEx") || !SetFilePointerEx(file, size, nullptr, FILE_BEGIN))
         return false;
     return writeWholeAt(file, size, bytes); // a full disk: kept, tried again later
@@ -90,10 +97,10 @@ bool flushOnce(const std::string& fileName, Kept& kept, bool& held) {
     kept.lastTry = GetTickCount();
     FileHandle file = openOnce(fileName, held);
     if (!file.valid()) return false;
-    std::string bytes = kept.lost ? lostLine(kept.lost) : std::string();
+    std::string bytes = kept.lost ? kept.kind.lostLine(kept.lost) : std::string();
     for (const std::string& r : kept.records)
         bytes += r;
-    if (!appendAtEnd(file.get(), std::move(bytes))) return false;
+    if (!appendAtEnd(file.get(), kept.kind, std::move(bytes))) return false;
     kept.records.clear();
     kept.lost = 0;
     return true;
@@ -111,19 +118,23 @@ void keep(Kept& kept, std::string record) {
 
 bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp start,
                      TimeStamp finish) {
+    return appendRecord(fileName, kCommandLog, logRecord(name, start, finish));
+}
+
+bool appendRecord(const std::string& fileName, const LogKind& kind, std::string record) {
     if (fileName.empty()) return false;
     std::map<std::string, Kept>& all = keptByFile();
     auto it = all.find(fileName);
     if (it == all.end()) {
         // The usual case: nothing kept, the record goes straight to disk.
-        Kept fresh;
-        fresh.records.push_back(logRecord(name, start, finish));
+        Kept fresh{kind, {}, 0, 0};
+        fresh.records.push_back(std::move(record));
         bool held;
         if (flushOnce(fileName, fresh, held)) return true;
         all.emplace(fileName, std::move(fresh));
         return false;
     }
-    keep(it->second, logRecord(name, start, finish));
+    keep(it->second, std::move(record));
     // A file that could not be had a moment ago is not asked again at every
     // command: the tick tries it each second in any case.
     if (GetTickCount() - it->second.lastTry < kLogRetryMs) return false;

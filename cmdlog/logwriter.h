@@ -24,6 +24,14 @@ constexpr unsigned long kLogUnloadWaitMs = 500;
 // which names no log: that record is dropped.
 bool appendLogRecord(const std::string& fileName, const char* name, TimeStamp start,
                      TimeStamp finish);
+// What makes one kind of log: its header, written first into a new file,
+// and the line that says how many records were lost past the bound.
+struct LogKind {
+    std::string (*header)();
+    std::string (*lostLine)(unsigned long lost);
+};
+// The same for any kind of log: record is whole lines.
+bool appendRecord(const std::string& fileName, const LogKind& kind, std::string record);
 // Writes what is kept, one attempt per file; with waitMs, tries again for
 // up to that long while another writer holds a file. True when nothing is
 // kept afterwards.

@@ -3,6 +3,7 @@
 #include "acdocman.h"
 #include "aced.h"
 #include "afxshim.h"
+#include "cmdlog/journal.h"
 #include "common/scopeguard.h"
 #include "common/shield.h"
 #include "idle/freename.h"
@@ -52,6 +53,17 @@ Outcome saveOrDiscard(AcApDocument* doc, AcDbDatabase* db, int action, const std
     return out;
 }
 
+void journalDrawing(const char* event, const std::string& drawing, int action, int status,
+                    const std::string& detail) {
+    JournalEvent e;
+    e.event = event;
+    e.drawing = drawing;
+    e.action = action;
+    e.status = status;
+    e.detail = detail;
+    journal(e);
+}
+
 void closeEveryDrawing() {
     GuardSettings* settings = appSettings();
     AcApDocManager* manager = acDocManagerPtr();
@@ -68,7 +80,11 @@ void closeEveryDrawing() {
         AcDbDatabase* db = doc ? doc->database() : nullptr;
         // A drawing the host gives no name or database for cannot be saved:
         // it stays open, as one whose save failed does, and the others go on.
-        if (!doc || !fileName || !db) continue;
+        if (!doc || !fileName || !db) {
+            journalDrawing("left-open", fileName ? fileName : "", action, 0,
+                           "the host gave no file name or database");
+            continue;
+        }
         manager->setCurDocument(doc, AcAp::kWrite, false);
         std::string target;
         Outcome outcome;
@@ -81,6 +97,13 @@ void closeEveryDrawing() {
         // A drawing saved neither to its target nor to a rescue copy stays
         // open with its changes.
         const bool rescued = !outcome.rescue.empty();
+        // Journaled before the close: the name is the drawing's own.
+        if (rescued)
+            journalDrawing("rescued", fileName, action, 0, outcome.rescue);
+        else if (outcome.saved)
+            journalDrawing("closed", fileName, action, 1, target);
+        else
+            journalDrawing("left-open", fileName, action, 0, "could not be saved to " + target);
         if (outcome.saved || rescued) manager->closeDocument(doc);
         // A report that fails costs only the report, not the other drawings.
         if (GuardApp* app = guardApp())
@@ -96,7 +119,10 @@ void closeEveryDrawing() {
         pumpWaitingMessage();
     }
     it.reset();
-    if (manager->documentCount() == 0) SendMessageA(adsw_acadMainWnd(), WM_CLOSE, 0, 0);
+    if (manager->documentCount() == 0) {
+        journalHostClosed();
+        SendMessageA(adsw_acadMainWnd(), WM_CLOSE, 0, 0);
+    }
 }
 
 // A seat left open with drawings in it is watched again from zero, so the

@@ -1,6 +1,7 @@
 #include "idle/countdowndialog.h"
 #include <new>
 #include "aced.h"
+#include "cmdlog/journal.h"
 #include "common/shield.h"
 #include "shell/guardapp.h"
 #include "settings/guardsettings.h"
@@ -47,10 +48,18 @@ LRESULT CountdownDialog::onKeepFocus(WPARAM, LPARAM) {
 }
 
 void CountdownDialog::onDisable() {
+    JournalEvent e;
+    e.event = "disabled";
+    journal(e);
     stopIdleTimer(); // destroys this window
 }
 
 void CountdownDialog::onCancelCountdown() {
+    JournalEvent e;
+    e.event = "cancelled";
+    if (GuardSettings* s = appSettings())
+        e.seconds = s->getTimeInactivity() * 60 - idleTimerState().idleSeconds; // seconds left
+    journal(e);
     resetIdle(); // destroys this window
 }
 

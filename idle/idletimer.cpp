@@ -2,6 +2,8 @@
 #include <memory>
 #include "acdocman.h"
 #include "afxshim.h"
+#include "aced.h"
+#include "cmdlog/journal.h"
 #include "cmdlog/logwriter.h"
 #include "common/shield.h"
 #include "common/testseam.h"
@@ -32,6 +34,13 @@ void stopCancelling() {
     forgetCancelledBeforeClose();
 }
 
+void journalCount(const char* event, int seconds) {
+    JournalEvent e;
+    e.event = event;
+    e.seconds = seconds;
+    journal(e);
+}
+
 void killTimer() {
     if (state.timerId != 0) {
         KillTimer(nullptr, state.timerId);
@@ -44,7 +53,10 @@ HWND countdownHwnd() {
 }
 
 void updateCountdown(int remaining) {
-    if (!state.countdownWindow) showCountdown();
+    if (!state.countdownWindow) {
+        showCountdown();
+        if (state.countdownWindow) journalCount("countdown", remaining);
+    }
     if (!state.countdownWindow) return;
     std::string text =
         formatText(loadStringOr(IDS_COUNTDOWN_TEXT, kCountdownFallback).c_str(), remaining);
@@ -66,6 +78,45 @@ void updateCountdown(int remaining) {
     }
 }
 
+void journalExpired(AcApDocManager* manager, const char* trial) {
+    JournalEvent e;
+    e.event = "expired";
+    e.seconds = state.idleSeconds;
+    e.detail =
+        std::string(trial) + std::to_string(manager ? manager->documentCount() : 0) + " drawings";
+    journal(e);
+}
+
+// What a close would do now: one line per drawing, with whether it was
+// modified (known for the current drawing only) and the action.
+void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>& busy,
+                       int action) {
+    journalExpired(manager, "trial run, ");
+    for (AcApDocument* doc : busy) {
+        JournalEvent e;
+        e.event = "would-cancel";
+        e.detail = busyDescription(manager, doc);
+        journal(e);
+    }
+    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
+                                                     : nullptr);
+    for (; it && !it->done(); it->step()) {
+        AcApDocument* doc = it->document();
+        const char* name = doc ? doc->fileName() : nullptr;
+        if (!name) continue;
+        JournalEvent e;
+        e.event = "would-close";
+        e.drawing = name;
+        e.action = action;
+        resbuf rb = {};
+        if (doc != manager->curDocument())
+            e.detail = "modified unknown";
+        else if (acedGetVar("DBMOD", &rb) == RTNORM)
+            e.detail = rb.resval.rint != 0 ? "modified" : "not modified";
+        journal(e);
+    }
+}
+
 void startCloseAction(AcApDocManager* manager) {
     stopIdleTimer(); // also keeps ticks nested in the close action out
     if (manager->documentCount() != 0)
@@ -80,7 +131,14 @@ void beginCancelling(AcApDocManager* manager) {
     closeCountdown();
     state.cancelling = true;
     state.cancelTicks = 0;
-    reportCancelledBeforeClose(cancelWhatWaits(manager));
+    const std::vector<std::string> cancelled = cancelWhatWaits(manager);
+    for (const std::string& what : cancelled) {
+        JournalEvent e;
+        e.event = "waiting-cancelled";
+        e.detail = what;
+        journal(e);
+    }
+    reportCancelledBeforeClose(cancelled);
 }
 
 // A tick while cancelling: the cancels are taken by the loop the tick came
@@ -101,6 +159,10 @@ void whileCancelling(AcApDocManager* manager) {
     const std::string what = busyDescription(manager, busy.front());
     resetIdle(); // watch again from zero; nothing was closed
     reportStayedBusy(what);
+    JournalEvent e;
+    e.event = "left-open";
+    e.detail = what + " stayed busy after the cancel";
+    journal(e);
 }
 
 void tick() {
@@ -141,6 +203,12 @@ void tick() {
     if (!settings) return;
     const int total = settings->getTimeInactivity() * 60;
     const int countdown = settings->getTimeCountdown();
+    // A trial run shows nothing and closes nothing: it journals what it
+    // would close and the count goes on, so the stretch runs to its end.
+    if (settings->getDryRun()) {
+        if (state.idleSeconds == total) journalWouldClose(manager, busy, settings->getAction());
+        return;
+    }
     const unsigned generation = state.generation;
     if (state.idleSeconds > total - countdown) updateCountdown(total - state.idleSeconds);
     // A click on Cancel or Disable, or any other activity, handled by the
@@ -152,6 +220,7 @@ void tick() {
             resetIdle();
             return;
         }
+        journalExpired(manager, "");
         if (!busy.empty())
             beginCancelling(manager);
         else
@@ -179,6 +248,7 @@ void startIdleTimer() {
         stopInputWatch();
     restartLoadWatch();
     lastWaiting.clear();
+    state.idleSeconds = 0; // a count left by a stop is no quiet stretch that activity ended
     resetIdle();
 }
 
@@ -193,6 +263,8 @@ void stopIdleTimer() {
 void resetIdle() {
     ++state.generation;
     stopCancelling();
+    // A quiet stretch of a minute or more that activity ended.
+    if (state.timerId != 0 && state.idleSeconds >= 60) journalCount("quiet", state.idleSeconds);
     closeCountdown();
     state.idleSeconds = 0;
 }

@@ -33,6 +33,8 @@ class GuardSettings {
     int getLogfilenameType() const { return v.logfilenameType; }
     bool getCountInput() const { return v.countInput; }
     bool getCancelWaiting() const { return v.cancelWaiting; }
+    const std::string& getJournalpath() const { return v.journalpath; }
+    bool getDryRun() const { return v.dryRun; }
 
     bool setLogfilepath(const std::string& x) { return v.logfilepath = x, true; }
     bool setPassword(const std::string& x) { return v.password = x, true; }
@@ -45,6 +47,8 @@ class GuardSettings {
     bool setLogfilenameType(int x) { return v.logfilenameType = x, true; }
     bool setCountInput(bool x) { return v.countInput = x, true; }
     bool setCancelWaiting(bool x) { return v.cancelWaiting = x, true; }
+    bool setJournalpath(const std::string& x) { return v.journalpath = x, true; }
+    bool setDryRun(bool x) { return v.dryRun = x, true; }
 
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;

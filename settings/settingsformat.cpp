@@ -90,6 +90,8 @@ const KeyInfo kKeys[kKeyCount] = {
     text("Logfilepath", &Values::logfilepath),
     flag("CountInput", &Values::countInput),
     flag("CancelWaiting", &Values::cancelWaiting),
+    text("Journalpath", &Values::journalpath),
+    flag("DryRun", &Values::dryRun),
 };
 
 const KeyInfo* findKey(const std::string& name) {

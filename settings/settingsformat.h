@@ -31,6 +31,8 @@ struct Values {
     std::string logfilepath;
     bool countInput = false;
     bool cancelWaiting = false;
+    std::string journalpath;
+    bool dryRun = false;
     bool operator==(const Values& o) const;
 };
 
@@ -50,7 +52,7 @@ struct KeyInfo {
     bool Values::*flag;        // Flag
     std::string Values::*text; // Text
 };
-constexpr int kKeyCount = 11;
+constexpr int kKeyCount = 13;
 constexpr int kBaseKeyCount = 9;
 extern const KeyInfo kKeys[kKeyCount];
 // The key of that name in any letter case, or null.

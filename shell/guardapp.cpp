@@ -3,6 +3,7 @@
 #include <new>
 #include "aced.h"
 #include "cmdlog/attachreactors.h"
+#include "cmdlog/journal.h"
 #include "cmdlog/logwriter.h"
 #include "shell/extensionmodule.h"
 #include "shell/lastrunmessage.h"
@@ -51,6 +52,7 @@ AcRx::AppRetCode GuardApp::onInitApp() {
     settings_->buildLogFileName();
     attachReactors();
     startIdleTimer();
+    journalStart();
     acrxLockApplication(appId());
     return AcRx::kRetOK;
 }
@@ -59,6 +61,7 @@ AcRx::AppRetCode GuardApp::onUnloadApp() {
     ++unloads_;
     detachReactors();
     stopIdleTimer();
+    journalEnd();
     // The last records of a log another program held are written now.
     flushKeptLogRecords(kLogUnloadWaitMs);
     settings_.reset(); // its destructor writes the settings file

@@ -8,6 +8,7 @@
 #include "idle/rescuename.h"
 #include "idle/savename.h"
 #include "cmdlog/logfilename.h"
+#include "cmdlog/journalformat.h"
 #include "cmdlog/logrecord.h"
 #include "idle/reportformat.h"
 #include "settings/settingsformat.h"
@@ -122,4 +123,37 @@ TEST_CASE("save names") {
     CHECK(numberedName("C:\\w\\Drawing1.dwg", 1) == "C:\\w\\Drawing1.dwg");
     CHECK(numberedName("C:\\w\\tarnel_Drawing1.dwg", 2) == "C:\\w\\tarnel_Drawing1 (2).dwg");
     CHECK(numberedName("C:\\w.d\\Drawing1", 12) == "C:\\w.d\\Drawing1 (12)");
+}
+
+TEST_CASE("journal lines: quoting, one line per event, and the time with its offset") {
+    const struct {
+        const char* text;
+        const char* field;
+    } fields[] = {
+        {"plain", "plain"},
+        {"C:\\a,b.dwg", "\"C:\\a,b.dwg\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"", ""},
+    };
+    for (const auto& f : fields) {
+        CAPTURE(f.text);
+        CHECK(csvField(f.text) == f.field);
+        std::vector<std::string> back;
+        CHECK(splitCsvLine(csvField(f.text) + ",x", back));
+        REQUIRE(back.size() == 2);
+        CHECK(back[0] == f.text);
+    }
+    JournalEvent e;
+    e.event = "closed";
+    e.drawing = "D:\\w\\a, b.dwg";
+    e.action = 2;
+    e.status = 1;
+    e.detail = "two\r\nlines";
+    CHECK(journalLine("T", "PC", "ana", "s1", e) ==
+          "T,PC,ana,s1,closed,,\"D:\\w\\a, b.dwg\",2,1,two  lines\r\n");
+    std::vector<std::string> f;
+    CHECK_FALSE(splitCsvLine("a,\"open", f));
+    CHECK(journalTimeText({2026, 12, 8, 14, 5, 2, 60}) == "2026-12-08T14:05:02+01:00");
+    CHECK(journalTimeText({2026, 1, 31, 23, 59, 59, -210}) == "2026-01-31T23:59:59-03:30");
+    CHECK(journalTimeText({2026, 6, 1, 0, 0, 0, 0}) == "2026-06-01T00:00:00+00:00");
 }

@@ -1,0 +1,130 @@
+#include "cmdlog/journal.h"
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include "cmdlog/logwriter.h"
+#include "settings/guardsettings.h"
+#include "settings/settingsformat.h"
+#include "shell/guardapp.h"
+
+namespace {
+
+std::string toUtf8(const std::string& ansi) {
+    if (ansi.empty()) return ansi;
+    const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), nullptr, 0);
+    if (wide <= 0) return ansi;
+    std::wstring w((size_t)wide, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), &w[0], wide);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return ansi;
+    std::string out((size_t)n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::string computerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD n = sizeof name;
+    return GetComputerNameA(name, &n) ? std::string(name, n) : std::string("computer");
+}
+
+std::string userName() {
+    char name[256] = {};
+    const DWORD n = GetEnvironmentVariableA("USERNAME", name, sizeof name);
+    return n > 0 && n < sizeof name ? std::string(name, n) : std::string();
+}
+
+std::string nowText() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    TIME_ZONE_INFORMATION zone;
+    const DWORD which = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias;
+    if (which == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    if (which == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    if (which == TIME_ZONE_ID_INVALID) bias = 0;
+    return journalTimeText({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, (int)-bias});
+}
+
+// A UTF-8 mark and the header row, so a spreadsheet opens the file as it is.
+std::string journalHeader() {
+    return std::string("\xEF\xBB\xBF") + kJournalColumns + "\r\n";
+}
+
+std::string journalLost(unsigned long lost) {
+    JournalEvent e;
+    e.event = "lost";
+    e.detail = std::to_string(lost) + " journal lines were lost while the journal could not be "
+                                      "written";
+    return journalLine(nowText(), toUtf8(computerName()), toUtf8(userName()), journalSession(), e);
+}
+
+const LogKind kJournal = {journalHeader, journalLost};
+
+} // namespace
+
+namespace {
+DWORD sessionStartTick = 0;
+bool closedByModule = false;
+} // namespace
+
+void journalStart() {
+    sessionStartTick = GetTickCount();
+    closedByModule = false;
+    GuardSettings* s = appSettings();
+    if (!s) return;
+    std::string detail;
+    for (const settingsformat::KeyInfo& k : settingsformat::kKeys) {
+        if (k.text == &settingsformat::Values::password) continue;
+        detail += (detail.empty() ? "" : ";") + std::string(k.name) + "=" +
+                  settingsformat::valueText(s->values(), k);
+    }
+    JournalEvent e;
+    e.event = "start";
+    e.detail = detail;
+    journal(e);
+}
+
+void journalHostClosed() {
+    closedByModule = true;
+    JournalEvent e;
+    e.event = "host-closed";
+    journal(e);
+}
+
+void journalEnd() {
+    JournalEvent e;
+    e.event = "end";
+    e.seconds = (GetTickCount() - sessionStartTick) / 1000;
+    e.detail = closedByModule ? "module" : "user";
+    journal(e);
+}
+
+std::string journalFileIn(const std::string& folder) {
+    if (folder.empty()) return folder;
+    std::string path = folder;
+    if (path.back() != '\\' && path.back() != '/') path += '\\';
+    return path + computerName() + ".csv";
+}
+
+const std::string& journalSession() {
+    static const std::string id = [] {
+        char text[32];
+        std::snprintf(text, sizeof text, "%08lx-%lx", (unsigned long)std::time(nullptr),
+                      (unsigned long)GetCurrentProcessId());
+        return std::string(text);
+    }();
+    return id;
+}
+
+void journal(const JournalEvent& event) {
+    GuardSettings* s = appSettings();
+    if (!s || s->getJournalpath().empty()) return;
+    JournalEvent e = event;
+    e.drawing = toUtf8(e.drawing);
+    e.detail = toUtf8(e.detail);
+    appendRecord(
+        journalFileIn(s->getJournalpath()), kJournal,
+        journalLine(nowText(), toUtf8(computerName()), toUtf8(userName()), journalSession(), e));
+}

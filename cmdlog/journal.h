@@ -1,0 +1,24 @@
+// The session journal: one line per event of this host's session, appended
+// to "<Journalpath>\<computer name>.csv" through the command log's writer,
+// so sessions on one computer share the file, a record is never torn and a
+// held or unreachable folder never stalls the host. Nothing is written
+// while Journalpath is empty.
+#pragma once
+#include <string>
+#include "cmdlog/journalformat.h"
+
+// Appends the event (texts in the user's code page, written as UTF-8).
+void journal(const JournalEvent& event);
+// The journal file for a folder: "<folder>\<computer name>.csv"; empty for
+// an empty folder.
+std::string journalFileIn(const std::string& folder);
+// This host start's session id.
+const std::string& journalSession();
+
+// "start", with the settings in effect (all but the password) in its detail.
+void journalStart();
+// "host-closed": the close action closes the host.
+void journalHostClosed();
+// "end" at unload: the session's length, and who ended the host ("module"
+// after journalHostClosed, else "user").
+void journalEnd();

@@ -1,0 +1,167 @@
+// The session journal written by a scripted session in the stand-in host:
+// each event with its columns, a folder that cannot be reached, and the
+// trial run that closes nothing.
+#include <doctest.h>
+#include "acdocman.h"
+#include "aced.h"
+#include "cadhost.h"
+#include "cmdlog/journal.h"
+#include "cmdlog/logwriter.h"
+#include "idle/idletimer.h"
+#include "cmdlog/journalformat.h"
+#include "modulefixture.h"
+#include "resources/resource.h"
+#include "settings/guardsettings.h"
+#include "shell/guardapp.h"
+
+using namespace testkit;
+using namespace modtest;
+
+namespace {
+
+std::string computer() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD n = sizeof name;
+    GetComputerNameA(name, &n);
+    return name;
+}
+
+// The journal's rows after its header, each split into its ten columns.
+std::vector<std::vector<std::string>> rows(const std::string& file) {
+    std::vector<std::vector<std::string>> out;
+    std::vector<std::string> ls = lines(readFile(file));
+    for (size_t i = 1; i < ls.size(); ++i) {
+        std::vector<std::string> f;
+        CHECK(splitCsvLine(ls[i], f));
+        CHECK(f.size() == 10);
+        f.resize(10);
+        out.push_back(f);
+    }
+    return out;
+}
+
+// The column event, seconds, drawing, action, status, detail of a row.
+std::string tail(const std::vector<std::string>& row) {
+    return row[4] + "|" + row[5] + "|" + row[6] + "|" + row[7] + "|" + row[8] + "|" + row[9];
+}
+
+bool isJournalTime(const std::string& t) {
+    return t.size() == 25 && t[4] == '-' && t[10] == 'T' && t[13] == ':' &&
+           (t[19] == '+' || t[19] == '-') && t[22] == ':';
+}
+
+} // namespace
+
+TEST_CASE("a session's events, each with its columns") {
+    Module m;
+    Workspace w("journal-session");
+    const std::string folder = w.dir + "\\journal";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EnvironmentSetting user("USERNAME", "ana");
+    m.start({{"TimeInactivity", "2"},
+             {"TimeCountdown", "10"},
+             {"Action", "2"},
+             {"Journalpath", folder},
+             {"Password", "secret"}});
+    const std::string logPath = appSettings()->getLogfilepath();
+    const std::string share = w.dir + "\\share";
+    REQUIRE(CreateDirectoryA(share.c_str(), nullptr));
+    w.open("share\\far.dwg");
+    w.open("near.dwg");
+    ticks(70);
+    cadhost::executeLine("ZOOM"); // ends a quiet stretch of 70 s
+    ticks(111);
+    REQUIRE(countdownHwnd() != nullptr);
+    clickButton(countdownHwnd(), IDC_COUNTDOWN_CANCEL);  // 9 seconds left
+    REQUIRE(DeleteFileA((share + "\\far.dwg").c_str())); // the drive went away
+    REQUIRE(RemoveDirectoryA(share.c_str()));
+    ticks(120);
+    dropQuit();
+    m.stop();
+
+    const std::string file = folder + "\\" + computer() + ".csv";
+    const std::string bytes = readFile(file);
+    CHECK(bytes.rfind("\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,"
+                      "detail\r\n",
+                      0) == 0);
+    std::vector<std::vector<std::string>> r = rows(file);
+    REQUIRE(r.size() == 11);
+    for (const auto& row : r) {
+        CHECK(isJournalTime(row[0]));
+        CHECK(row[1] == computer());
+        CHECK(row[2] == "ana");
+        CHECK(row[3] == r[0][3]);
+    }
+    CHECK(r[0][4] == "start");
+    CHECK(r[0][9] == "Protection=0;TimeInactivity=2;TimeCountdown=10;Action=2;AllowDisable=0;"
+                     "EnableLogging=1;LogfilenameType=1;Logfilepath=" +
+                         logPath + ";CountInput=0;CancelWaiting=0;Journalpath=" + folder +
+                         ";DryRun=0");
+    const std::string rescue = filesIn(w.rescueDir()).empty()
+                                   ? std::string("(none)")
+                                   : w.rescueDir() + "\\" + filesIn(w.rescueDir())[0];
+    const std::vector<std::string> expected = {
+        "quiet|70||||",
+        "countdown|9||||",
+        "cancelled|9||||",
+        "quiet|111||||",
+        "countdown|9||||",
+        "expired|120||||2 drawings",
+        "rescued||" + share + "\\far.dwg|2|0|" + rescue,
+        "closed||" + w.dir + "\\near.dwg|2|1|" + w.dir + "\\tarnel_near.dwg",
+        "host-closed|||||",
+    };
+    for (size_t i = 0; i < expected.size(); ++i)
+        CHECK(tail(r[i + 1]) == expected[i]);
+    CHECK(r[10][4] == "end");
+    CHECK(r[10][9] == "module");
+}
+
+TEST_CASE("a journal folder that cannot be reached costs nothing but the journal") {
+    Module m;
+    Workspace w("journal-unreachable");
+    const std::string folder = w.dir + "\\later";
+    m.start({{"TimeInactivity", "1"}, {"Action", "1"}, {"Journalpath", folder}});
+    w.open("plan.dwg");
+    cadhost::executeLine("LINE 0,0 1,1");
+    ticks(60);
+    dropQuit();
+    CHECK(readFile(w.dir + "\\plan.dwg") == drawingBytes("LINE 0,0 1,1\r\n"));
+    CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
+    CHECK(keptLogRecords() >= 4); // start, countdown, expired, closed, host-closed
+    // The folder comes back: what was kept is written, in order.
+    REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
+    CHECK(flushKeptLogRecords());
+    std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
+    REQUIRE(r.size() == 5);
+    CHECK(r[0][4] == "start");
+    CHECK(r[3][4] == "closed");
+    CHECK(r[4][4] == "host-closed");
+}
+
+TEST_CASE("a trial run closes nothing, journals what it would close, and keeps counting") {
+    Module m;
+    Workspace w("journal-trial");
+    const std::string folder = w.dir + "\\journal";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    m.start({{"TimeInactivity", "1"}, {"Action", "1"}, {"Journalpath", folder}, {"DryRun", "1"}});
+    w.open("kept.dwg");
+    w.open("plan.dwg");
+    cadhost::executeLine("LINE 0,0 1,1");
+    bool countdownSeen = false;
+    for (int i = 0; i < 90; ++i) {
+        ticks(1);
+        countdownSeen = countdownSeen || countdownHwnd() != nullptr;
+    }
+    CHECK_FALSE(countdownSeen);
+    CHECK(acDocManagerPtr()->documentCount() == 2);
+    CHECK(idleTimerState().idleSeconds == 90);
+    CHECK(w.transcript().find("document saved") == std::string::npos);
+    cadhost::executeLine("ZOOM"); // the stretch ran to its end: 90 s
+    std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
+    REQUIRE(r.size() == 5);
+    CHECK(tail(r[1]) == "expired|60||||trial run, 2 drawings");
+    CHECK(tail(r[2]) == "would-close||" + w.dir + "\\kept.dwg|1||modified unknown");
+    CHECK(tail(r[3]) == "would-close||" + w.dir + "\\plan.dwg|1||modified");
+    CHECK(tail(r[4]) == "quiet|90||||");
+}
