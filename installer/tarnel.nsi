@@ -2,7 +2,7 @@
 ; found there load it at start-up. Silent: TarnelSetup.exe /S [options] /D=folder
 ;   /PRODUCTKEY=ACAD-1:409     only that product key instead of every one
 ;   /TIMEOUT= /COUNTDOWN= /ACTION= /ALLOWDISABLE= /LOGGING= /LOGDIR= /LOGNAMING=
-;   /COUNTINPUT= /CANCELWAITING=
+;   /COUNTINPUT= /CANCELWAITING= /JOURNAL= /DRYRUN=
 ;   /PASSWORD=                 presets written into tarnel.cfg
 ;   /LOCK                      tarnel.cfg read-only: no seat rewrites the preset
 ; Exit codes: 0 installed, 2 a bad preset, 3 no AutoCAD product key found.
@@ -60,6 +60,8 @@ Function .onInit
     !insertmacro Preset "LOGNAMING" "LogfilenameType"
     !insertmacro Preset "COUNTINPUT" "CountInput"
     !insertmacro Preset "CANCELWAITING" "CancelWaiting"
+    !insertmacro Preset "JOURNAL" "Journalpath"
+    !insertmacro Preset "DRYRUN" "DryRun"
     ClearErrors
     ${GetOptions} $R0 "/PASSWORD=" $R1
     ${IfNot} ${Errors}

@@ -47,6 +47,7 @@ void ConfigurationTab::DoDataExchange(CDataExchange* dx) {
     DDX_Check(dx, IDC_CONFIG_ALLOW_DISABLE, allowDisableCheck);
     DDX_Check(dx, IDC_CONFIG_COUNT_INPUT, countInputCheck);
     DDX_Check(dx, IDC_CONFIG_CANCEL_WAITING, cancelWaitingCheck);
+    DDX_Check(dx, IDC_CONFIG_DRY_RUN, dryRunCheck);
 }
 
 BOOL ConfigurationTab::OnInitDialog() {
@@ -71,6 +72,7 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
         allowDisableCheck = s->getAllowDisable() ? 1 : 0;
         countInputCheck = s->getCountInput() ? 1 : 0;
         cancelWaitingCheck = s->getCancelWaiting() ? 1 : 0;
+        dryRunCheck = s->getDryRun() ? 1 : 0;
         UpdateData(FALSE);
         return TRUE;
     }
@@ -90,5 +92,6 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
     s->setAllowDisable(allowDisableCheck != 0);
     s->setCountInput(countInputCheck != 0);
     s->setCancelWaiting(cancelWaitingCheck != 0);
+    s->setDryRun(dryRunCheck != 0);
     return TRUE;
 }

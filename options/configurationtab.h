@@ -22,4 +22,5 @@ class ConfigurationTab : public CAcUiTabChildDialog {
     int allowDisableCheck = 0;
     int countInputCheck = 0;
     int cancelWaitingCheck = 0;
+    int dryRunCheck = 0;
 };

@@ -9,6 +9,7 @@
 BEGIN_MESSAGE_MAP(LoggingTab, CAcUiTabChildDialog)
 ON_BN_CLICKED(IDC_LOGGING_BROWSE, onBrowseFolder)
 ON_BN_CLICKED(IDC_LOGGING_ENABLE, onEnableLoggingClicked)
+ON_BN_CLICKED(IDC_LOGGING_JOURNAL_BROWSE, onBrowseJournal)
 END_MESSAGE_MAP()
 
 LoggingTab::LoggingTab(CWnd* parent) : CAcUiTabChildDialog(parent, nullptr) {}
@@ -48,6 +49,7 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
     if (!save) {
         enableLoggingCheck = s->getEnableLogging() ? 1 : 0;
         SetDlgItemText(IDC_LOGGING_FOLDER, s->getLogfilepath().c_str());
+        SetDlgItemText(IDC_LOGGING_JOURNAL, s->getJournalpath().c_str());
         fileNameTypeChoice = s->getLogfilenameType();
         UpdateData(FALSE);
         return TRUE;
@@ -60,6 +62,14 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
         SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_FOLDER), TRUE);
         return FALSE;
     }
+    // The journal's folder may be empty (no journal); any other text is
+    // checked as the command log's folder is.
+    const std::string journal = settingsformat::trim(GetDlgItemText(IDC_LOGGING_JOURNAL));
+    if (!journal.empty() && !validateLogFolder(journal)) {
+        SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_JOURNAL), TRUE);
+        return FALSE;
+    }
+    s->setJournalpath(journal);
     s->setEnableLogging(enableLoggingCheck != 0);
     if (!enableLoggingCheck) return TRUE;
     s->setLogfilepath(folder); // as typed: blanks and a trailing separator stay
@@ -79,6 +89,14 @@ void LoggingTab::onEnableLoggingClicked() {
 }
 
 void LoggingTab::onBrowseFolder() {
+    browseInto(IDC_LOGGING_FOLDER);
+}
+
+void LoggingTab::onBrowseJournal() {
+    browseInto(IDC_LOGGING_JOURNAL);
+}
+
+void LoggingTab::browseInto(int field) {
     CPathDialog dialog(GetMainDialog());
-    if (dialog.DoModal() == IDOK) SetDlgItemText(IDC_LOGGING_FOLDER, dialog.chosenFolder().c_str());
+    if (dialog.DoModal() == IDOK) SetDlgItemText(field, dialog.chosenFolder().c_str());
 }

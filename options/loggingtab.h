@@ -15,6 +15,9 @@ class LoggingTab : public CAcUiTabChildDialog {
     BOOL OnInitDialog() override;
     BOOL ExchangeData(BOOL save) override;
     void onBrowseFolder();
+    void onBrowseJournal();
+    // The folder chooser, its choice written into the field.
+    void browseInto(int field);
     void onEnableLoggingClicked();
     DECLARE_MESSAGE_MAP()
 

@@ -110,7 +110,7 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
     RemoveDirectoryA(dir.c_str());
     REQUIRE(install("/TIMEOUT=5 /COUNTDOWN=20 /ACTION=1 /ALLOWDISABLE=1 /LOGGING=0 "
                     "/LOGNAMING=0 /LOGDIR=C:\\logs /PASSWORD=secret7 /COUNTINPUT=1 "
-                    "/CANCELWAITING=1",
+                    "/CANCELWAITING=1 /JOURNAL=\\\\server\\cadlogs\\journal /DRYRUN=1",
                     dir) == 0);
     for (const char* f : {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
                           "uninst.exe", "tarnel.cfg"})
@@ -119,7 +119,8 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
           std::vector<std::string>{"Protection:1", "Password:secret7", "TimeInactivity:5",
                                    "TimeCountdown:20", "Action:1", "AllowDisable:1",
                                    "EnableLogging:0", "LogfilenameType:0", "Logfilepath:C:\\logs",
-                                   "CountInput:1", "CancelWaiting:1"});
+                                   "CountInput:1", "CancelWaiting:1",
+                                   "Journalpath:\\\\server\\cadlogs\\journal", "DryRun:1"});
     for (const char* product : {"ACAD-1:409", kVertical}) {
         CAPTURE(product);
         std::string app = std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel";
@@ -253,12 +254,14 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
         return lines(readFile(out));
     };
     std::vector<std::string> hidden = show("");
-    REQUIRE(hidden.size() == 11);
+    REQUIRE(hidden.size() == 13);
     CHECK(hidden[1] == "Password: (hidden)");
     CHECK(hidden[2] == "TimeInactivity: 42");
     CHECK(hidden[8] == "Logfilepath: E:\\logs");
     CHECK(hidden[9] == "CountInput: 1");
     CHECK(hidden[10] == "CancelWaiting: 0");
+    CHECK(hidden[11] == "Journalpath: ");
+    CHECK(hidden[12] == "DryRun: 0");
     CHECK(show("--show-password")[1] == "Password: hush-hush");
 }
 

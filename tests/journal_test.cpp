@@ -165,3 +165,26 @@ TEST_CASE("a trial run closes nothing, journals what it would close, and keeps c
     CHECK(tail(r[3]) == "would-close||" + w.dir + "\\plan.dwg|1||modified");
     CHECK(tail(r[4]) == "quiet|90||||");
 }
+
+TEST_CASE("the options set the journal folder and the trial run at OK") {
+    Module m;
+    Workspace w("journal-page");
+    m.start();
+    WhenVisible opened("Tarnel options", [&](HWND h) {
+        HWND config = findPage(h, IDC_CONFIG_DRY_RUN);
+        REQUIRE(config != nullptr);
+        CHECK(controlText(config, IDC_CONFIG_DRY_RUN) ==
+              "&Trial run: record what would be closed, close nothing");
+        clickButton(config, IDC_CONFIG_DRY_RUN);
+        clickTab(GetDlgItem(h, IDC_OPTIONS_TAB), 2); // the Logging page
+        HWND logging = findPage(h, IDC_LOGGING_JOURNAL);
+        REQUIRE(logging != nullptr);
+        CHECK(controlText(logging, IDC_LOGGING_JOURNAL).empty());
+        SetDlgItemTextA(logging, IDC_LOGGING_JOURNAL, w.dir.c_str());
+        clickButton(h, IDOK);
+    });
+    cadhost::executeLine("tarnel_opt");
+    REQUIRE(opened.ran());
+    CHECK(appSettings()->getJournalpath() == w.dir);
+    CHECK(appSettings()->getDryRun());
+}
