@@ -121,10 +121,14 @@ const std::string& journalSession() {
 void journal(const JournalEvent& event) {
     GuardSettings* s = appSettings();
     if (!s || s->getJournalpath().empty()) return;
+    appendJournal(journalFileIn(s->getJournalpath()), event);
+}
+
+bool appendJournal(const std::string& file, const JournalEvent& event) {
     JournalEvent e = event;
     e.drawing = toUtf8(e.drawing);
     e.detail = toUtf8(e.detail);
-    appendRecord(
-        journalFileIn(s->getJournalpath()), kJournal,
+    return appendRecord(
+        file, kJournal,
         journalLine(nowText(), toUtf8(computerName()), toUtf8(userName()), journalSession(), e));
 }

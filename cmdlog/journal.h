@@ -9,6 +9,9 @@
 
 // Appends the event (texts in the user's code page, written as UTF-8).
 void journal(const JournalEvent& event);
+// The same into a journal file named outright; false when the line was
+// kept for later.
+bool appendJournal(const std::string& file, const JournalEvent& event);
 // The journal file for a folder: "<folder>\<computer name>.csv"; empty for
 // an empty folder.
 std::string journalFileIn(const std::string& folder);

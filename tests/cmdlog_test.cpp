@@ -9,6 +9,7 @@
 #include <winioctl.h>
 #include "aced.h"
 #include "cmdlog/attachreactors.h"
+#include "cmdlog/journalformat.h"
 #include "shell/guardapp.h"
 #include "settings/guardsettings.h"
 #include "idle/idletimer.h"
@@ -427,14 +428,12 @@ TEST_CASE("appending past 4 GiB never overwrites") {
     DeleteFileA(path.c_str());
 }
 
-TEST_CASE("several processes appending to one log keep every record whole") {
-    std::string dir = freshDir("cmdlog-shared");
-    std::string path = dir + "\\shared.log";
-    const int writers = 4, each = 150;
+// Processes appending to one file all at once, as hosts on one computer do.
+static void runWriters(const std::string& path, int writers, int each, const char* mode) {
     std::vector<PROCESS_INFORMATION> procs;
     for (int i = 0; i < writers; ++i) {
         std::string cmd = "\"" + binDir() + "\\logwriter_child.exe\" \"" + path + "\" " +
-                          std::to_string(each) + " W" + std::to_string(i);
+                          std::to_string(each) + " W" + std::to_string(i) + " " + mode;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
@@ -447,6 +446,13 @@ TEST_CASE("several processes appending to one log keep every record whole") {
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
+}
+
+TEST_CASE("several processes appending to one log keep every record whole") {
+    std::string dir = freshDir("cmdlog-shared");
+    std::string path = dir + "\\shared.log";
+    const int writers = 4, each = 150;
+    runWriters(path, writers, each, "log");
     std::vector<std::string> l = lines(readFile(path));
     int intact = 0;
     for (const std::string& line : l)
@@ -512,4 +518,29 @@ TEST_CASE("the unload writes what was kept") {
     REQUIRE(l.size() == 2);
     CHECK(l[0].rfind("Command ZOOM\t", 0) == 0);
     CHECK(l[1].rfind("Command PAN\t", 0) == 0);
+}
+
+TEST_CASE("hosts sharing one journal: one header, every line whole, each host's in order") {
+    std::string path = freshDir("journal-shared") + "\\PC.csv";
+    const int writers = 4, each = 150;
+    runWriters(path, writers, each, "journal");
+    const std::string bytes = readFile(path);
+    const std::string header =
+        "\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,detail\r\n";
+    CHECK(bytes.rfind(header, 0) == 0);
+    CHECK(bytes.find("time,computer", header.size()) == std::string::npos);
+    std::vector<std::string> l = lines(bytes.substr(header.size()));
+    CHECK(l.size() == (size_t)(writers * each));
+    std::vector<int> next(writers, 0);
+    int whole = 0;
+    for (const std::string& line : l) {
+        std::vector<std::string> f;
+        if (!splitCsvLine(line, f) || f.size() != 10 || f[4].size() != 2 || f[4][0] != 'W')
+            continue;
+        const int w = f[4][1] - '0';
+        if (w < 0 || w >= writers || std::atoi(f[5].c_str()) != next[w]) continue;
+        ++next[w];
+        ++whole;
+    }
+    CHECK(whole == writers * each);
 }

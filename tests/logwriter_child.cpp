@@ -1,9 +1,11 @@
-// Appends N records named NAME to FILE, as one more host sharing the log;
-// with "hold MS" instead, holds FILE open alone for MS milliseconds, as
-// another writer would.
+// Appends N records named NAME to FILE, as one more host sharing the log
+// (with "journal" after them, N journal lines of the event NAME, seconds
+// 0 to N-1); with "hold MS" instead, holds FILE open alone for MS
+// milliseconds, as another writer would.
 #include <windows.h>
 #include <cstdlib>
 #include <cstring>
+#include "cmdlog/journal.h"
 #include "cmdlog/logwriter.h"
 
 int main(int argc, char** argv) {
@@ -17,8 +19,17 @@ int main(int argc, char** argv) {
     }
     int n = std::atoi(argv[2]);
     TimeStamp t = {1765000000, 0};
-    for (int i = 0; i < n; ++i)
-        appendLogRecord(argv[1], argv[3], t, t);
+    const bool journalLines = argc > 4 && std::strcmp(argv[4], "journal") == 0;
+    for (int i = 0; i < n; ++i) {
+        if (!journalLines) {
+            appendLogRecord(argv[1], argv[3], t, t);
+            continue;
+        }
+        JournalEvent e;
+        e.event = argv[3];
+        e.seconds = i;
+        appendJournal(argv[1], e);
+    }
     // What another writer held back is written before the host goes.
     return flushKeptLogRecords(30000) ? 0 : 1;
 }
