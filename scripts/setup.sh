@@ -19,6 +19,10 @@ have_cmd clang++ || need+=(clang)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 [ -f /usr/include/doctest/doctest.h ] || need+=(doctest-dev)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+# The usage report: Node's npm fetches the charting library, Chromium opens
+# the report's page in the tests.
+have_cmd npm || need+=(npm)
+have_cmd chromium || need+=(chromium)
 # The window-glyph font: without it title bars draw an "r" for the close box.
 dpkg -s fonts-wine >/dev/null 2>&1 || need+=(fonts-wine)
 
@@ -34,4 +38,19 @@ if [ ${#need[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+# The charting library the usage report embeds, pinned; npm checks the
+# registry's integrity hash of the package.
+chartjs_version=4.4.1
+deps="$(cd "$(dirname "$0")/.." && pwd)/.deps"
+chartjs="$deps/chart.js-$chartjs_version"
+if [ ! -f "$chartjs/chart.umd.js" ] || [ ! -f "$chartjs/LICENSE.md" ]; then
+    echo "setup: fetching chart.js $chartjs_version"
+    tmp=$(mktemp -d)
+    (cd "$tmp" && npm pack --silent "chart.js@$chartjs_version" >/dev/null)
+    tar -xzf "$tmp/chart.js-$chartjs_version.tgz" -C "$tmp"
+    mkdir -p "$chartjs"
+    cp "$tmp/package/dist/chart.umd.js" "$tmp/package/LICENSE.md" "$chartjs/"
+    rm -rf "$tmp"
 fi

@@ -1,0 +1,78 @@
+// The usage report's figures from session journals: read line by line,
+// kept per user and day (memory grows with users and days, not lines).
+// Pure logic, free of the platform.
+#pragma once
+#include <array>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+// The what-if's timeouts, in minutes.
+const std::vector<int>& whatIfMinutes();
+
+struct DayFigures {
+    int sessions = 0;
+    double secondsOpen = 0;
+    double secondsIdle = 0;
+    double secondsFreed = 0;
+    int closes = 0; // the module closed AutoCAD
+    int saved = 0, discarded = 0, rescued = 0;
+    int waitingCancelled = 0;
+    int countdownsCancelled = 0;
+};
+
+class UsageReport {
+  public:
+    // Dates as "YYYY-MM-DD"; empty: no bound.
+    UsageReport(std::string from, std::string to) : from_(std::move(from)), to_(std::move(to)) {}
+    // One line of a journal file; the header row and a UTF-8 mark are
+    // taken; a line that cannot be read is counted.
+    void addLine(const std::string& line);
+    // Ends the reading: open sessions end at their last event.
+    void finish();
+
+    long linesRead() const { return lines_; }
+    long linesSkipped() const { return skipped_; }
+    // user -> day -> figures.
+    const std::map<std::string, std::map<std::string, DayFigures>>& perUserDay() const {
+        return days_;
+    }
+    // day -> most sessions open at once.
+    const std::map<std::string, int>& peakSessions() const { return peak_; }
+    // weekday (0 Monday) x hour: session-hours open.
+    const std::array<std::array<double, 24>, 7>& heat() const { return heat_; }
+    // For each what-if timeout: closes and seconds freed.
+    const std::vector<std::pair<long, double>>& whatIf() const { return whatIf_; }
+    std::set<std::string> seats() const { return seats_; }
+
+  private:
+    struct Session {
+        std::string user, computer;
+        long long start = 0, last = 0; // UTC seconds
+        std::string startDay;
+        int startOffset = 0;
+        bool ended = false;
+        long long closedAt = -1; // the module closed the host
+    };
+    bool inRange(const std::string& day) const;
+    void endSession(Session& s, long long end);
+    std::string from_, to_;
+    long lines_ = 0, skipped_ = 0;
+    std::map<std::string, std::map<std::string, DayFigures>> days_;
+    std::map<std::string, Session> open_;                                 // computer + session id
+    std::map<std::string, std::vector<std::pair<long long, int>>> edges_; // day -> (+1/-1)
+    std::map<std::string, int> peak_;
+    std::array<std::array<double, 24>, 7> heat_{};
+    std::vector<std::pair<long, double>> whatIf_;
+    std::set<std::string> seats_;
+    // user + computer -> when the module closed the host last, not yet followed by a start.
+    std::map<std::string, std::pair<long long, int>> lastClose_;
+};
+
+// A journal time "2026-12-08T14:35:02+01:00": UTC seconds, local day,
+// hour, weekday (0 Monday) and offset in seconds; false when it is not one.
+bool parseJournalTime(const std::string& text, long long& utc, std::string& day, int& hour,
+                      int& weekday, int& offset);
+// The CSV with one row per user and day.
+std::string usageCsv(const UsageReport& r);
