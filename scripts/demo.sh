@@ -24,8 +24,10 @@ cd "$demo"
 printf 'CADHOST DRAWING 1\r\nLINE 0,0 10,10\r\n' >site-plan.dwg
 printf 'CADHOST DRAWING 1\r\n' >details.dwg
 # Settings: one minute of inactivity, a fifteen-second countdown, save copies.
+# The session journal goes to journal/.
+mkdir -p journal
 settings TimeInactivity=1 TimeCountdown=15 Action=2 AllowDisable=1 EnableLogging=1 \
-    LogfilenameType=1 "Logfilepath=Z:${demo//\//\\}"
+    LogfilenameType=1 "Logfilepath=Z:${demo//\//\\}" "Journalpath=Z:${demo//\//\\}\\journal"
 # The user draws in both drawings, then walks away.
 cat >work.scr <<'SCR'
 CIRCLE 5,5 2
@@ -66,4 +68,9 @@ run "$bin/cadhost.exe" /transcript transcript2.txt /timeout 60 /ld "$mod" /b qui
 host=$!
 run "$bin/windowtool.exe" answer "Tarnel - last session" 30 | sed 's/^/   | /'
 wait_host "$host"
+echo "-- the session journal, one line per event:"
+cat journal/*.csv | tr -d '\r' | sed 's/^\xEF\xBB\xBF//; s/^/   | /'
+echo "== The CAD manager's report from the journal (report.html, usage.csv):"
+run "$bin/tarnelreport.exe" --out report.html --csv usage.csv journal | sed 's/^/   | /'
+tr -d '\r' <usage.csv | sed 's/^/   | /'
 echo "== Done.  Everything is in $demo"
