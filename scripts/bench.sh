@@ -5,3 +5,4 @@ set -euo pipefail
 shift || true
 (cd "$build/bin/cmdlog_bench.d" && "$here/wine-run" cmdlog_bench.exe "$@" </dev/null)
 (cd "$build/bin/module_bench.d" && "$here/wine-run" module_bench.exe </dev/null)
+(cd "$build/bin" && "$here/wine-run" report_bench.exe </dev/null)

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include "cmdlog/journalformat.h"
 
 namespace {
@@ -47,27 +48,42 @@ const std::vector<int>& whatIfMinutes() {
     return m;
 }
 
-bool parseJournalTime(const std::string& t, long long& utc, std::string& day, int& hour,
-                      int& weekday, int& offset) {
-    int y, mo, d, h, mi, s, oh, om;
-    char sign;
-    if (t.size() != 25 ||
-        std::sscanf(t.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c%2d:%2d", &y, &mo, &d, &h, &mi, &s, &sign,
-                    &oh, &om) != 9 ||
-        (sign != '+' && sign != '-') || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 ||
-        s > 60)
+namespace {
+// The number in text[at, at + n), all digits; -1 otherwise.
+int digits(std::string_view text, size_t at, size_t n) {
+    int v = 0;
+    for (size_t i = at; i < at + n; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        v = v * 10 + (text[i] - '0');
+    }
+    return v;
+}
+} // namespace
+
+bool parseTime(std::string_view t, long long& utc, int& offset) {
+    if (t.size() != 25 || t[4] != '-' || t[7] != '-' || t[10] != 'T' || t[13] != ':' ||
+        t[16] != ':' || (t[19] != '+' && t[19] != '-') || t[22] != ':')
         return false;
-    offset = (sign == '-' ? -1 : 1) * (oh * 3600 + om * 60);
-    const long long days = daysFromCivil(y, mo, d);
-    utc = days * 86400 + h * 3600 + mi * 60 + s - offset;
-    day = t.substr(0, 10);
-    hour = h;
-    weekday = (int)(((days % 7) + 7 + 3) % 7); // 1970-01-01 was a Thursday
+    const int y = digits(t, 0, 4), mo = digits(t, 5, 2), d = digits(t, 8, 2);
+    const int h = digits(t, 11, 2), mi = digits(t, 14, 2), s = digits(t, 17, 2);
+    const int oh = digits(t, 20, 2), om = digits(t, 23, 2);
+    if (y < 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 ||
+        s < 0 || s > 60 || oh < 0 || om < 0)
+        return false;
+    offset = (t[19] == '-' ? -1 : 1) * (oh * 3600 + om * 60);
+    utc = daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s - offset;
     return true;
 }
 
-bool UsageReport::inRange(const std::string& day) const {
-    return (from_.empty() || day >= from_) && (to_.empty() || day <= to_);
+bool parseJournalTime(const std::string& t, long long& utc, std::string& day, int& hour,
+                      int& weekday, int& offset) {
+    if (!parseTime(t, utc, offset)) return false;
+    const long long local = utc + offset;
+    const long long days = (local >= 0 ? local : local - 86399) / 86400;
+    day.assign(t, 0, 10);
+    hour = (int)((local - days * 86400) / 3600);
+    weekday = (int)(((days % 7) + 7 + 3) % 7); // 1970-01-01 was a Thursday
+    return true;
 }
 
 void UsageReport::endSession(Session& s, long long end) {
@@ -88,79 +104,140 @@ void UsageReport::endSession(Session& s, long long end) {
     s.ended = true;
 }
 
-void UsageReport::addLine(const std::string& raw) {
-    std::string line = raw;
-    if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-        line.pop_back();
-    if (line.empty()) return;
-    if (line == kJournalColumns) return;
+// The fields of a line as views: into the line when it holds no quote,
+// into fields_ (the standard split) when it does. False unless ten fields.
+// One pass over the bytes, with no call out per byte: this is the loop every
+// line goes through.
+bool UsageReport::splitFields(const char* p, size_t n) {
+    size_t field = 0, begin = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (c == '"') {
+            if (!splitCsvLine(std::string(p, n), fields_) || fields_.size() != 10) return false;
+            for (size_t k = 0; k < 10; ++k)
+                view_[k] = fields_[k];
+            return true;
+        }
+        if (c != ',') continue;
+        if (field == 9) return false;
+        view_[field++] = std::string_view(p + begin, i - begin);
+        begin = i + 1;
+    }
+    if (field != 9) return false;
+    view_[9] = std::string_view(p + begin, n - begin);
+    return true;
+}
+
+namespace {
+// Equal texts, compared here rather than through the C library's memcmp,
+// which some runtimes do byte by byte behind a call.
+inline bool same(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// A whole number of seconds; 0 for an empty or broken field.
+long long secondsOf(std::string_view text) {
+    long long v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+} // namespace
+
+void UsageReport::addLine(const std::string& line) {
+    addLine(line.data(), line.size());
+}
+
+void UsageReport::addLine(const char* p, size_t n) {
+    if (n >= 3 && (unsigned char)p[0] == 0xEF && (unsigned char)p[1] == 0xBB &&
+        (unsigned char)p[2] == 0xBF)
+        p += 3, n -= 3;
+    while (n > 0 && (p[n - 1] == '\r' || p[n - 1] == '\n'))
+        --n;
+    if (n == 0) return;
+    static const size_t headerSize = std::strlen(kJournalColumns);
+    if (n == headerSize && std::memcmp(p, kJournalColumns, n) == 0) return;
     ++lines_;
-    std::vector<std::string> f;
     long long utc;
-    std::string day;
-    int hour, weekday, offset;
-    if (!splitCsvLine(line, f) || f.size() != 10 ||
-        !parseJournalTime(f[0], utc, day, hour, weekday, offset)) {
+    int offset;
+    if (!splitFields(p, n) || !parseTime(view_[0], utc, offset)) {
         ++skipped_;
         return;
     }
+    const std::string_view day = view_[0].substr(0, 10);
     if (whatIf_.empty()) whatIf_.assign(whatIfMinutes().size(), {0, 0.0});
-    if (!inRange(day)) return;
-    const std::string& computer = f[1];
-    const std::string& user = f[2];
-    const std::string key = computer + "|" + f[3];
-    const std::string& event = f[4];
-    const long long seconds = f[5].empty() ? 0 : std::atoll(f[5].c_str());
-    seats_.insert(computer);
-    DayFigures& today = days_[user][day];
-    auto found = open_.find(key);
-    if (event == "start") {
+    if ((!from_.empty() && day < from_) || (!to_.empty() && day > to_)) return;
+    const std::string_view computer = view_[1], user = view_[2], event = view_[4];
+    // Most lines are of the same seat, user, day and session as the one
+    // before: the look-ups are kept.
+    if (!same(computer, lastComputer_) || !same(view_[3], lastSessionId_)) {
+        if (!same(computer, lastComputer_)) seats_.insert(std::string(computer));
+        lastComputer_ = computer;
+        lastSessionId_ = view_[3];
+        key_.assign(computer).append("|").append(view_[3]);
+        lastSession_ = open_.find(key_);
+    }
+    if (!lastToday_ || !same(user, lastUser_) || !same(day, lastDay_)) {
+        lastUser_ = user;
+        lastDay_ = day;
+        lastToday_ = &days_[lastUser_][lastDay_];
+    }
+    DayFigures& today = *lastToday_;
+    const long long seconds = secondsOf(view_[5]);
+    if (same(event, "start")) {
         Session s;
-        s.user = user;
-        s.computer = computer;
+        s.user = lastUser_;
+        s.computer = lastComputer_;
         s.start = s.last = utc;
-        s.startDay = day;
+        s.startDay = lastDay_;
         s.startOffset = offset;
-        open_[key] = s;
+        lastSession_ = open_.insert_or_assign(key_, s).first;
         ++today.sessions;
         // A seat the module closed was free until this start (or its day's end).
-        auto closed = lastClose_.find(user + "|" + computer);
+        auto closed = lastClose_.find(lastUser_ + "|" + lastComputer_);
         if (closed != lastClose_.end()) {
             const long long at = closed->second.first;
             const long long dayEnd =
                 ((at + closed->second.second) / 86400 + 1) * 86400 - closed->second.second;
-            days_[user][dayOf(at + closed->second.second)].secondsFreed +=
+            days_[lastUser_][dayOf(at + closed->second.second)].secondsFreed +=
                 (double)(std::min(utc, dayEnd) - at);
             lastClose_.erase(closed);
+            lastToday_ = nullptr; // the map may have a new node; found again
         }
         return;
     }
+    const auto found = lastSession_;
     if (found != open_.end()) found->second.last = utc;
-    if (event == "quiet") {
+    if (same(event, "quiet")) {
         today.secondsIdle += (double)seconds;
         addStretch(whatIf_, seconds);
-    } else if (event == "expired" && f[9].rfind("trial run", 0) != 0) {
+    } else if (same(event, "expired") && !same(view_[9].substr(0, 9), "trial run")) {
         // A stretch cut by the close counts up to the timeout in force.
         today.secondsIdle += (double)seconds;
         addStretch(whatIf_, seconds);
-    } else if (event == "cancelled") {
+    } else if (same(event, "cancelled")) {
         ++today.countdownsCancelled;
-    } else if (event == "closed") {
-        if (f[7] == "0")
+    } else if (same(event, "closed")) {
+        if (same(view_[7], "0"))
             ++today.discarded;
         else
             ++today.saved;
-    } else if (event == "rescued") {
+    } else if (same(event, "rescued")) {
         ++today.rescued;
-    } else if (event == "waiting-cancelled") {
+    } else if (same(event, "waiting-cancelled")) {
         ++today.waitingCancelled;
-    } else if (event == "host-closed") {
+    } else if (same(event, "host-closed")) {
         ++today.closes;
-        lastClose_[user + "|" + computer] = {utc, offset};
-    } else if (event == "end" && found != open_.end()) {
+        lastClose_[lastUser_ + "|" + lastComputer_] = {utc, offset};
+    } else if (same(event, "end") && found != open_.end()) {
         endSession(found->second, utc);
         open_.erase(found);
+        lastSession_ = open_.end();
     }
 }
 

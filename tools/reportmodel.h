@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The what-if's timeouts, in minutes.
@@ -29,6 +30,7 @@ class UsageReport {
     // One line of a journal file; the header row and a UTF-8 mark are
     // taken; a line that cannot be read is counted.
     void addLine(const std::string& line);
+    void addLine(const char* text, size_t size);
     // Ends the reading: open sessions end at their last event.
     void finish();
 
@@ -55,7 +57,7 @@ class UsageReport {
         bool ended = false;
         long long closedAt = -1; // the module closed the host
     };
-    bool inRange(const std::string& day) const;
+    bool splitFields(const char* p, size_t n);
     void endSession(Session& s, long long end);
     std::string from_, to_;
     long lines_ = 0, skipped_ = 0;
@@ -68,8 +70,17 @@ class UsageReport {
     std::set<std::string> seats_;
     // user + computer -> when the module closed the host last, not yet followed by a start.
     std::map<std::string, std::pair<long long, int>> lastClose_;
+    // The line's fields, storage reused from line to line, and the look-ups
+    // of the line before.
+    std::array<std::string_view, 10> view_;
+    std::vector<std::string> fields_;
+    std::string key_, lastComputer_, lastSessionId_, lastUser_, lastDay_;
+    DayFigures* lastToday_ = nullptr;
+    std::map<std::string, Session>::iterator lastSession_ = open_.end();
 };
 
+// A journal time's UTC seconds and offset; false when it is not one.
+bool parseTime(std::string_view text, long long& utc, int& offset);
 // A journal time "2026-12-08T14:35:02+01:00": UTC seconds, local day,
 // hour, weekday (0 Monday) and offset in seconds; false when it is not one.
 bool parseJournalTime(const std::string& text, long long& utc, std::string& day, int& hour,

@@ -28,7 +28,12 @@ bool readJournal(const std::string& path, UsageReport& report) {
     std::string line;
     char chunk[4096];
     while (std::fgets(chunk, sizeof chunk, f)) {
-        line += chunk;
+        const size_t n = std::strlen(chunk);
+        if (line.empty() && n > 0 && chunk[n - 1] == '\n') { // the usual whole line
+            report.addLine(chunk, n);
+            continue;
+        }
+        line.append(chunk, n);
         if (line.back() != '\n' && !std::feof(f)) continue;
         report.addLine(line);
         line.clear();
