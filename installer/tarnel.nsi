@@ -127,6 +127,7 @@ Section "Tarnel"
     File "${BINDIR}\TarnelRes.dll"
     File "${BINDIR}\tarnel.chm"
     File "${BINDIR}\tarnelcfg.exe"
+    File "${BINDIR}\tarnelreport.exe"
     ${If} $Presets != ""
         nsExec::ExecToLog '"$INSTDIR\tarnelcfg.exe" set "$INSTDIR\tarnel.cfg" $Presets'
         Pop $R2
@@ -186,6 +187,7 @@ Section "Uninstall"
     Delete "$INSTDIR\TarnelRes.dll"
     Delete "$INSTDIR\tarnel.chm"
     Delete "$INSTDIR\tarnelcfg.exe"
+    Delete "$INSTDIR\tarnelreport.exe"
     Delete "$INSTDIR\tarnel.cfg"
     Delete "$INSTDIR\uninst.exe"
     RMDir "$INSTDIR" ; users' logs kept there keep the folder

@@ -113,6 +113,7 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
                     "/CANCELWAITING=1 /JOURNAL=\\\\server\\cadlogs\\journal /DRYRUN=1",
                     dir) == 0);
     for (const char* f : {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
+                          "tarnelreport.exe",
                           "uninst.exe", "tarnel.cfg"})
         CHECK_MESSAGE(fileExists(dir + "\\" + f), f);
     CHECK(plainLines(cfgOf(dir)) ==
@@ -153,7 +154,8 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
     CHECK(run("\"" + dir + "\\uninst.exe\" /S", 60000, work.c_str()) == 0);
     CHECK(gone(dir + "\\uninst.exe", 10000));
     for (const char* f :
-         {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe", "tarnel.cfg"})
+         {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe", "tarnelreport.exe",
+          "tarnel.cfg"})
         CHECK_FALSE(fileExists(dir + "\\" + f));
     CHECK_FALSE(keyExists("Software\\Tarnel"));
     CHECK_FALSE(keyExists(kUninstall));
