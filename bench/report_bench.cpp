@@ -65,21 +65,7 @@ double reportRead(const std::string& path, size_t& held) {
     const size_t before = privateBytes();
     const double a = now();
     UsageReport report("", "");
-    FILE* f = std::fopen(path.c_str(), "rb");
-    std::string line;
-    char chunk[4096];
-    while (std::fgets(chunk, sizeof chunk, f)) {
-        const size_t n = std::strlen(chunk);
-        if (line.empty() && n > 0 && chunk[n - 1] == '\n') {
-            report.addLine(chunk, n);
-            continue;
-        }
-        line.append(chunk, n);
-        if (line.back() != '\n' && !std::feof(f)) continue;
-        report.addLine(line);
-        line.clear();
-    }
-    std::fclose(f);
+    report.readFile(path);
     report.finish();
     const double ms = now() - a;
     held = privateBytes() - before;

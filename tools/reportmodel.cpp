@@ -282,3 +282,24 @@ std::string usageCsv(const UsageReport& r) {
         }
     return out;
 }
+
+bool UsageReport::readFile(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::string line;
+    char chunk[4096];
+    while (std::fgets(chunk, sizeof chunk, f)) {
+        const size_t n = std::strlen(chunk);
+        if (line.empty() && n > 0 && chunk[n - 1] == '\n') { // the usual whole line
+            addLine(chunk, n);
+            continue;
+        }
+        line.append(chunk, n); // a line longer than the chunk
+        if (line.back() != '\n' && !std::feof(f)) continue;
+        addLine(line);
+        line.clear();
+    }
+    if (!line.empty()) addLine(line);
+    std::fclose(f);
+    return true;
+}

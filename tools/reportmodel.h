@@ -31,6 +31,9 @@ class UsageReport {
     // taken; a line that cannot be read is counted.
     void addLine(const std::string& line);
     void addLine(const char* text, size_t size);
+    // Every line of a journal file, one at a time; false when it cannot be
+    // opened.
+    bool readFile(const std::string& path);
     // Ends the reading: open sessions end at their last event.
     void finish();
 

@@ -21,28 +21,6 @@ std::string resourceText(int id) {
     return p ? std::string(p, SizeofResource(nullptr, r)) : std::string();
 }
 
-// Feeds every line of the file to the report, one at a time.
-bool readJournal(const std::string& path, UsageReport& report) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::string line;
-    char chunk[4096];
-    while (std::fgets(chunk, sizeof chunk, f)) {
-        const size_t n = std::strlen(chunk);
-        if (line.empty() && n > 0 && chunk[n - 1] == '\n') { // the usual whole line
-            report.addLine(chunk, n);
-            continue;
-        }
-        line.append(chunk, n);
-        if (line.back() != '\n' && !std::feof(f)) continue;
-        report.addLine(line);
-        line.clear();
-    }
-    if (!line.empty()) report.addLine(line);
-    std::fclose(f);
-    return true;
-}
-
 bool isFolder(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -110,7 +88,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> files =
             isFolder(in) ? journalsIn(in) : std::vector<std::string>{in};
         for (const std::string& f : files) {
-            if (readJournal(f, report)) {
+            if (report.readFile(f)) {
                 ++read;
             } else {
                 std::fprintf(stderr, "tarnelreport: cannot read %s\n", f.c_str());
