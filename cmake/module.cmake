@@ -14,6 +14,7 @@ add_library(tarnel_core STATIC
     shell/hostclasses.cpp
     shell/lastrunmessage.cpp
     shell/stringloader.cpp
+    shell/sysvar.cpp
     shell/tarnel.cpp
     idle/closeaction.cpp
     idle/countdowndialog.cpp

@@ -23,10 +23,14 @@ std::string toUtf8(const std::string& ansi) {
     return out;
 }
 
-std::string computerName() {
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD n = sizeof name;
-    return GetComputerNameA(name, &n) ? std::string(name, n) : std::string("computer");
+// The computer's name, asked once: it names the file and fills a column.
+const std::string& computerName() {
+    static const std::string name = [] {
+        char text[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD n = sizeof text;
+        return GetComputerNameA(text, &n) ? std::string(text, n) : std::string("computer");
+    }();
+    return name;
 }
 
 std::string userName() {
@@ -52,12 +56,17 @@ std::string journalHeader() {
     return std::string("\xEF\xBB\xBF") + kJournalColumns + "\r\n";
 }
 
-std::string journalLost(unsigned long lost) {
-    JournalEvent e;
-    e.event = "lost";
-    e.detail = std::to_string(lost) + " journal lines were lost while the journal could not be "
-                                      "written";
+// The event's line now: texts in the user's code page written as UTF-8.
+std::string lineFor(JournalEvent e) {
+    e.drawing = toUtf8(e.drawing);
+    e.detail = toUtf8(e.detail);
     return journalLine(nowText(), toUtf8(computerName()), toUtf8(userName()), journalSession(), e);
+}
+
+std::string journalLost(unsigned long lost) {
+    return lineFor(
+        {"lost", -1, "", -1, -1,
+         std::to_string(lost) + " journal lines were lost while the journal could not be written"});
 }
 
 const LogKind kJournal = {journalHeader, journalLost};
@@ -73,32 +82,24 @@ void journalStart() {
     sessionStartTick = GetTickCount();
     closedByModule = false;
     GuardSettings* s = appSettings();
-    if (!s) return;
+    if (!s || s->getJournalpath().empty()) return; // no journal: nothing to make
     std::string detail;
     for (const settingsformat::KeyInfo& k : settingsformat::kKeys) {
         if (k.text == &settingsformat::Values::password) continue;
         detail += (detail.empty() ? "" : ";") + std::string(k.name) + "=" +
                   settingsformat::valueText(s->values(), k);
     }
-    JournalEvent e;
-    e.event = "start";
-    e.detail = detail;
-    journal(e);
+    journal({"start", -1, "", -1, -1, detail});
 }
 
 void journalHostClosed() {
     closedByModule = true;
-    JournalEvent e;
-    e.event = "host-closed";
-    journal(e);
+    journal({"host-closed"});
 }
 
 void journalEnd() {
-    JournalEvent e;
-    e.event = "end";
-    e.seconds = (GetTickCount() - sessionStartTick) / 1000;
-    e.detail = closedByModule ? "module" : "user";
-    journal(e);
+    journal({"end", (GetTickCount() - sessionStartTick) / 1000, "", -1, -1,
+             closedByModule ? "module" : "user"});
 }
 
 std::string journalFileIn(const std::string& folder) {
@@ -125,10 +126,5 @@ void journal(const JournalEvent& event) {
 }
 
 bool appendJournal(const std::string& file, const JournalEvent& event) {
-    JournalEvent e = event;
-    e.drawing = toUtf8(e.drawing);
-    e.detail = toUtf8(e.detail);
-    return appendRecord(
-        file, kJournal,
-        journalLine(nowText(), toUtf8(computerName()), toUtf8(userName()), journalSession(), e));
+    return appendRecord(file, kJournal, lineFor(event));
 }

@@ -2,6 +2,7 @@
 // CR LF line ends. Pure text functions, free of the platform.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 // The header row, the first line of a new journal.
@@ -10,11 +11,15 @@ constexpr const char* kJournalColumns =
 
 // One event. Numbers below 0 leave their column empty.
 struct JournalEvent {
+    JournalEvent(std::string event = {}, long long seconds = -1, std::string drawing = {},
+                 int action = -1, int status = -1, std::string detail = {})
+        : event(std::move(event)), seconds(seconds), drawing(std::move(drawing)), action(action),
+          status(status), detail(std::move(detail)) {}
     std::string event;
-    long long seconds = -1;
+    long long seconds;
     std::string drawing;
-    int action = -1;
-    int status = -1;
+    int action;
+    int status;
     std::string detail;
 };
 

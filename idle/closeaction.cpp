@@ -12,14 +12,15 @@
 #include "idle/rescuefolder.h"
 #include "idle/savename.h"
 #include "idle/sessionreport.h"
+#include "shell/sysvar.h"
 #include "shell/guardapp.h"
 #include "settings/guardsettings.h"
 
 namespace {
 
 bool drawingStillModified() {
-    resbuf rb = {};
-    return acedGetVar("dbmod", &rb) == RTNORM && rb.resval.rint != 0;
+    int dbmod = 0;
+    return shortSysVar("dbmod", dbmod) && dbmod != 0;
 }
 
 // Saves under target; a second save when DBMOD still says modified.
@@ -53,17 +54,6 @@ Outcome saveOrDiscard(AcApDocument* doc, AcDbDatabase* db, int action, const std
     return out;
 }
 
-void journalDrawing(const char* event, const std::string& drawing, int action, int status,
-                    const std::string& detail) {
-    JournalEvent e;
-    e.event = event;
-    e.drawing = drawing;
-    e.action = action;
-    e.status = status;
-    e.detail = detail;
-    journal(e);
-}
-
 void closeEveryDrawing() {
     GuardSettings* settings = appSettings();
     AcApDocManager* manager = acDocManagerPtr();
@@ -81,8 +71,8 @@ void closeEveryDrawing() {
         // A drawing the host gives no name or database for cannot be saved:
         // it stays open, as one whose save failed does, and the others go on.
         if (!doc || !fileName || !db) {
-            journalDrawing("left-open", fileName ? fileName : "", action, 0,
-                           "the host gave no file name or database");
+            journal({"left-open", -1, fileName ? fileName : "", action, 0,
+                     "the host gave no file name or database"});
             continue;
         }
         manager->setCurDocument(doc, AcAp::kWrite, false);
@@ -99,11 +89,11 @@ void closeEveryDrawing() {
         const bool rescued = !outcome.rescue.empty();
         // Journaled before the close: the name is the drawing's own.
         if (rescued)
-            journalDrawing("rescued", fileName, action, 0, outcome.rescue);
+            journal({"rescued", -1, fileName, action, 0, outcome.rescue});
         else if (outcome.saved)
-            journalDrawing("closed", fileName, action, 1, target);
+            journal({"closed", -1, fileName, action, 1, target});
         else
-            journalDrawing("left-open", fileName, action, 0, "could not be saved to " + target);
+            journal({"left-open", -1, fileName, action, 0, "could not be saved to " + target});
         if (outcome.saved || rescued) manager->closeDocument(doc);
         // A report that fails costs only the report, not the other drawings.
         if (GuardApp* app = guardApp())

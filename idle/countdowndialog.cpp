@@ -48,18 +48,13 @@ LRESULT CountdownDialog::onKeepFocus(WPARAM, LPARAM) {
 }
 
 void CountdownDialog::onDisable() {
-    JournalEvent e;
-    e.event = "disabled";
-    journal(e);
+    journal({"disabled"});
     stopIdleTimer(); // destroys this window
 }
 
 void CountdownDialog::onCancelCountdown() {
-    JournalEvent e;
-    e.event = "cancelled";
-    if (GuardSettings* s = appSettings())
-        e.seconds = s->getTimeInactivity() * 60 - idleTimerState().idleSeconds; // seconds left
-    journal(e);
+    GuardSettings* s = appSettings();
+    journal({"cancelled", s ? s->getTimeInactivity() * 60 - idleTimerState().idleSeconds : -1});
     resetIdle(); // destroys this window
 }
 

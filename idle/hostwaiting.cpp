@@ -2,11 +2,11 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include "acdocman.h"
 #include "aced.h"
 #include "idle/waitjudge.h"
+#include "shell/sysvar.h"
 
 namespace {
 
@@ -32,22 +32,6 @@ LoadSample takeSample() {
         s.tick = GetTickCount();
     }
     return s;
-}
-
-// CMDACTIVE of the current document, or -1.
-int commandActive() {
-    resbuf rb = {};
-    if (acedGetVar("CMDACTIVE", &rb) != RTNORM || rb.restype != RTSHORT) return -1;
-    return rb.resval.rint;
-}
-
-std::string commandNames() {
-    resbuf rb = {};
-    if (acedGetVar("CMDNAMES", &rb) != RTNORM || rb.restype != RTSTR || !rb.resval.rstring)
-        return std::string();
-    std::string names = rb.resval.rstring;
-    std::free(rb.resval.rstring);
-    return names;
 }
 
 // How many owners up from w the main window is; 0 when it is not an owner.
@@ -102,13 +86,16 @@ bool uiThreadQuietSinceLastLook() {
     return lastVerdict;
 }
 
-std::vector<AcApDocument*> busyDocuments(AcApDocumentIterator* it) {
-    std::vector<AcApDocument*> busy;
+bool busyDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& busy) {
+    busy.clear();
+    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
+                                                     : nullptr);
+    if (!it) return false;
     for (; !it->done(); it->step()) {
         AcApDocument* doc = it->document();
         if (doc && !doc->isQuiescent()) busy.push_back(doc);
     }
-    return busy;
+    return true;
 }
 
 std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument*>& busy) {
@@ -117,17 +104,17 @@ std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument
     AcApDocument* current = manager ? manager->curDocument() : nullptr;
     for (AcApDocument* doc : busy)
         if (doc != current) return std::string();
-    const int bits = commandActive();
-    if (bits < 0 || !bitsSayWaiting(bits)) return std::string();
+    int bits = 0;
+    if (!shortSysVar("CMDACTIVE", bits) || !bitsSayWaiting(bits)) return std::string();
     char state[32];
     std::snprintf(state, sizeof state, "%p %d ", static_cast<void*>(current), bits);
-    return state + commandNames();
+    return state + stringSysVar("CMDNAMES");
 }
 
 std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {
     std::string what = "the LISP evaluation";
     if (doc == manager->curDocument()) {
-        const std::string names = commandNames();
+        const std::string names = stringSysVar("CMDNAMES");
         if (!names.empty()) what = "the command " + names;
     } else {
         what = "the command";
@@ -149,8 +136,9 @@ std::vector<std::string> cancelWhatWaits(AcApDocManager* manager) {
                          reinterpret_cast<LPARAM>(GetDlgItem(d.second, IDCANCEL)));
         }
     }
-    std::unique_ptr<AcApDocumentIterator> it(manager->newAcApDocumentIterator());
-    for (AcApDocument* doc : it ? busyDocuments(it.get()) : std::vector<AcApDocument*>()) {
+    std::vector<AcApDocument*> busy;
+    busyDocuments(manager, busy);
+    for (AcApDocument* doc : busy) {
         what.push_back(busyDescription(manager, doc));
         manager->sendStringToExecute(doc, "\x03\x03", false, false, false);
     }

@@ -6,7 +6,6 @@
 #include <vector>
 
 class AcApDocument;
-class AcApDocumentIterator;
 class AcApDocManager;
 
 // Starts the processor-time window afresh (the watch starts); until a
@@ -19,8 +18,9 @@ void restartLoadWatch();
 constexpr unsigned kLoadWindowMinMs = 250;
 bool uiThreadQuietSinceLastLook();
 
-// The documents the iterator yields that are not quiescent, in its order.
-std::vector<AcApDocument*> busyDocuments(AcApDocumentIterator* it);
+// The documents that are not quiescent, in the manager's order; false when
+// the manager gives no iterator (nothing can be told).
+bool busyDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& busy);
 // When the busy documents only wait for their user (each is the current
 // document, whose CMDACTIVE says waiting), what waits: the document, the
 // CMDACTIVE bits and the CMDNAMES names; empty when they work.

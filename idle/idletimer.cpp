@@ -2,7 +2,6 @@
 #include <memory>
 #include "acdocman.h"
 #include "afxshim.h"
-#include "aced.h"
 #include "cmdlog/journal.h"
 #include "cmdlog/logwriter.h"
 #include "common/shield.h"
@@ -15,6 +14,7 @@
 #include "idle/messagepump.h"
 #include "idle/sessionreport.h"
 #include "resources/resource.h"
+#include "shell/sysvar.h"
 #include "settings/guardsettings.h"
 #include "shell/guardapp.h"
 #include "shell/resourcescope.h"
@@ -34,13 +34,6 @@ void stopCancelling() {
     forgetCancelledBeforeClose();
 }
 
-void journalCount(const char* event, int seconds) {
-    JournalEvent e;
-    e.event = event;
-    e.seconds = seconds;
-    journal(e);
-}
-
 void killTimer() {
     if (state.timerId != 0) {
         KillTimer(nullptr, state.timerId);
@@ -55,7 +48,7 @@ HWND countdownHwnd() {
 void updateCountdown(int remaining) {
     if (!state.countdownWindow) {
         showCountdown();
-        if (state.countdownWindow) journalCount("countdown", remaining);
+        if (state.countdownWindow) journal({"countdown", remaining});
     }
     if (!state.countdownWindow) return;
     std::string text =
@@ -79,12 +72,8 @@ void updateCountdown(int remaining) {
 }
 
 void journalExpired(AcApDocManager* manager, const char* trial) {
-    JournalEvent e;
-    e.event = "expired";
-    e.seconds = state.idleSeconds;
-    e.detail =
-        std::string(trial) + std::to_string(manager ? manager->documentCount() : 0) + " drawings";
-    journal(e);
+    journal({"expired", state.idleSeconds, "", -1, -1,
+             trial + std::to_string(manager ? manager->documentCount() : 0) + " drawings"});
 }
 
 // What a close would do now: one line per drawing, with whether it was
@@ -92,28 +81,20 @@ void journalExpired(AcApDocManager* manager, const char* trial) {
 void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>& busy,
                        int action) {
     journalExpired(manager, "trial run, ");
-    for (AcApDocument* doc : busy) {
-        JournalEvent e;
-        e.event = "would-cancel";
-        e.detail = busyDescription(manager, doc);
-        journal(e);
-    }
+    for (AcApDocument* doc : busy)
+        journal({"would-cancel", -1, "", -1, -1, busyDescription(manager, doc)});
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);
     for (; it && !it->done(); it->step()) {
         AcApDocument* doc = it->document();
         const char* name = doc ? doc->fileName() : nullptr;
         if (!name) continue;
-        JournalEvent e;
-        e.event = "would-close";
-        e.drawing = name;
-        e.action = action;
-        resbuf rb = {};
-        if (doc != manager->curDocument())
-            e.detail = "modified unknown";
-        else if (acedGetVar("DBMOD", &rb) == RTNORM)
-            e.detail = rb.resval.rint != 0 ? "modified" : "not modified";
-        journal(e);
+        int dbmod = 0;
+        const char* modified = doc != manager->curDocument()  ? "modified unknown"
+                               : !shortSysVar("DBMOD", dbmod) ? ""
+                               : dbmod != 0                   ? "modified"
+                                                              : "not modified";
+        journal({"would-close", -1, name, action, -1, modified});
     }
 }
 
@@ -132,12 +113,8 @@ void beginCancelling(AcApDocManager* manager) {
     state.cancelling = true;
     state.cancelTicks = 0;
     const std::vector<std::string> cancelled = cancelWhatWaits(manager);
-    for (const std::string& what : cancelled) {
-        JournalEvent e;
-        e.event = "waiting-cancelled";
-        e.detail = what;
-        journal(e);
-    }
+    for (const std::string& what : cancelled)
+        journal({"waiting-cancelled", -1, "", -1, -1, what});
     reportCancelledBeforeClose(cancelled);
 }
 
@@ -145,11 +122,8 @@ void beginCancelling(AcApDocManager* manager) {
 // from, so the drawings can only be quiet at a later tick.
 void whileCancelling(AcApDocManager* manager) {
     ++state.cancelTicks;
-    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
-                                                     : nullptr);
-    if (!it) return;
-    const std::vector<AcApDocument*> busy = busyDocuments(it.get());
-    it.reset();
+    std::vector<AcApDocument*> busy;
+    if (!busyDocuments(manager, busy)) return;
     if (busy.empty()) {
         state.cancelling = false;
         startCloseAction(manager);
@@ -159,10 +133,7 @@ void whileCancelling(AcApDocManager* manager) {
     const std::string what = busyDescription(manager, busy.front());
     resetIdle(); // watch again from zero; nothing was closed
     reportStayedBusy(what);
-    JournalEvent e;
-    e.event = "left-open";
-    e.detail = what + " stayed busy after the cancel";
-    journal(e);
+    journal({"left-open", -1, "", -1, -1, what + " stayed busy after the cancel"});
 }
 
 void tick() {
@@ -182,15 +153,12 @@ void tick() {
         whileCancelling(manager);
         return;
     }
-    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
-                                                     : nullptr);
-    if (!it) return;
     // A busy drawing is activity, unless the host only waits for its user
     // and the seat is set to close such a host too. What waits must be what
     // waited at the tick before: a command, prompt or dialog that came in
-    // the last second is the user's doing.
-    const std::vector<AcApDocument*> busy = busyDocuments(it.get());
-    it.reset();
+    // the last second is the user's doing. No iterator: no count, no reset.
+    std::vector<AcApDocument*> busy;
+    if (!busyDocuments(manager, busy)) return;
     const std::string waiting =
         busy.empty() || !cancelWaiting ? std::string() : waitingState(manager, busy);
     const bool sameAsBefore = !waiting.empty() && waiting == lastWaiting;
@@ -264,7 +232,7 @@ void resetIdle() {
     ++state.generation;
     stopCancelling();
     // A quiet stretch of a minute or more that activity ended.
-    if (state.timerId != 0 && state.idleSeconds >= 60) journalCount("quiet", state.idleSeconds);
+    if (state.timerId != 0 && state.idleSeconds >= 60) journal({"quiet", state.idleSeconds});
     closeCountdown();
     state.idleSeconds = 0;
 }

@@ -122,7 +122,6 @@ void forgetCancelledBeforeClose() {
 }
 
 void reportStayedBusy(const std::string& busy) {
-    forgetCancelledBeforeClose();
     ResourceScope scope;
     appendToReportLog(stayedBusyBlock(loadReportTexts(), timeText(std::time(nullptr)), busy));
 }

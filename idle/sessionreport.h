@@ -24,6 +24,5 @@ void reportRescuedDrawing(const std::string& target, int action, const std::stri
 // forgetCancelledBeforeClose.
 void reportCancelledBeforeClose(const std::vector<std::string>& cancelled);
 void forgetCancelledBeforeClose();
-// A drawing still busy after the cancel: nothing is closed. Forgets what
-// was cancelled.
+// A drawing still busy after the cancel: nothing is closed.
 void reportStayedBusy(const std::string& busy);

@@ -1,5 +1,6 @@
 #include "tools/reportmodel.h"
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,11 @@ std::string dayOf(long long localSeconds) {
     return text;
 }
 
+// 0 for Monday, of a day counted from 1970-01-01 (a Thursday).
+int weekdayOf(long long days) {
+    return (int)(((days % 7) + 7 + 3) % 7);
+}
+
 void addStretch(std::vector<std::pair<long, double>>& whatIf, long long seconds) {
     const std::vector<int>& minutes = whatIfMinutes();
     for (size_t i = 0; i < minutes.size(); ++i)
@@ -42,6 +48,20 @@ void addStretch(std::vector<std::pair<long, double>>& whatIf, long long seconds)
 }
 
 } // namespace
+
+DayFigures& DayFigures::operator+=(const DayFigures& o) {
+    sessions += o.sessions;
+    secondsOpen += o.secondsOpen;
+    secondsIdle += o.secondsIdle;
+    secondsFreed += o.secondsFreed;
+    closes += o.closes;
+    saved += o.saved;
+    discarded += o.discarded;
+    rescued += o.rescued;
+    waitingCancelled += o.waitingCancelled;
+    countdownsCancelled += o.countdownsCancelled;
+    return *this;
+}
 
 const std::vector<int>& whatIfMinutes() {
     static const std::vector<int> m = {5, 10, 15, 20, 30, 45, 60, 90, 120};
@@ -75,17 +95,6 @@ bool parseTime(std::string_view t, long long& utc, int& offset) {
     return true;
 }
 
-bool parseJournalTime(const std::string& t, long long& utc, std::string& day, int& hour,
-                      int& weekday, int& offset) {
-    if (!parseTime(t, utc, offset)) return false;
-    const long long local = utc + offset;
-    const long long days = (local >= 0 ? local : local - 86399) / 86400;
-    day.assign(t, 0, 10);
-    hour = (int)((local - days * 86400) / 3600);
-    weekday = (int)(((days % 7) + 7 + 3) % 7); // 1970-01-01 was a Thursday
-    return true;
-}
-
 void UsageReport::endSession(Session& s, long long end) {
     if (end < s.start) end = s.start;
     days_[s.user][s.startDay].secondsOpen += (double)(end - s.start);
@@ -97,11 +106,16 @@ void UsageReport::endSession(Session& s, long long end) {
         const long long hourEnd = (local / 3600 + 1) * 3600 - s.startOffset;
         const long long upto = std::min(end, hourEnd);
         const long long days = local / 86400;
-        heat_[(size_t)(((days % 7) + 7 + 3) % 7)][(size_t)((local % 86400) / 3600)] +=
+        heat_[(size_t)weekdayOf(days)][(size_t)((local % 86400) / 3600)] +=
             (double)(upto - t) / 3600.0;
         t = upto;
     }
-    s.ended = true;
+}
+
+void UsageReport::creditFreed(const Closed& c, long long until) {
+    const long long local = c.at + c.offset;
+    const long long dayEnd = (local / 86400 + 1) * 86400 - c.offset;
+    days_[c.user][dayOf(local)].secondsFreed += (double)(std::min(until, dayEnd) - c.at);
 }
 
 // The fields of a line as views: into the line when it holds no quote,
@@ -170,7 +184,6 @@ void UsageReport::addLine(const char* p, size_t n) {
         return;
     }
     const std::string_view day = view_[0].substr(0, 10);
-    if (whatIf_.empty()) whatIf_.assign(whatIfMinutes().size(), {0, 0.0});
     if ((!from_.empty() && day < from_) || (!to_.empty() && day > to_)) return;
     const std::string_view computer = view_[1], user = view_[2], event = view_[4];
     // Most lines are of the same seat, user, day and session as the one
@@ -192,7 +205,6 @@ void UsageReport::addLine(const char* p, size_t n) {
     if (same(event, "start")) {
         Session s;
         s.user = lastUser_;
-        s.computer = lastComputer_;
         s.start = s.last = utc;
         s.startDay = lastDay_;
         s.startOffset = offset;
@@ -201,13 +213,8 @@ void UsageReport::addLine(const char* p, size_t n) {
         // A seat the module closed was free until this start (or its day's end).
         auto closed = lastClose_.find(lastUser_ + "|" + lastComputer_);
         if (closed != lastClose_.end()) {
-            const long long at = closed->second.first;
-            const long long dayEnd =
-                ((at + closed->second.second) / 86400 + 1) * 86400 - closed->second.second;
-            days_[lastUser_][dayOf(at + closed->second.second)].secondsFreed +=
-                (double)(std::min(utc, dayEnd) - at);
+            creditFreed(closed->second, utc);
             lastClose_.erase(closed);
-            lastToday_ = nullptr; // the map may have a new node; found again
         }
         return;
     }
@@ -233,7 +240,7 @@ void UsageReport::addLine(const char* p, size_t n) {
         ++today.waitingCancelled;
     } else if (same(event, "host-closed")) {
         ++today.closes;
-        lastClose_[lastUser_ + "|" + lastComputer_] = {utc, offset};
+        lastClose_[lastUser_ + "|" + lastComputer_] = {lastUser_, utc, offset};
     } else if (same(event, "end") && found != open_.end()) {
         endSession(found->second, utc);
         open_.erase(found);
@@ -245,12 +252,8 @@ void UsageReport::finish() {
     for (auto& s : open_)
         endSession(s.second, s.second.last);
     open_.clear();
-    for (auto& c : lastClose_) { // no later start: free until the day's end
-        const long long at = c.second.first, off = c.second.second;
-        const std::string user = c.first.substr(0, c.first.find('|'));
-        days_[user][dayOf(at + off)].secondsFreed +=
-            (double)(((at + off) / 86400 + 1) * 86400 - off - at);
-    }
+    for (const auto& c : lastClose_) // no later start: free until the day's end
+        creditFreed(c.second, LLONG_MAX);
     lastClose_.clear();
     for (auto& d : edges_) {
         std::sort(d.second.begin(), d.second.end());
@@ -262,7 +265,6 @@ void UsageReport::finish() {
         peak_[d.first] = most;
     }
     edges_.clear();
-    if (whatIf_.empty()) whatIf_.assign(whatIfMinutes().size(), {0, 0.0});
 }
 
 std::string usageCsv(const UsageReport& r) {
@@ -273,7 +275,7 @@ std::string usageCsv(const UsageReport& r) {
     for (const auto& u : r.perUserDay())
         for (const auto& d : u.second) {
             const DayFigures& f = d.second;
-            const double active = std::max(0.0, f.secondsOpen - f.secondsIdle);
+            const double active = f.secondsActive();
             std::snprintf(row, sizeof row, ",%s,%d,%.2f,%.2f,%.2f,%.2f,%d,%d,%d,%d,%d,%d\r\n",
                           d.first.c_str(), f.sessions, f.secondsOpen / 3600, active / 3600,
                           f.secondsIdle / 3600, f.secondsFreed / 3600, f.closes, f.saved,

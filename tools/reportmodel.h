@@ -21,12 +21,18 @@ struct DayFigures {
     int saved = 0, discarded = 0, rescued = 0;
     int waitingCancelled = 0;
     int countdownsCancelled = 0;
+    DayFigures& operator+=(const DayFigures& o);
+    // Hours open less idle hours.
+    double secondsActive() const {
+        return secondsOpen > secondsIdle ? secondsOpen - secondsIdle : 0;
+    }
 };
 
 class UsageReport {
   public:
     // Dates as "YYYY-MM-DD"; empty: no bound.
-    UsageReport(std::string from, std::string to) : from_(std::move(from)), to_(std::move(to)) {}
+    UsageReport(std::string from, std::string to)
+        : from_(std::move(from)), to_(std::move(to)), whatIf_(whatIfMinutes().size(), {0, 0.0}) {}
     // One line of a journal file; the header row and a UTF-8 mark are
     // taken; a line that cannot be read is counted.
     void addLine(const std::string& line);
@@ -49,16 +55,14 @@ class UsageReport {
     const std::array<std::array<double, 24>, 7>& heat() const { return heat_; }
     // For each what-if timeout: closes and seconds freed.
     const std::vector<std::pair<long, double>>& whatIf() const { return whatIf_; }
-    std::set<std::string> seats() const { return seats_; }
+    const std::set<std::string>& seats() const { return seats_; }
 
   private:
     struct Session {
-        std::string user, computer;
+        std::string user;
         long long start = 0, last = 0; // UTC seconds
         std::string startDay;
         int startOffset = 0;
-        bool ended = false;
-        long long closedAt = -1; // the module closed the host
     };
     bool splitFields(const char* p, size_t n);
     void endSession(Session& s, long long end);
@@ -71,8 +75,15 @@ class UsageReport {
     std::array<std::array<double, 24>, 7> heat_{};
     std::vector<std::pair<long, double>> whatIf_;
     std::set<std::string> seats_;
-    // user + computer -> when the module closed the host last, not yet followed by a start.
-    std::map<std::string, std::pair<long long, int>> lastClose_;
+    // The module's last close of a user's seat, not yet followed by a start.
+    struct Closed {
+        std::string user;
+        long long at;
+        int offset;
+    };
+    // Hours freed by a close, until the next start (or the day's end).
+    void creditFreed(const Closed& c, long long until);
+    std::map<std::string, Closed> lastClose_; // user + computer
     // The line's fields, storage reused from line to line, and the look-ups
     // of the line before.
     std::array<std::string_view, 10> view_;
@@ -84,9 +95,5 @@ class UsageReport {
 
 // A journal time's UTC seconds and offset; false when it is not one.
 bool parseTime(std::string_view text, long long& utc, int& offset);
-// A journal time "2026-12-08T14:35:02+01:00": UTC seconds, local day,
-// hour, weekday (0 Monday) and offset in seconds; false when it is not one.
-bool parseJournalTime(const std::string& text, long long& utc, std::string& day, int& hour,
-                      int& weekday, int& offset);
 // The CSV with one row per user and day.
 std::string usageCsv(const UsageReport& r);

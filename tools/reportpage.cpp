@@ -65,25 +65,14 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
     std::map<std::string, DayFigures> byDay, byUser;
     for (const auto& u : r.perUserDay())
         for (const auto& d : u.second) {
-            for (DayFigures* t : {&all, &byDay[d.first], &byUser[u.first]}) {
-                t->sessions += d.second.sessions;
-                t->secondsOpen += d.second.secondsOpen;
-                t->secondsIdle += d.second.secondsIdle;
-                t->secondsFreed += d.second.secondsFreed;
-                t->closes += d.second.closes;
-                t->saved += d.second.saved;
-                t->discarded += d.second.discarded;
-                t->rescued += d.second.rescued;
-                t->waitingCancelled += d.second.waitingCancelled;
-                t->countdownsCancelled += d.second.countdownsCancelled;
-            }
+            for (DayFigures* t : {&all, &byDay[d.first], &byUser[u.first]})
+                *t += d.second;
         }
-    auto active = [](const DayFigures& f) { return std::max(0.0, f.secondsOpen - f.secondsIdle); };
 
     std::string days, activeH, idleH, freedH, peakDays, peakN;
     for (const auto& d : byDay) {
         days += (days.empty() ? "" : ",") + js(d.first);
-        activeH += (activeH.empty() ? "" : ",") + num(active(d.second) / 3600);
+        activeH += (activeH.empty() ? "" : ",") + num(d.second.secondsActive() / 3600);
         idleH += (idleH.empty() ? "" : ",") + num(d.second.secondsIdle / 3600);
         freedH += (freedH.empty() ? "" : ",") + num(d.second.secondsFreed / 3600);
     }
@@ -137,10 +126,11 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
     for (const auto& u : byUser) {
         const DayFigures& f = u.second;
         userRows += "<tr><td>" + html(u.first) + "</td><td>" + std::to_string(f.sessions) +
-                    "</td><td>" + num(f.secondsOpen / 3600) + "</td><td>" + num(active(f) / 3600) +
-                    "</td><td>" + num(f.secondsIdle / 3600) + "</td><td>" +
-                    num(f.secondsFreed / 3600) + "</td><td>" + std::to_string(f.closes) +
-                    "</td><td>" + std::to_string(f.countdownsCancelled) + "</td></tr>\n";
+                    "</td><td>" + num(f.secondsOpen / 3600) + "</td><td>" +
+                    num(f.secondsActive() / 3600) + "</td><td>" + num(f.secondsIdle / 3600) +
+                    "</td><td>" + num(f.secondsFreed / 3600) + "</td><td>" +
+                    std::to_string(f.closes) + "</td><td>" + std::to_string(f.countdownsCancelled) +
+                    "</td></tr>\n";
     }
     auto figure = [](const char* id, const char* label, const std::string& value) {
         return std::string("<div class=\"fig\"><span class=\"v\" id=\"fig-") + id + "\">" + value +
@@ -151,7 +141,7 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
         figure("users", "users", std::to_string(byUser.size())) +
         figure("sessions", "sessions", std::to_string(all.sessions)) +
         figure("open", "hours open", num(all.secondsOpen / 3600)) +
-        figure("active", "active hours", num(active(all) / 3600)) +
+        figure("active", "active hours", num(all.secondsActive() / 3600)) +
         figure("idle", "idle hours", num(all.secondsIdle / 3600)) +
         figure("freed", "hours freed", num(all.secondsFreed / 3600)) +
         figure("closes", "closes by Tarnel", std::to_string(all.closes)) +

@@ -33,28 +33,10 @@ Document* needDocument() {
     return d;
 }
 
-bool dispatchWaiting(DWORD untilTick) {
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage((int)msg.wParam);
-                return false;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            if (cancelRequested()) return false;
-        }
-        DWORD now = GetTickCount();
-        if ((LONG)(untilTick - now) <= 0) return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, untilTick - now, QS_ALLINPUT);
-    }
-}
-
 Outcome delay(const std::vector<std::string>& args) {
     long ms = args.empty() ? 0 : std::strtol(args[0].c_str(), nullptr, 10);
     if (ms < 0) ms = 0;
-    return dispatchWaiting(GetTickCount() + (DWORD)ms) ? Outcome::Ended : Outcome::Cancelled;
+    return dispatchUntil(nullptr, (DWORD)ms) ? Outcome::Ended : Outcome::Cancelled;
 }
 
 void addEntity(Document* d, const std::string& name, const std::vector<std::string>& args) {
@@ -119,7 +101,7 @@ Outcome regenerate(const std::vector<std::string>& args) {
         while (GetTickCount() - slice < 15)
             for (int i = 0; i < 10000; ++i)
                 work = work * 1103515245u + 12345u;
-        if (!dispatchWaiting(GetTickCount())) return Outcome::Cancelled;
+        if (!dispatchUntil(nullptr, 0)) return Outcome::Cancelled;
     }
     printLine("Regenerating model.");
     return Outcome::Ended;

@@ -133,6 +133,10 @@ void scriptWantsStep();
 // (true, the line in input; an empty line is Enter) or the user cancels, or
 // the host ends (false). Prompts nest: a line goes to the innermost.
 bool waitForInput(const std::string& prompt, std::string& input);
+// The message loop run inside a command until done() (true), a cancel or
+// the host's end (false), or waitMs gone by (true); with waitMs 0 it takes
+// what waits and returns. done may be empty.
+bool dispatchUntil(const std::function<bool()>& done, DWORD waitMs);
 bool promptWaiting();
 // Gives a typed line to the innermost waiting prompt; false when none waits.
 bool answerPrompt(const std::string& line);

@@ -61,7 +61,6 @@ void runPendingStrings() {
 
 void executeString(const std::string& text) {
     std::string line;
-    bool typed = false; // a line holds something or was ended by a line feed
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const bool caretC = c == '^' && i + 1 < text.size() && (text[i + 1] | 0x20) == 'c';
@@ -75,9 +74,8 @@ void executeString(const std::string& text) {
         } else {
             line += c;
         }
-        typed = !line.empty();
     }
-    if (typed) executeLine(line.c_str());
+    if (!line.empty()) executeLine(line.c_str());
 }
 
 } // namespace cadhost
