@@ -18,7 +18,6 @@ ShowInstDetails show
 !include "FileFunc.nsh"
 
 !define RELEASE_KEY "Software\Autodesk\AutoCAD\R15.0"
-!define APP_KEY "Software\Tarnel\Tarnel"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnel"
 
 Page directory
@@ -112,12 +111,6 @@ Function .onInit
     ${EndIf}
 FunctionEnd
 
-; Demand loading at start-up for one product key ($R1).
-Function registerWith
-    WriteRegDWORD HKLM "${RELEASE_KEY}\$R1\Applications\Tarnel" "LOADCTRLS" 2
-    WriteRegStr HKLM "${RELEASE_KEY}\$R1\Applications\Tarnel" "REGPATH" "\\HKEY_LOCAL_MACHINE\${APP_KEY}"
-FunctionEnd
-
 Section "Tarnel"
     SetOutPath "$INSTDIR"
     ${If} ${FileExists} "$INSTDIR\tarnel.cfg"
@@ -137,24 +130,9 @@ Section "Tarnel"
         SetFileAttributes "$INSTDIR\tarnel.cfg" READONLY
     ${EndIf}
 
-    WriteRegStr HKLM "${APP_KEY}\Loader" "MODULE" "$INSTDIR\tarnel15.arx"
-    WriteRegStr HKLM "${APP_KEY}\Name" "Tarnel" "Tarnel"
-    WriteRegStr HKLM "${APP_KEY}\Commands" "tarnel_opt" "tarnel_opt"
-    WriteRegStr HKLM "${APP_KEY}\Groups" "Tarnel_Commands" "Tarnel_Commands"
-    ${If} $ProductKey != ""
-        StrCpy $R1 $ProductKey
-        Call registerWith
-    ${Else}
-        StrCpy $R0 0
-        ${Do}
-            EnumRegKey $R1 HKLM "${RELEASE_KEY}" $R0
-            ${If} $R1 == ""
-                ${Break}
-            ${EndIf}
-            Call registerWith
-            IntOp $R0 $R0 + 1
-        ${Loop}
-    ${EndIf}
+    ; The module's key and an entry under every product key (or the one asked).
+    nsExec::ExecToLog '"$INSTDIR\tarnelcfg.exe" register "$INSTDIR" $ProductKey'
+    Pop $R2
 
     WriteUninstaller "$INSTDIR\uninst.exe"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Tarnel ${VERSION}"
@@ -169,18 +147,8 @@ SectionEnd
 
 Section "Uninstall"
     ; Under every product key, whichever the installer used.
-    StrCpy $R0 0
-    ${Do}
-        EnumRegKey $R1 HKLM "${RELEASE_KEY}" $R0
-        ${If} $R1 == ""
-            ${Break}
-        ${EndIf}
-        DeleteRegKey HKLM "${RELEASE_KEY}\$R1\Applications\Tarnel"
-        DeleteRegKey /ifempty HKLM "${RELEASE_KEY}\$R1\Applications"
-        IntOp $R0 $R0 + 1
-    ${Loop}
-    DeleteRegKey HKLM "${APP_KEY}"
-    DeleteRegKey /ifempty HKLM "Software\Tarnel"
+    nsExec::ExecToLog '"$INSTDIR\tarnelcfg.exe" unregister'
+    Pop $R2
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     SetFileAttributes "$INSTDIR\tarnel.cfg" NORMAL
     Delete "$INSTDIR\tarnel15.arx"

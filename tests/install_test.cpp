@@ -1,8 +1,9 @@
-// TarnelSetup.exe and tarnelcfg.exe as a CAD manager uses them: silent
-// installs with presets, the host loading the module at start-up, upgrades,
-// the lock, and the silent uninstall.
+// TarnelSetup.exe, Tarnel.msi and tarnelcfg.exe as a CAD manager uses them:
+// silent installs with presets, the host loading the module at start-up,
+// upgrades, the lock, and the silent uninstall.
 #include <doctest.h>
 #include <windows.h>
+#include <msi.h>
 #include "cadhost.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
@@ -54,6 +55,22 @@ void deleteKeyTree(HKEY root, const std::string& key) {
     RegDeleteKeyA(root, key.c_str());
 }
 
+const char kUpgradeCode[] = "{6B0E4C1A-2F57-4D0B-9C1E-5A3B7D2E9F10}";
+
+// The product codes of every Tarnel package installed.
+std::vector<std::string> installedPackages() {
+    std::vector<std::string> codes;
+    char code[39];
+    for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, code) == ERROR_SUCCESS; ++i)
+        codes.push_back(code);
+    return codes;
+}
+
+void removePackages() {
+    for (const std::string& code : installedPackages())
+        run("msiexec /x " + code + " /qn", 120000);
+}
+
 // Two AutoCAD installations on the seat, and nothing of ours left behind
 // by the test, whichever way it ends.
 struct Seat {
@@ -64,6 +81,7 @@ struct Seat {
     }
     ~Seat() { clean(); }
     static void clean() {
+        removePackages();
         for (const char* product : {"ACAD-1:409", kVertical})
             deleteKeyTree(HKEY_LOCAL_MACHINE,
                           std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel");
@@ -94,6 +112,74 @@ int tarnelcfg(const std::string& args) {
     return run("\"" + binDir() + "\\tarnelcfg.exe\" " + args, 30000, binDir().c_str());
 }
 
+// msiexec on a package, silent, with its log; the exit status.
+int msiexec(const std::string& verb, const std::string& package, const std::string& properties,
+            const std::string& log) {
+    return run("msiexec " + verb + " \"" + package + "\" /qn /l*v \"" + log + "\" " + properties,
+               180000);
+}
+
+std::string package() {
+    return binDir() + "\\Tarnel.msi";
+}
+
+// Every preset, and what tarnel.cfg holds after it.
+const char kAllPresets[] = "TIMEOUT=5 COUNTDOWN=20 ACTION=1 ALLOWDISABLE=1 LOGGING=0 LOGNAMING=0 "
+                           "LOGDIR=C:\\logs PASSWORD=secret7 COUNTINPUT=1 CANCELWAITING=1 "
+                           "JOURNAL=\\\\server\\cadlogs\\journal DRYRUN=1";
+const std::vector<std::string> kAllPresetLines = {
+    "Protection:1",     "Password:secret7",  "TimeInactivity:5",
+    "TimeCountdown:20", "Action:1",          "AllowDisable:1",
+    "EnableLogging:0",  "LogfilenameType:0", "Logfilepath:C:\\logs",
+    "CountInput:1",     "CancelWaiting:1",   "Journalpath:\\\\server\\cadlogs\\journal",
+    "DryRun:1"};
+
+std::string withSlashes(std::string presets) {
+    for (size_t at = 0; (at = presets.find(' ', at)) != std::string::npos; at += 2)
+        presets.replace(at, 1, " /");
+    return "/" + presets;
+}
+
+void checkRegistered(const std::string& dir) {
+    for (const char* product : {"ACAD-1:409", kVertical}) {
+        CAPTURE(product);
+        std::string app = std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel";
+        CHECK(machineDword(app, "LOADCTRLS") == 2);
+        CHECK(registryString(app, "REGPATH", HKEY_LOCAL_MACHINE) ==
+              "\\\\HKEY_LOCAL_MACHINE\\Software\\Tarnel\\Tarnel");
+    }
+    CHECK(registryString("Software\\Tarnel\\Tarnel\\Loader", "MODULE", HKEY_LOCAL_MACHINE) ==
+          dir + "\\tarnel15.arx");
+}
+
+void checkNothingRegistered() {
+    CHECK_FALSE(keyExists("Software\\Tarnel"));
+    for (const char* product : {"ACAD-1:409", kVertical})
+        CHECK_FALSE(keyExists(std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel"));
+}
+
+// The host started without /ld on a script: its transcript, after a
+// check that it ended well.
+std::string hostTranscript(const std::string& name, const std::string& script) {
+    std::string work = freshDir(name);
+    writeFile(work + "\\q.scr", script);
+    CHECK(run("\"" + binDir() + "\\cadhost.exe\" /transcript \"" + work +
+                  "\\t.txt\" /timeout 30 /b q.scr",
+              60000, work.c_str()) == 0);
+    return readFile(work + "\\t.txt");
+}
+
+// The host loads the module from the registration.
+void checkHostLoadsModule(const std::string& name) {
+    std::string t = hostTranscript(name, "QUIT\n");
+    CHECK(t.find("module loaded tarnel15.arx") != std::string::npos);
+    CHECK(t.find("command registered TARNEL_OPT in Tarnel_Commands") != std::string::npos);
+    CHECK(t.find("fault") == std::string::npos);
+}
+
+const char* const kShipped[] = {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
+                                "tarnelreport.exe"};
+
 bool gone(const std::string& path, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 100) {
         if (!fileExists(path)) return true;
@@ -108,29 +194,12 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
     Seat seat;
     std::string dir = freshDir("install-presets");
     RemoveDirectoryA(dir.c_str());
-    REQUIRE(install("/TIMEOUT=5 /COUNTDOWN=20 /ACTION=1 /ALLOWDISABLE=1 /LOGGING=0 "
-                    "/LOGNAMING=0 /LOGDIR=C:\\logs /PASSWORD=secret7 /COUNTINPUT=1 "
-                    "/CANCELWAITING=1 /JOURNAL=\\\\server\\cadlogs\\journal /DRYRUN=1",
-                    dir) == 0);
-    for (const char* f : {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
-                          "tarnelreport.exe",
-                          "uninst.exe", "tarnel.cfg"})
+    REQUIRE(install(withSlashes(kAllPresets), dir) == 0);
+    for (const char* f : kShipped)
         CHECK_MESSAGE(fileExists(dir + "\\" + f), f);
-    CHECK(plainLines(cfgOf(dir)) ==
-          std::vector<std::string>{"Protection:1", "Password:secret7", "TimeInactivity:5",
-                                   "TimeCountdown:20", "Action:1", "AllowDisable:1",
-                                   "EnableLogging:0", "LogfilenameType:0", "Logfilepath:C:\\logs",
-                                   "CountInput:1", "CancelWaiting:1",
-                                   "Journalpath:\\\\server\\cadlogs\\journal", "DryRun:1"});
-    for (const char* product : {"ACAD-1:409", kVertical}) {
-        CAPTURE(product);
-        std::string app = std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel";
-        CHECK(machineDword(app, "LOADCTRLS") == 2);
-        CHECK(registryString(app, "REGPATH", HKEY_LOCAL_MACHINE) ==
-              "\\\\HKEY_LOCAL_MACHINE\\Software\\Tarnel\\Tarnel");
-    }
-    CHECK(registryString("Software\\Tarnel\\Tarnel\\Loader", "MODULE", HKEY_LOCAL_MACHINE) ==
-          dir + "\\tarnel15.arx");
+    CHECK(fileExists(dir + "\\uninst.exe"));
+    CHECK(plainLines(cfgOf(dir)) == kAllPresetLines);
+    checkRegistered(dir);
     CHECK(registryString(kUninstall, "DisplayVersion", HKEY_LOCAL_MACHINE) == "1.5.0.0");
     CHECK(registryString(kUninstall, "Publisher", HKEY_LOCAL_MACHINE) == "Tarnel");
     CHECK(registryString(kUninstall, "DisplayName", HKEY_LOCAL_MACHINE) == "Tarnel 1.5.0.0");
@@ -140,27 +209,17 @@ TEST_CASE("a silent install with presets: files, settings, registry, and the hos
           "\"" + dir + "\\uninst.exe\" /S");
 
     // The host loads the module at start-up, without /ld.
-    std::string work = freshDir("install-host");
-    writeFile(work + "\\q.scr", "QUIT\n");
-    CHECK(run("\"" + binDir() + "\\cadhost.exe\" /transcript \"" + work +
-                  "\\t.txt\" /timeout 30 /b q.scr",
-              60000, work.c_str()) == 0);
-    std::string t = readFile(work + "\\t.txt");
-    CHECK(t.find("module loaded tarnel15.arx") != std::string::npos);
-    CHECK(t.find("command registered TARNEL_OPT in Tarnel_Commands") != std::string::npos);
-    CHECK(t.find("fault") == std::string::npos);
+    checkHostLoadsModule("install-host");
+    std::string work = freshDir("install-uninstall");
 
     // The silent uninstall: no file and no key of ours.
     CHECK(run("\"" + dir + "\\uninst.exe\" /S", 60000, work.c_str()) == 0);
     CHECK(gone(dir + "\\uninst.exe", 10000));
-    for (const char* f :
-         {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe", "tarnelreport.exe",
-          "tarnel.cfg"})
+    for (const char* f : kShipped)
         CHECK_FALSE(fileExists(dir + "\\" + f));
-    CHECK_FALSE(keyExists("Software\\Tarnel"));
+    CHECK_FALSE(fileExists(cfgOf(dir)));
     CHECK_FALSE(keyExists(kUninstall));
-    for (const char* product : {"ACAD-1:409", kVertical})
-        CHECK_FALSE(keyExists(std::string(kRelease) + "\\" + product + "\\Applications\\Tarnel"));
+    checkNothingRegistered();
 }
 
 TEST_CASE("a bad preset or no AutoCAD stops the install before anything changes") {
@@ -284,12 +343,155 @@ TEST_CASE("a start-up module that cannot be loaded gets a line and the host goes
     const char missing[] = "C:\\nowhere\\tarnel15.arx";
     RegSetValueExA(k, "MODULE", 0, REG_SZ, (const BYTE*)missing, sizeof missing);
     RegCloseKey(k);
-    std::string work = freshDir("install-missing");
-    writeFile(work + "\\q.scr", "NEW\nQUIT\n");
-    CHECK(run("\"" + binDir() + "\\cadhost.exe\" /transcript \"" + work +
-                  "\\t.txt\" /timeout 30 /b q.scr",
-              60000, work.c_str()) == 0);
-    std::string t = readFile(work + "\\t.txt");
+    std::string t = hostTranscript("install-missing", "NEW\nQUIT\n");
     CHECK(t.find("print Unable to load C:\\nowhere\\tarnel15.arx") != std::string::npos);
     CHECK(t.find("document created Drawing1.dwg") != std::string::npos);
+}
+
+// ---- Tarnel.msi, under Wine's own msiexec ----
+
+namespace {
+
+// The setup program's presets as the package's properties: Windows Installer
+// runs the action that ACTION names, so the package calls it CLOSEACTION.
+std::string asProperties(std::string presets) {
+    size_t at = presets.find(" ACTION=");
+    if (at != std::string::npos) presets.replace(at, 8, " CLOSEACTION=");
+    return presets;
+}
+
+bool logHas(const std::string& log, const std::string& text) {
+    return readFile(log).find(text) != std::string::npos;
+}
+
+bool anyFileIn(const std::string& dir) {
+    return fileExists(dir) && !filesIn(dir).empty();
+}
+
+// No package, no file and no key of ours; what users left in the folder stays.
+void checkPackageGone(const std::string& dir) {
+    for (const char* f : kShipped)
+        CHECK_FALSE(fileExists(dir + "\\" + f));
+    CHECK_FALSE(fileExists(cfgOf(dir)));
+    CHECK(installedPackages().empty());
+    checkNothingRegistered();
+}
+
+} // namespace
+
+TEST_CASE("the package: properties, the host loads it, uninstall keeps only the users' logs") {
+    Seat seat;
+    std::string dir = freshDir("msi-presets");
+    RemoveDirectoryA(dir.c_str());
+    std::string logs = freshDir("msi-presets-logs");
+    REQUIRE(msiexec("/i", package(),
+                    "INSTALLDIR=\"" + dir + "\" LOCK=1 " + asProperties(kAllPresets),
+                    logs + "\\install.log") == 0);
+    for (const char* f : kShipped)
+        CHECK_MESSAGE(fileExists(dir + "\\" + f), f);
+    CHECK_FALSE(fileExists(dir + "\\tarnelca.dll")); // it runs from the package only
+    CHECK(plainLines(cfgOf(dir)) == kAllPresetLines);
+    CHECK((GetFileAttributesA(cfgOf(dir).c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    checkRegistered(dir);
+    CHECK(installedPackages().size() == 1);
+    // The log names every preset taken, the password hidden.
+    CHECK(logHas(logs + "\\install.log", "Tarnel: preset CLOSEACTION=1 from the command line"));
+    CHECK(logHas(logs + "\\install.log", "Tarnel: preset PASSWORD=(hidden) from the command line"));
+
+    checkHostLoadsModule("msi-host");
+
+    // A user's command log and a journal kept in the folder stay.
+    writeFile(dir + "\\tarnel.log", "a user's log\r\n");
+    REQUIRE(msiexec("/x", package(), "", logs + "\\remove.log") == 0);
+    checkPackageGone(dir);
+    CHECK(readFile(dir + "\\tarnel.log") == "a user's log\r\n");
+}
+
+TEST_CASE("the package: the presets file beside it, a property over it, and bad presets") {
+    Seat seat;
+    std::string dir = freshDir("msi-file");
+    RemoveDirectoryA(dir.c_str());
+    // Group Policy's share: the package and the file beside it.
+    std::string share = freshDir("msi-share");
+    REQUIRE(CopyFileA(package().c_str(), (share + "\\Tarnel.msi").c_str(), FALSE));
+    writeFile(share + "\\tarnel-presets.txt",
+              "\xEF\xBB\xBF# third floor\r\n\r\nTIMEOUT=20\r\n COUNTDOWN = 40 \r\nACTION=0\r\n"
+              "LOGDIR=\"C:\\cad logs\"\r\nPASSWORD=pa\"ss\\\r\nJOURNAL=C:\\cad journal\\\r\n");
+    REQUIRE(msiexec("/i", share + "\\Tarnel.msi", "INSTALLDIR=\"" + dir + "\" COUNTDOWN=50",
+                    share + "\\install.log") == 0);
+    std::vector<std::string> cfg = plainLines(cfgOf(dir));
+    REQUIRE(cfg.size() == 10);
+    CHECK(cfg[0] == "Protection:1");
+    CHECK(cfg[1] == "Password:pa\"ss\\"); // quotes and backslashes arrive as written
+    CHECK(cfg[2] == "TimeInactivity:20");
+    CHECK(cfg[3] == "TimeCountdown:50"); // the command line wins
+    CHECK(cfg[4] == "Action:0");
+    CHECK(cfg[8] == "Logfilepath:C:\\cad logs");
+    CHECK(cfg[9] == "Journalpath:C:\\cad journal\\");
+    CHECK(logHas(share + "\\install.log", "Tarnel: preset TIMEOUT=20 from tarnel-presets.txt"));
+    REQUIRE(msiexec("/x", share + "\\Tarnel.msi", "", share + "\\remove.log") == 0);
+    CHECK_FALSE(anyFileIn(dir));
+
+    // Each bad preset: status 1603, its reason in the log, nothing installed.
+    struct Bad {
+        const char* properties;
+        const char* file;
+        const char* logged;
+    };
+    const Bad bad[] = {
+        {"TIMEOUT=0", "",
+         "TIMEOUT: TimeInactivity must be a whole number from 1 to 120, not \"0\""},
+        {"CLOSEACTION=3", "", "CLOSEACTION: Action must be a whole number from 0 to 2, not \"3\""},
+        {"LOCK=yes", "", "LOCK must be 0 or 1, not \"yes\""},
+        {"", "COUNTDOWN=90\r\n", "COUNTDOWN: TimeCountdown must be a whole number from 1 to 60"},
+        {"", "TIMEOUTS=5\r\n", "tarnel-presets.txt names \"TIMEOUTS\", which is no preset"},
+        {"", "TIMEOUT 5\r\n", "tarnel-presets.txt line 1 is not NAME=value"},
+        {"PRODUCTKEY=ACAD-9:409", "", "no AutoCAD 2000-2002 product key ACAD-9:409 was found"},
+    };
+    for (const Bad& b : bad) {
+        CAPTURE(b.properties);
+        CAPTURE(b.file);
+        writeFile(share + "\\tarnel-presets.txt", b.file);
+        std::string log = share + "\\bad.log";
+        DeleteFileA(log.c_str());
+        CHECK(msiexec("/i", share + "\\Tarnel.msi", "INSTALLDIR=\"" + dir + "\" " + b.properties,
+                      log) == 1603);
+        CHECK(logHas(log, std::string("Tarnel is not installed: ") + b.logged));
+        CHECK_FALSE(anyFileIn(dir));
+        checkPackageGone(dir);
+    }
+}
+
+TEST_CASE("the package: an upgrade keeps the seat's settings, a downgrade is refused") {
+    Seat seat;
+    std::string dir = freshDir("msi-upgrade");
+    RemoveDirectoryA(dir.c_str());
+    std::string logs = freshDir("msi-upgrade-logs");
+    REQUIRE(msiexec("/i", package(), "INSTALLDIR=\"" + dir + "\" TIMEOUT=7",
+                    logs + "\\first.log") == 0);
+    const std::vector<std::string> first = installedPackages();
+    REQUIRE(first.size() == 1);
+    // The seat changes its settings, as the options dialog does at OK.
+    REQUIRE(tarnelcfg("set \"" + cfgOf(dir) + "\" TimeCountdown=44") == 0);
+    const std::string seatFile = readFile(cfgOf(dir));
+
+    const std::string later = binDir() + "\\..\\test-packages\\Tarnel.msi";
+    REQUIRE(msiexec("/i", later, "", logs + "\\upgrade.log") == 0);
+    const std::vector<std::string> now = installedPackages();
+    REQUIRE(now.size() == 1);
+    CHECK(now[0] != first[0]);
+    CHECK(readFile(cfgOf(dir)) == seatFile);
+    for (const char* f : kShipped)
+        CHECK_MESSAGE(fileExists(dir + "\\" + f), f);
+    checkRegistered(dir);
+
+    // The earlier package over the later one: refused, nothing changed.
+    CHECK(msiexec("/i", package(), "", logs + "\\downgrade.log") == 1603);
+    CHECK(installedPackages() == now);
+    CHECK(readFile(cfgOf(dir)) == seatFile);
+    checkRegistered(dir);
+
+    REQUIRE(msiexec("/x", later, "", logs + "\\remove.log") == 0);
+    CHECK_FALSE(anyFileIn(dir));
+    checkPackageGone(dir);
 }

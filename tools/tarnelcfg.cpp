@@ -1,40 +1,48 @@
 // tarnelcfg: the administrator's view of tarnel.cfg, through the module's
-// own settings code.
-//   tarnelcfg show FILE [--show-password]   the ten settings in plain text
-//   tarnelcfg set FILE KEY=VALUE...         checks every value, then writes
+// own settings code, and the installers' registration with AutoCAD.
+//   tarnelcfg show FILE [--show-password]   the settings in plain text
+//   tarnelcfg set FILE [--lock=0|1] KEY=VALUE...
+//                                           checks every value, then writes;
+//                                           --lock: read-only afterwards or not
 //   tarnelcfg new FILE                      the defaults
 //   tarnelcfg check KEY=VALUE...            checks only
-// Exit status: 0 done, 1 the file could not be written, 2 a bad request.
+//   tarnelcfg register FOLDER [PRODUCTKEY]  every AutoCAD 2000-2002 (or that
+//                                           one) loads FOLDER\tarnel15.arx
+//   tarnelcfg unregister                    no AutoCAD loads it any more
+// Exit status: 0 done, 1 the file or a key could not be written, 2 a bad
+// request, 3 no AutoCAD product key found.
 #include <windows.h>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
+#include "common/scopeguard.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
+#include "tools/presets.h"
+#include "tools/registration.h"
 
 namespace {
 
 using settingsformat::KeyInfo;
-
-bool wholeNumber(const std::string& text, int& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    long n = std::strtol(text.c_str(), &end, 10);
-    if (*end) return false;
-    value = (int)n;
-    return true;
-}
 
 struct Change {
     const KeyInfo* key;
     std::string value;
 };
 
+struct Request {
+    std::vector<Change> changes;
+    int lock = -1; // -1 leaves the read-only attribute as it is
+};
+
 // Every KEY=VALUE checked against the loader's ranges; false after a message.
-bool parseChanges(int argc, char** argv, int first, std::vector<Change>& out) {
+bool parseChanges(int argc, char** argv, int first, Request& out) {
     for (int i = first; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--lock=0" || arg == "--lock=1") {
+            out.lock = arg.back() - '0';
+            continue;
+        }
         size_t eq = arg.find('=');
         const KeyInfo* key =
             eq == std::string::npos ? nullptr : settingsformat::findKey(arg.substr(0, eq));
@@ -44,15 +52,12 @@ bool parseChanges(int argc, char** argv, int first, std::vector<Change>& out) {
             return false;
         }
         std::string value = arg.substr(eq + 1);
-        int n = 0;
-        // Flags are asked for as 0 or 1, numbers within the loader's range.
-        if (key->kind != KeyInfo::Text &&
-            (!wholeNumber(value, n) || n < key->low || n > key->high)) {
-            std::fprintf(stderr, "tarnelcfg: %s must be a whole number from %d to %d, not \"%s\"\n",
-                         key->name, key->low, key->high, value.c_str());
+        std::string fault = presets::valueError(*key, value);
+        if (!fault.empty()) {
+            std::fprintf(stderr, "tarnelcfg: %s\n", fault.c_str());
             return false;
         }
-        out.push_back({key, value});
+        out.changes.push_back({key, value});
     }
     return true;
 }
@@ -111,9 +116,45 @@ int write(const std::string& file, const std::vector<Change>& changes, bool keep
     return 0;
 }
 
+// set with --lock: the installer's write. A locked file is opened for the
+// changes and locked again, or left open, as asked; without changes only
+// the lock changes, and a file that is not there is not made.
+int writeLocked(const std::string& file, const std::vector<Change>& changes, int lock) {
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (!exists && changes.empty()) return 0;
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(file.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    // A failed write leaves the file as it was found.
+    auto restore = onScopeExit([&] {
+        if (exists) SetFileAttributesA(file.c_str(), attributes);
+    });
+    if (!changes.empty() && write(file, changes, true) != 0) return 1;
+    restore.dismiss();
+    const DWORD now = GetFileAttributesA(file.c_str()) & ~FILE_ATTRIBUTE_READONLY;
+    SetFileAttributesA(file.c_str(), lock ? now | FILE_ATTRIBUTE_READONLY : now);
+    return 0;
+}
+
+int registerWith(const std::string& folder, const std::string& product) {
+    const bool found = !registration::productKeys(product).empty();
+    std::string fault = registration::registerModule(folder, product);
+    if (fault.empty()) return 0;
+    std::fprintf(stderr, "tarnelcfg: %s\n", fault.c_str());
+    return found ? 1 : 3;
+}
+
+int unregister() {
+    std::string fault = registration::unregisterModule();
+    if (fault.empty()) return 0;
+    std::fprintf(stderr, "tarnelcfg: %s could not be removed\n", fault.c_str());
+    return 1;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: tarnelcfg show FILE [--show-password] | set FILE KEY=VALUE... | "
-                         "new FILE | check KEY=VALUE...\n");
+    std::fprintf(stderr, "usage: tarnelcfg show FILE [--show-password] | "
+                         "set FILE [--lock=0|1] KEY=VALUE... | new FILE | check KEY=VALUE... | "
+                         "register FOLDER [PRODUCTKEY] | unregister\n");
     return 2;
 }
 
@@ -122,15 +163,19 @@ int usage() {
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
     std::string command = argv[1];
-    std::vector<Change> changes;
-    if (command == "check") return parseChanges(argc, argv, 2, changes) ? 0 : 2;
+    Request request;
+    if (command == "check") return parseChanges(argc, argv, 2, request) && request.lock < 0 ? 0 : 2;
+    if (command == "unregister") return argc == 2 ? unregister() : usage();
     if (argc < 3) return usage();
     std::string file = argv[2];
     if (command == "show") return show(file, argc > 3 && std::string(argv[3]) == "--show-password");
-    if (command == "new") return argc == 3 ? write(file, changes, false) : usage();
+    if (command == "new") return argc == 3 ? write(file, request.changes, false) : usage();
+    if (command == "register")
+        return argc <= 4 ? registerWith(file, argc == 4 ? argv[3] : "") : usage();
     if (command == "set") {
-        if (!parseChanges(argc, argv, 3, changes)) return 2;
-        return write(file, changes, true);
+        if (!parseChanges(argc, argv, 3, request)) return 2;
+        if (request.lock >= 0) return writeLocked(file, request.changes, request.lock);
+        return write(file, request.changes, true);
     }
     return usage();
 }

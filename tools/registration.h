@@ -1,0 +1,32 @@
+// Demand loading at AutoCAD's start-up: the keys that make every AutoCAD
+// 2000-2002 on a computer load the module, and their removal. Both
+// installers go through these, by way of tarnelcfg's register and
+// unregister verbs.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace registration {
+
+// Below HKEY_LOCAL_MACHINE: one subkey per product (plain AutoCAD, each
+// vertical).
+extern const char kReleaseKey[];
+// The module's own key, which each product's entry points to.
+extern const char kModuleKey[];
+
+// The product keys found, or only `only` when it is given and found.
+std::vector<std::string> productKeys(const std::string& only = "");
+
+// Writes the module's key (its path: folder\tarnel15.arx) and an entry under
+// every product key found (or only `only`). Empty on success, else what went
+// wrong; nothing is written when no product key is found.
+std::string registerModule(const std::string& folder, const std::string& only = "");
+
+// The folder of the module registered now, or empty.
+std::string registeredFolder();
+
+// Removes the entry under every product key and the module's key, and the
+// parents left empty. Empty on success, else the key that stayed.
+std::string unregisterModule();
+
+} // namespace registration
