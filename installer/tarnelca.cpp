@@ -128,6 +128,11 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     for (const std::string& note : plan.notes)
         report(install, "Tarnel: preset " + note);
 
+    // Presets over a locked tarnel.cfg keep it locked unless LOCK=0 is given.
+    const std::string cfg = property(install, "INSTALLDIR") + "tarnel.cfg";
+    const DWORD attributes = GetFileAttributesA(cfg.c_str());
+    if (plan.lock < 0 && !plan.changes.empty() && attributes != INVALID_FILE_ATTRIBUTES)
+        plan.lock = (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
     std::vector<std::string> args = plan.changes;
     if (plan.lock >= 0) args.push_back("--lock=" + std::to_string(plan.lock));
     if (!args.empty())
@@ -135,7 +140,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     // An upgrade: the seat's settings, in case the earlier package's removal
     // takes them.
     if (!property(install, "TARNELOLDER").empty()) {
-        const std::string kept = keepSettings(property(install, "INSTALLDIR") + "tarnel.cfg");
+        const std::string kept = keepSettings(cfg);
         if (!kept.empty()) MsiSetPropertyA(install, "TarnelRestore", kept.c_str());
     }
     if (!plan.productKey.empty())

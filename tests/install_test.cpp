@@ -400,6 +400,14 @@ TEST_CASE("the package: properties, the host loads it, uninstall keeps only the 
 
     checkHostLoadsModule("msi-host");
 
+    // The package again: presets over the locked file keep the lock; LOCK=0 lifts it.
+    REQUIRE(msiexec("/i", package(), "TIMEOUT=9", logs + "\\again.log") == 0);
+    CHECK(plainLines(cfgOf(dir))[2] == "TimeInactivity:9");
+    CHECK((GetFileAttributesA(cfgOf(dir).c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    REQUIRE(msiexec("/i", package(), "LOCK=0", logs + "\\unlock.log") == 0);
+    CHECK(plainLines(cfgOf(dir))[2] == "TimeInactivity:9");
+    CHECK((GetFileAttributesA(cfgOf(dir).c_str()) & FILE_ATTRIBUTE_READONLY) == 0);
+
     // A user's command log and a journal kept in the folder stay.
     writeFile(dir + "\\tarnel.log", "a user's log\r\n");
     REQUIRE(msiexec("/x", package(), "", logs + "\\remove.log") == 0);
