@@ -54,8 +54,9 @@ UINT fail(MSIHANDLE install, const std::string& why) {
     return ERROR_INSTALL_FAILURE;
 }
 
-// The whole file, or false when it is there but cannot be read.
-bool readPresetsFile(const std::string& path, std::string& text) {
+// The whole of a small file (the presets, tarnel.cfg); false when it is
+// there but cannot be read.
+bool readSmallFile(const std::string& path, std::string& text) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) {
@@ -66,7 +67,7 @@ bool readPresetsFile(const std::string& path, std::string& text) {
     DWORD got = 0;
     while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got) {
         text.append(buffer, got);
-        if (text.size() > 64 * 1024) return false; // no presets file is that long
+        if (text.size() > 64 * 1024) return false; // neither file is ever that long
     }
     return true;
 }
@@ -77,7 +78,7 @@ const char kHex[] = "0123456789abcdef";
 std::string keepSettings(const std::string& cfg) {
     const DWORD attributes = GetFileAttributesA(cfg.c_str());
     std::string bytes;
-    if (attributes == INVALID_FILE_ATTRIBUTES || !readPresetsFile(cfg, bytes) || bytes.empty())
+    if (attributes == INVALID_FILE_ATTRIBUTES || !readSmallFile(cfg, bytes) || bytes.empty())
         return "";
     std::string data = cfg + "|" + std::to_string(attributes) + "|";
     for (unsigned char c : bytes) {
@@ -111,7 +112,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
         (slash == std::string::npos ? std::string() : package.substr(0, slash + 1)) +
         presets::kFileName;
     std::string text;
-    if (!readPresetsFile(path, text)) return fail(install, path + " cannot be read");
+    if (!readSmallFile(path, text)) return fail(install, path + " cannot be read");
     std::vector<presets::Entry> entries;
     std::string fault;
     if (!presets::parseFile(text, entries, fault)) return fail(install, fault);
@@ -121,10 +122,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     fault = presets::plan([&](const char* name) { return property(install, name); }, entries, plan);
     if (!fault.empty()) return fail(install, fault);
     if (registration::productKeys(plan.productKey).empty())
-        return fail(install, "no AutoCAD 2000-2002 product key " +
-                                 (plan.productKey.empty() ? "" : plan.productKey + " ") +
-                                 "was found below HKEY_LOCAL_MACHINE\\" +
-                                 registration::kReleaseKey);
+        return fail(install, registration::noProductKey(plan.productKey));
     for (const std::string& note : plan.notes)
         report(install, "Tarnel: preset " + note);
 

@@ -85,11 +85,14 @@ std::vector<std::string> productKeys(const std::string& only) {
     return found;
 }
 
+std::string noProductKey(const std::string& only) {
+    return "no AutoCAD 2000-2002 product key " + (only.empty() ? "" : only + " ") +
+           "was found below HKEY_LOCAL_MACHINE\\" + kReleaseKey;
+}
+
 std::string registerModule(const std::string& folder, const std::string& only) {
     const std::vector<std::string> products = productKeys(only);
-    if (products.empty())
-        return "no AutoCAD 2000-2002 product key " + (only.empty() ? "" : only + " ") +
-               "was found below HKEY_LOCAL_MACHINE\\" + kReleaseKey;
+    if (products.empty()) return noProductKey(only);
     // "C:\Program Files\Tarnel\." and the like come out as the plain folder.
     char full[MAX_PATH] = {};
     DWORD length = GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);

@@ -17,6 +17,9 @@ extern const char kModuleKey[];
 // The product keys found, or only `only` when it is given and found.
 std::vector<std::string> productKeys(const std::string& only = "");
 
+// What to say when productKeys(only) finds none.
+std::string noProductKey(const std::string& only = "");
+
 // Writes the module's key (its path: folder\tarnel15.arx) and an entry under
 // every product key found (or only `only`). Empty on success, else what went
 // wrong; nothing is written when no product key is found.
