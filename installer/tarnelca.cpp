@@ -9,9 +9,10 @@
 //     to the deferred steps as the properties TarnelSetArgs and
 //     TarnelProductKey.
 //   TarnelRestore (deferred, after the files at an upgrade): tarnel.cfg as
-//     it was before the earlier package was removed. Windows Installer keeps
-//     it, as that removal knows it is part of an upgrade; Wine's removal
-//     does not say so and takes it, so TarnelPresets reads it first.
+//     it was before the earlier package was removed, in the new folder.
+//     Windows Installer keeps it, as that removal knows it is part of an
+//     upgrade; Wine's removal does not say so and takes it; and an upgrade
+//     given another INSTALLDIR leaves it behind. TarnelPresets reads it first.
 //   TarnelForget (commit, at uninstall): tarnel.cfg goes once the removal
 //     has succeeded, so a removal that rolls back keeps the seat's settings.
 #include <windows.h>
@@ -74,13 +75,14 @@ bool readSmallFile(const std::string& path, std::string& text) {
 
 const char kHex[] = "0123456789abcdef";
 
-// The seat's tarnel.cfg for TarnelRestore: "path|attributes|bytes in hex".
-std::string keepSettings(const std::string& cfg) {
-    const DWORD attributes = GetFileAttributesA(cfg.c_str());
+// The seat's tarnel.cfg (from) for TarnelRestore to write to `to`:
+// "to|attributes|bytes in hex".
+std::string keepSettings(const std::string& from, const std::string& to) {
+    const DWORD attributes = GetFileAttributesA(from.c_str());
     std::string bytes;
-    if (attributes == INVALID_FILE_ATTRIBUTES || !readSmallFile(cfg, bytes) || bytes.empty())
+    if (attributes == INVALID_FILE_ATTRIBUTES || !readSmallFile(from, bytes) || bytes.empty())
         return "";
-    std::string data = cfg + "|" + std::to_string(attributes) + "|";
+    std::string data = to + "|" + std::to_string(attributes) + "|";
     for (unsigned char c : bytes) {
         data += kHex[c >> 4];
         data += kHex[c & 15];
@@ -126,9 +128,13 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     for (const std::string& note : plan.notes)
         report(install, "Tarnel: preset " + note);
 
-    // Presets over a locked tarnel.cfg keep it locked unless LOCK=0 is given.
+    // The seat's settings so far: beside the module registered now, which an
+    // upgrade given another INSTALLDIR moves away from.
     const std::string cfg = property(install, "INSTALLDIR") + "tarnel.cfg";
-    const DWORD attributes = GetFileAttributesA(cfg.c_str());
+    const std::string registered = registration::registeredFolder();
+    const std::string seatCfg = registered.empty() ? cfg : registered + "\\tarnel.cfg";
+    // Presets over a locked tarnel.cfg keep it locked unless LOCK=0 is given.
+    const DWORD attributes = GetFileAttributesA(seatCfg.c_str());
     if (plan.lock < 0 && !plan.changes.empty() && attributes != INVALID_FILE_ATTRIBUTES)
         plan.lock = (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
     std::vector<std::string> args = plan.changes;
@@ -138,7 +144,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     // An upgrade: the seat's settings, in case the earlier package's removal
     // takes them.
     if (!property(install, "TARNELOLDER").empty()) {
-        const std::string kept = keepSettings(cfg);
+        const std::string kept = keepSettings(seatCfg, cfg);
         if (!kept.empty()) MsiSetPropertyA(install, "TarnelRestore", kept.c_str());
     }
     if (!plan.productKey.empty())

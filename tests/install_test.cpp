@@ -483,7 +483,7 @@ TEST_CASE("the package: an upgrade keeps the seat's settings, a downgrade is ref
     REQUIRE(tarnelcfg("set \"" + cfgOf(dir) + "\" TimeCountdown=44") == 0);
     const std::string seatFile = readFile(cfgOf(dir));
 
-    const std::string later = binDir() + "\\..\\test-packages\\Tarnel.msi";
+    const std::string later = binDir() + "\\..\\test-packages\\1.5.1\\Tarnel.msi";
     REQUIRE(msiexec("/i", later, "", logs + "\\upgrade.log") == 0);
     const std::vector<std::string> now = installedPackages();
     REQUIRE(now.size() == 1);
@@ -499,7 +499,21 @@ TEST_CASE("the package: an upgrade keeps the seat's settings, a downgrade is ref
     CHECK(readFile(cfgOf(dir)) == seatFile);
     checkRegistered(dir);
 
-    REQUIRE(msiexec("/x", later, "", logs + "\\remove.log") == 0);
+    // The next one into another folder: the settings, and the lock, go along.
+    REQUIRE(SetFileAttributesA(cfgOf(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    std::string moved = freshDir("msi-upgrade-moved");
+    const std::string next = binDir() + "\\..\\test-packages\\1.5.2\\Tarnel.msi";
+    REQUIRE(msiexec("/i", next, "INSTALLDIR=\"" + moved + "\" TIMEOUT=8", logs + "\\moved.log") ==
+            0);
     CHECK_FALSE(anyFileIn(dir));
-    checkPackageGone(dir);
+    std::vector<std::string> cfg = plainLines(cfgOf(moved));
+    REQUIRE(cfg.size() == 9);
+    CHECK(cfg[2] == "TimeInactivity:8");
+    CHECK(cfg[3] == "TimeCountdown:44");
+    CHECK((GetFileAttributesA(cfgOf(moved).c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    checkRegistered(moved);
+
+    REQUIRE(msiexec("/x", next, "", logs + "\\remove.log") == 0);
+    CHECK_FALSE(anyFileIn(moved));
+    checkPackageGone(moved);
 }
