@@ -1,7 +1,8 @@
 // The package's own steps, run by Windows Installer from its Binary table.
 //   TarnelFolder (immediate, every run): a package run without INSTALLDIR
-//     works in the folder the module is registered from, so an upgrade
-//     stays in place and an uninstall finds what it installed.
+//     works in the folder it (or the earlier package it replaces) installed
+//     the module to, so an upgrade stays in place, and a repair or an
+//     uninstall finds what was installed.
 //   TarnelPresets (immediate, before anything is installed): the presets
 //     from the command line and from tarnel-presets.txt beside the package,
 //     each checked; a bad one, or no AutoCAD to register with, ends the
@@ -90,19 +91,44 @@ std::string keepSettings(const std::string& from, const std::string& to) {
     return data;
 }
 
+// The module's component in installer/tarnel.wxs.
+const char kModuleComponent[] = "{E688D2E1-0410-4CA0-80E9-3951482BDE58}";
+
+// The folder (with its final backslash) the product installed the module
+// to, also when the file has gone since; empty when it has not.
+std::string installedFolder(const std::string& product) {
+    if (product.size() != 38) return "";
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    const INSTALLSTATE state = MsiGetComponentPathA(product.c_str(), kModuleComponent, path, &size);
+    if (state != INSTALLSTATE_LOCAL && state != INSTALLSTATE_ABSENT) return "";
+    const std::string module = path;
+    const size_t slash = module.find_last_of('\\');
+    return slash == std::string::npos ? "" : module.substr(0, slash + 1);
+}
+
 } // namespace
 
 extern "C" __declspec(dllexport) UINT __stdcall TarnelFolder(MSIHANDLE install) {
-    const std::string registered = registration::registeredFolder();
-    if (registered.empty()) return ERROR_SUCCESS;
     const std::string chosen = property(install, "INSTALLDIR");
     const std::string standard = property(install, "ProgramFilesFolder") + "Tarnel\\";
     if (lstrcmpiA(chosen.c_str(), standard.c_str()) != 0) return ERROR_SUCCESS; // given
-    if (MsiSetTargetPathA(install, "INSTALLDIR", (registered + "\\").c_str()) != ERROR_SUCCESS) {
-        report(install, "Tarnel: the registered folder " + registered + " cannot be used");
+    // This product when installed, else the earlier ones found.
+    std::string products =
+        property(install, "ProductCode") + ";" + property(install, "TARNELOLDER");
+    std::string folder;
+    for (size_t start = 0; folder.empty() && start < products.size();) {
+        size_t end = products.find(';', start);
+        if (end == std::string::npos) end = products.size();
+        folder = installedFolder(products.substr(start, end - start));
+        start = end + 1;
+    }
+    if (folder.empty() || lstrcmpiA(folder.c_str(), chosen.c_str()) == 0) return ERROR_SUCCESS;
+    if (MsiSetTargetPathA(install, "INSTALLDIR", folder.c_str()) != ERROR_SUCCESS) {
+        report(install, "Tarnel: the installed folder " + folder + " cannot be used");
         return ERROR_SUCCESS;
     }
-    report(install, "Tarnel: working in the registered folder " + registered);
+    report(install, "Tarnel: working in the installed folder " + folder);
     return ERROR_SUCCESS;
 }
 

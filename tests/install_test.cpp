@@ -408,6 +408,16 @@ TEST_CASE("the package: properties, the host loads it, uninstall keeps only the 
     CHECK(plainLines(cfgOf(dir))[2] == "TimeInactivity:9");
     CHECK((GetFileAttributesA(cfgOf(dir).c_str()) & FILE_ATTRIBUTE_READONLY) == 0);
 
+    // A repair brings back a lost file and the registration, and keeps the settings.
+    const std::string settings = readFile(cfgOf(dir));
+    REQUIRE(DeleteFileA((dir + "\\tarnel15.arx").c_str()));
+    REQUIRE(tarnelcfg("unregister") == 0);
+    REQUIRE(msiexec("/i", package(), "REINSTALL=ALL REINSTALLMODE=omus", logs + "\\repair.log") ==
+            0);
+    CHECK(fileExists(dir + "\\tarnel15.arx"));
+    checkRegistered(dir);
+    CHECK(readFile(cfgOf(dir)) == settings);
+
     // A user's command log and a journal kept in the folder stay.
     writeFile(dir + "\\tarnel.log", "a user's log\r\n");
     REQUIRE(msiexec("/x", package(), "", logs + "\\remove.log") == 0);
