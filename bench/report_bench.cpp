@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include "cmdlog/journalformat.h"
 #include "tools/reportmodel.h"
 
 namespace {
@@ -21,9 +22,7 @@ double now() {
 // A journal of about `lines` lines: 50 users, 30 days, one session a day each.
 void writeJournal(const std::string& path, long lines) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    std::fputs("\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,"
-               "detail\r\n",
-               f);
+    std::fprintf(f, "\xEF\xBB\xBF%s\r\n", kJournalColumns);
     const long perSession = lines / (50 * 30) - 2;
     for (int day = 1; day <= 30; ++day)
         for (int user = 0; user < 50; ++user) {

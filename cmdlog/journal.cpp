@@ -71,11 +71,9 @@ std::string journalLost(unsigned long lost) {
 
 const LogKind kJournal = {journalHeader, journalLost};
 
-} // namespace
-
-namespace {
 DWORD sessionStartTick = 0;
 bool closedByModule = false;
+
 } // namespace
 
 void journalStart() {

@@ -77,9 +77,16 @@ struct LibraryTraits {
     static void close(HMODULE h) { FreeLibrary(h); }
 };
 
+struct FindTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindClose(h); }
+};
+
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using FontHandle = UniqueHandle<HFONT, FontTraits>;
 using CursorHandle = UniqueHandle<HCURSOR, CursorTraits>;
 using WindowHandle = UniqueHandle<HWND, WindowTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, LibraryTraits>;
+using FindHandle = UniqueHandle<HANDLE, FindTraits>;

@@ -86,15 +86,21 @@ bool uiThreadQuietSinceLastLook() {
     return lastVerdict;
 }
 
-bool busyDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& busy) {
-    busy.clear();
+bool openDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& docs) {
+    docs.clear();
     std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
                                                      : nullptr);
     if (!it) return false;
-    for (; !it->done(); it->step()) {
-        AcApDocument* doc = it->document();
-        if (doc && !doc->isQuiescent()) busy.push_back(doc);
-    }
+    for (; !it->done(); it->step())
+        if (AcApDocument* doc = it->document()) docs.push_back(doc);
+    return true;
+}
+
+bool busyDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& busy) {
+    if (!openDocuments(manager, busy)) return false;
+    busy.erase(std::remove_if(busy.begin(), busy.end(),
+                              [](AcApDocument* doc) { return doc->isQuiescent(); }),
+               busy.end());
     return true;
 }
 
@@ -123,7 +129,8 @@ std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {
     return what + " in " + (name ? name : "a drawing");
 }
 
-std::vector<std::string> cancelWhatWaits(AcApDocManager* manager) {
+std::vector<std::string> cancelWhatWaits(AcApDocManager* manager,
+                                         const std::vector<AcApDocument*>& busy) {
     std::vector<std::string> what;
     ModalSearch search{adsw_acadMainWnd(), {}};
     if (search.main && !IsWindowEnabled(search.main)) {
@@ -136,8 +143,6 @@ std::vector<std::string> cancelWhatWaits(AcApDocManager* manager) {
                          reinterpret_cast<LPARAM>(GetDlgItem(d.second, IDCANCEL)));
         }
     }
-    std::vector<AcApDocument*> busy;
-    busyDocuments(manager, busy);
     for (AcApDocument* doc : busy) {
         what.push_back(busyDescription(manager, doc));
         manager->sendStringToExecute(doc, "\x03\x03", false, false, false);

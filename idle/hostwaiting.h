@@ -18,8 +18,10 @@ void restartLoadWatch();
 constexpr unsigned kLoadWindowMinMs = 250;
 bool uiThreadQuietSinceLastLook();
 
-// The documents that are not quiescent, in the manager's order; false when
-// the manager gives no iterator (nothing can be told).
+// The open documents, in the manager's order; false when the manager gives
+// no iterator (nothing can be told).
+bool openDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& docs);
+// Of those, the ones that are not quiescent.
 bool busyDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& busy);
 // When the busy documents only wait for their user (each is the current
 // document, whose CMDACTIVE says waiting), what waits: the document, the
@@ -30,6 +32,7 @@ std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument
 // main window gets its Cancel button's command (innermost first), and every
 // busy document two ^C to execute. What was cancelled, as the report names
 // it ("the dialog "Options"", "the command LINE in C:\x\a.dwg").
-std::vector<std::string> cancelWhatWaits(AcApDocManager* manager);
+std::vector<std::string> cancelWhatWaits(AcApDocManager* manager,
+                                         const std::vector<AcApDocument*>& busy);
 // What runs in a busy document, as cancelWhatWaits names it.
 std::string busyDescription(AcApDocManager* manager, AcApDocument* doc);

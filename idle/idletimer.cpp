@@ -1,5 +1,4 @@
 #include "idle/idletimer.h"
-#include <memory>
 #include "acdocman.h"
 #include "afxshim.h"
 #include "cmdlog/journal.h"
@@ -83,11 +82,10 @@ void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>
     journalExpired(manager, "trial run, ");
     for (AcApDocument* doc : busy)
         journal({"would-cancel", -1, "", -1, -1, busyDescription(manager, doc)});
-    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
-                                                     : nullptr);
-    for (; it && !it->done(); it->step()) {
-        AcApDocument* doc = it->document();
-        const char* name = doc ? doc->fileName() : nullptr;
+    std::vector<AcApDocument*> docs;
+    openDocuments(manager, docs);
+    for (AcApDocument* doc : docs) {
+        const char* name = doc->fileName();
         if (!name) continue;
         int dbmod = 0;
         const char* modified = doc != manager->curDocument()  ? "modified unknown"
@@ -108,11 +106,11 @@ void startCloseAction(AcApDocManager* manager) {
 
 // The end of the idle time with the host waiting: what waits is cancelled,
 // and the close action runs at a later tick, once every drawing is quiet.
-void beginCancelling(AcApDocManager* manager) {
+void beginCancelling(AcApDocManager* manager, const std::vector<AcApDocument*>& busy) {
     closeCountdown();
     state.cancelling = true;
     state.cancelTicks = 0;
-    const std::vector<std::string> cancelled = cancelWhatWaits(manager);
+    const std::vector<std::string> cancelled = cancelWhatWaits(manager, busy);
     for (const std::string& what : cancelled)
         journal({"waiting-cancelled", -1, "", -1, -1, what});
     reportCancelledBeforeClose(cancelled);
@@ -190,7 +188,7 @@ void tick() {
         }
         journalExpired(manager, "");
         if (!busy.empty())
-            beginCancelling(manager);
+            beginCancelling(manager, busy);
         else
             startCloseAction(manager);
     }

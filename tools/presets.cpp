@@ -1,5 +1,4 @@
 #include "tools/presets.h"
-#include <cctype>
 #include <cstdlib>
 
 namespace presets {
@@ -27,22 +26,11 @@ namespace {
 
 using settingsformat::KeyInfo;
 
-std::string trim(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-bool sameName(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::toupper((unsigned char)a[i]) != std::toupper((unsigned char)b[i])) return false;
-    return i == a.size() && !b[i];
-}
+using settingsformat::equalsNoCase;
+using settingsformat::trim;
 
 bool names(const Name& n, const std::string& name) {
-    return sameName(name, n.property) || sameName(name, n.inPackage());
+    return equalsNoCase(name, n.property) || equalsNoCase(name, n.inPackage());
 }
 
 const Name* findName(const std::string& name) {
@@ -71,8 +59,7 @@ bool parseFile(const std::string& text, std::vector<Entry>& out, std::string& er
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
         start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        line = trim(line);
+        line = trim(line); // a CR before the LF too
         if (line.empty() || line[0] == '#' || line[0] == ';') continue;
         size_t eq = line.find('=');
         if (eq == std::string::npos || trim(line.substr(0, eq)).empty()) {

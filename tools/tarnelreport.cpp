@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "common/handles.h"
 #include "tools/reportmodel.h"
 #include "tools/reportpage.h"
 
@@ -30,13 +31,12 @@ bool isFolder(const std::string& path) {
 std::vector<std::string> journalsIn(const std::string& folder) {
     std::vector<std::string> files;
     WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*.csv").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) return files;
+    FindHandle h(FindFirstFileA((folder + "\\*.csv").c_str(), &found));
+    if (!h) return files;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             files.push_back(folder + "\\" + found.cFileName);
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
+    } while (FindNextFileA(h.get(), &found));
     return files;
 }
 
