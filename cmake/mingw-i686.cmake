@@ -1,11 +1,4 @@
-# Cross toolchain: 32-bit Windows PE binaries with mingw-w64.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for the shipped build: 32-bit Windows, as the host is.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOL_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TOOL_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOL_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

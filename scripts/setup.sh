@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Makes a fresh Debian 12 machine ready to build and test: cross compiler,
-# 32-bit Wine, Xvfb, doctest and the CHM compiler. Fast when all is there.
+# Makes a fresh Debian 12 machine ready to build and test: the cross
+# compilers for the shipped 32-bit build and the x64 test build, 32- and
+# 64-bit Wine, Xvfb, doctest and the CHM compiler. Fast when all is there.
+# Runs no 32-bit program, so it also passes on a machine that cannot run one
+# (installing wine32 there is harmless; scripts/runs-32bit.sh tells).
 set -euo pipefail
 
 need=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
 have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
 have_cmd cmake || need+=(cmake)
 have_cmd g++ || need+=(g++)
 have_cmd ninja || need+=(ninja-build)
@@ -22,6 +27,7 @@ have_cmd clang++ || need+=(clang)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 [ -f /usr/include/doctest/doctest.h ] || need+=(doctest-dev)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 # The usage report: Node's npm fetches the charting library, Chromium opens
 # the report's page in the tests.
 have_cmd npm || need+=(npm)

@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # Starts or stops the shared Wine session that tests and the demo run in:
-# one Xvfb display and one persistent wineserver on a 32-bit prefix kept in
-# the build tree.  "start" prints the environment to export.
+# one Xvfb display and one persistent wineserver on a prefix kept in the build
+# tree: 32-bit for the shipped build, 64-bit for the x64 test build (the build
+# tree's wine-arch file says which).  "start" prints the environment to export.
 #   eval "$(scripts/wine-session.sh start BUILD_DIR)"
 #   scripts/wine-session.sh stop BUILD_DIR
 set -euo pipefail
 cmd=$1
 build=$(cd "$2" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+arch=$(cat "$build/wine-arch" 2>/dev/null || echo win32)
+export WINEPREFIX="$build/wineprefix" WINEARCH=$arch WINEDEBUG=-all
+# Debian's wine command takes the 32-bit loader whenever wine32 is installed,
+# even where it cannot start: a 64-bit prefix names the 64-bit loader.
+if [ "$arch" = win64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+else
+    export WINELOADER=/usr/lib/wine/wine
+fi
+wine() { "$WINELOADER" "$@"; }
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
 state="$build/wine-session"
 
@@ -34,7 +44,7 @@ start)
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
     export DISPLAY="$display"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
+        wine wineboot.exe -i </dev/null >"$state/wineboot.log" 2>&1 || true
         wineserver -w
         # Without this every window hide or destroy waits about two seconds.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
@@ -51,7 +61,8 @@ start)
     # A persistent server must not inherit a pipe, or readers of that pipe hang.
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-    echo "export DISPLAY=$display WINEPREFIX=$WINEPREFIX WINEARCH=win32 WINEDEBUG=-all" \
+    echo "export DISPLAY=$display WINEPREFIX=$WINEPREFIX WINEARCH=$WINEARCH" \
+         "WINELOADER=$WINELOADER WINEDEBUG=-all" \
          "WINEDLLOVERRIDES='$WINEDLLOVERRIDES'"
     ;;
 stop)

@@ -77,6 +77,9 @@ TEST_CASE("left waiting with CancelWaiting on: cancelled, then saved and closed"
         CAPTURE(name);
         Module m;
         Workspace w("cancel-on");
+        // A dialog slow to set itself up is still found once it is shown.
+        HostFaults faults;
+        faults->slowDialogMs = 60;
         m.start(oneMinute("1"));
         w.open("plan.dwg");
         cadhost::executeLine("CIRCLE 5,5 1");

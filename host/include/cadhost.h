@@ -56,6 +56,8 @@ struct Faults {
     bool failSavesAfter;         // and every one after it too
     int savesSeen;               // saveAs calls counted for failSaveAt
     bool ignoreExecuteStrings;   // sendStringToExecute takes strings and drops them
+    int slowDialogMs;            // the Options dialog takes this long to set itself up,
+                                 // as on a loaded machine
 };
 HOST_API Faults& faults();
 

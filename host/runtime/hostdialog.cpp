@@ -62,6 +62,7 @@ class TemplateWriter {
 INT_PTR CALLBACK optionsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
+        if (faults().slowDialogMs > 0) Sleep((DWORD)faults().slowDialogMs);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {

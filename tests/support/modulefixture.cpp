@@ -1,6 +1,7 @@
 #include "modulefixture.h"
 #include <cctype>
 #include <commctrl.h>
+#include "aced.h"
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "shell/arxapplication.h"
@@ -95,8 +96,32 @@ void ticks(int n) {
 
 namespace {
 std::function<void()> bodyInsideWait;
+UINT_PTR waitTimer = 0;
+int ticksForTheScreen = 0;
+
+BOOL CALLBACK findHiddenDialog(HWND w, LPARAM found) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && !IsWindowVisible(w) &&
+        GetWindow(w, GW_OWNER) == adsw_acadMainWnd()) {
+        *reinterpret_cast<HWND*>(found) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 void CALLBACK runBodyInsideWait(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
+    // A modal dialog's loop shows the dialog only once its queue is empty, so
+    // a timer already due runs first. The user waits in what is on screen:
+    // the body waits for the dialog to be shown (a second at most).
+    HWND hidden = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findHiddenDialog, reinterpret_cast<LPARAM>(&hidden));
+    if (hidden && ++ticksForTheScreen < 100) {
+        waitTimer = SetTimer(nullptr, 0, 10, runBodyInsideWait);
+        return;
+    }
+    ticksForTheScreen = 0;
     std::function<void()> body = std::move(bodyInsideWait);
     bodyInsideWait = nullptr;
     if (body) body();
@@ -110,9 +135,10 @@ void typeAndWait(std::vector<std::string> lines, std::function<void()> body) {
         bodyInsideWait = std::move(body);
     else
         bodyInsideWait = [lines, body] { typeAndWait(lines, body); };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 10, runBodyInsideWait);
+    ticksForTheScreen = 0;
+    waitTimer = SetTimer(nullptr, 0, 10, runBodyInsideWait);
     cadhost::executeLine(first.c_str());
-    KillTimer(nullptr, timer);
+    KillTimer(nullptr, waitTimer);
     bodyInsideWait = nullptr;
 }
 

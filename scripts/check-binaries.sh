@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Static checks of what a build ships, read with the objdump of its own
+# architecture: runs on any machine, also where the files cannot be started.
+#   scripts/check-binaries.sh BUILD_DIR
+# The shipped build (wine-arch win32) must be i386 through and through; the
+# x64 test build x86-64.
+set -u
+build=$(cd "$1" && pwd)
+bin="$build/bin"
+if [ "$(cat "$build/wine-arch" 2>/dev/null)" = win64 ]; then
+    prefix=x86_64-w64-mingw32 format=pei-x86-64 template="x64;1033"
+else
+    prefix=i686-w64-mingw32 format=pei-i386 template="Intel;1033"
+fi
+failed=0
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+for f in tarnel15.arx TarnelRes.dll tarnelcfg.exe tarnelreport.exe TarnelSetup.exe tarnelca.dll; do
+    found=$("$prefix-objdump" -f "$bin/$f" 2>&1 | sed -n 's/.*file format //p')
+    [ "$found" = "$format" ] || fail "$f: expected file format $format, found '${found:-none}'"
+done
+
+found=$(msiinfo suminfo "$bin/Tarnel.msi" 2>&1 | sed -n 's/^Template: //p')
+[ "$found" = "$template" ] || fail "Tarnel.msi: expected platform '$template', found '${found:-none}'"
+
+# The host finds the module by these three exports.
+exports=$("$prefix-objdump" -p "$bin/tarnel15.arx" |
+    sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p')
+for name in acrxEntryPoint acrxGetApiVersion _SetacrxPtp; do
+    grep -qx "$name" <<<"$exports" || fail "tarnel15.arx: no export $name (exports: $(echo $exports))"
+done
+
+# Beside the module on a seat there are only Windows and the host: no
+# compiler runtime DLL may be needed.
+allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll version.dll cadrt.dll "
+imports=$("$prefix-objdump" -p "$bin/tarnel15.arx" | sed -n 's/^[[:space:]]*DLL Name: //p')
+[ -n "$imports" ] || fail "tarnel15.arx: no imports read"
+for dll in $imports; do
+    lower=$(tr 'A-Z' 'a-z' <<<"$dll")
+    [[ "$allowed" == *" $lower "* ]] || fail "tarnel15.arx imports $dll, which is neither Windows nor the host"
+done
+
+# The About page shows the module's own version resource.
+"$prefix-strings" -el "$bin/tarnel15.arx" | grep -qx VS_VERSION_INFO ||
+    fail "tarnel15.arx: no version resource"
+
+[ "$failed" -eq 0 ] && echo "the files in $bin are $format, as they must be"
+exit "$failed"
