@@ -21,7 +21,7 @@ RUN_BUILD := $(BUILD64)
 RUN_TARGET := build-x64
 endif
 configure = cmake -S . -B $(1) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/$(2).cmake \
-            -DCMAKE_BUILD_TYPE=Release >/dev/null && cmake --build $(1)
+            -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli >/dev/null && cmake --build $(1)
 
 .PHONY: all setup build build-x64 test test-x64 demo bench pictures fuzz soak clean
 

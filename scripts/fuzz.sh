@@ -22,6 +22,7 @@ declare -A sources=(
 )
 total=0
 found=0
+echo "fuzz: the text formats built natively (clang, AddressSanitizer, UBSan), the same for both Windows builds"
 printf '%-10s %14s %9s\n' target executions findings
 for t in settings scramble report logrecord savename rescuename; do
     files=()

@@ -7,5 +7,10 @@ bin="$build/bin"
 eval "$("$here/wine-session.sh" start "$build")"
 trap '"$here/wine-session.sh" stop "$build"' EXIT
 run() { "$here/wine-run" "$@" </dev/null; }
+if [ "$WINEARCH" = win64 ]; then
+    echo "== the x64 test build of the same sources ($build), under 64-bit Wine"
+else
+    echo "== the shipped 32-bit build ($build), under 32-bit Wine"
+fi
 # tarnel.cfg in the current folder, written by the module's own settings code.
 settings() { run "$bin/tarnelcfg.exe" new tarnel.cfg && run "$bin/tarnelcfg.exe" set tarnel.cfg "$@"; }

@@ -13,9 +13,9 @@ export WINEPREFIX="$build/wineprefix" WINEARCH=$arch WINEDEBUG=-all
 # Debian's wine command takes the 32-bit loader whenever wine32 is installed,
 # even where it cannot start: a 64-bit prefix names the 64-bit loader.
 if [ "$arch" = win64 ]; then
-    export WINELOADER=/usr/lib/wine/wine64
+    export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
 else
-    export WINELOADER=/usr/lib/wine/wine
+    export WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32
 fi
 wine() { "$WINELOADER" "$@"; }
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
@@ -25,7 +25,7 @@ case "$cmd" in
 start)
     mkdir -p "$state"
     # A run that was killed may have left its server and display behind.
-    wineserver -k </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
         rm -f "$state/xvfb.pid"
@@ -45,11 +45,14 @@ start)
     export DISPLAY="$display"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wine wineboot.exe -i </dev/null >"$state/wineboot.log" 2>&1 || true
-        wineserver -w
-        # Without this every window hide or destroy waits about two seconds.
+        "$WINESERVER" -w
+    fi
+    # Without this every window hide or destroy waits about two seconds; a
+    # prefix whose first start was cut short may lack it.
+    if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
             </dev/null >/dev/null 2>&1
-        wineserver -w
+        "$WINESERVER" -w
     fi
     # The window-glyph font (fonts-wine) where this Wine looks for fonts:
     # without it title bars draw an "r" where the close box belongs.
@@ -59,14 +62,14 @@ start)
         cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
     fi
     # A persistent server must not inherit a pipe, or readers of that pipe hang.
-    wineserver -p </dev/null >/dev/null 2>&1
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     echo "export DISPLAY=$display WINEPREFIX=$WINEPREFIX WINEARCH=$WINEARCH" \
-         "WINELOADER=$WINELOADER WINEDEBUG=-all" \
+         "WINELOADER=$WINELOADER WINESERVER=$WINESERVER WINEDEBUG=-all" \
          "WINEDLLOVERRIDES='$WINEDLLOVERRIDES'"
     ;;
 stop)
-    wineserver -k </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
         rm -f "$state/xvfb.pid"
