@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 #include "cmdlog/journalformat.h"
-#include "tools/reportmodel.h"
+#include "report/reportmodel.h"
 
 namespace {
 

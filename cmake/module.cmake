@@ -7,12 +7,17 @@ add_library(tarnel_settings STATIC
     cmdlog/logfilename.cpp)
 target_include_directories(tarnel_settings PUBLIC ${CMAKE_SOURCE_DIR})
 
+# The journal's line format, shared by the module's writer and the report.
+add_library(tarnel_journalformat STATIC cmdlog/journalformat.cpp)
+target_include_directories(tarnel_journalformat PUBLIC ${CMAKE_SOURCE_DIR})
+
 add_library(tarnel_core STATIC
     shell/arxapplication.cpp
     shell/extensionmodule.cpp
     shell/guardapp.cpp
     shell/hostclasses.cpp
     shell/lastrunmessage.cpp
+    shell/registrymessage.cpp
     shell/stringloader.cpp
     shell/sysvar.cpp
     shell/tarnel.cpp
@@ -31,7 +36,6 @@ add_library(tarnel_core STATIC
     idle/sessionreport.cpp
     cmdlog/attachreactors.cpp
     cmdlog/journal.cpp
-    cmdlog/journalformat.cpp
     cmdlog/logrecord.cpp
     cmdlog/logwriter.cpp
     cmdlog/tarnelreact.cpp
@@ -46,10 +50,15 @@ add_library(tarnel_core STATIC
     options/passwordtab.cpp
     options/pathdialog.cpp)
 target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tarnel_core PUBLIC tarnel_settings cadrt shell32 ole32 version comctl32)
+target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat cadrt shell32 ole32 version comctl32)
 
-add_library(tarnel15 SHARED shell/dllmain.cpp shell/tarnel.rc $<TARGET_OBJECTS:arxlink>)
+# The module's version resource; the options tests link it too, as the About
+# page reads it from the module.
+add_library(tarnel_version OBJECT shell/tarnel.rc)
+target_include_directories(tarnel_version PRIVATE ${CMAKE_SOURCE_DIR})
+add_library(tarnel15 SHARED shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
+            $<TARGET_OBJECTS:arxlink>)
 target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core tarnel_settings
-                      -Wl,--no-whole-archive)
+                      tarnel_journalformat -Wl,--no-whole-archive)
 set_target_properties(tarnel15 PROPERTIES PREFIX "" SUFFIX ".arx")
 add_dependencies(tarnel15 TarnelRes)

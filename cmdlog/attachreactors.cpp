@@ -12,9 +12,9 @@ CommandLogReactor* commandLogReactor() {
     return theReactor.get();
 }
 
-bool attachReactors() {
+bool attachReactors(const GuardSettings& settings) {
     if (theReactor) return true;
-    theReactor.reset(new (std::nothrow) CommandLogReactor);
+    theReactor.reset(new (std::nothrow) CommandLogReactor(settings));
     if (!theReactor) return false;
     if (AcEditor* editor = hostEditor()) editor->addReactor(theReactor.get());
     return true;

@@ -4,8 +4,11 @@
 
 class CommandLogReactor;
 
-// Creates and registers the reactor; true when one is attached afterwards.
-bool attachReactors();
+class GuardSettings;
+
+// Creates and registers the reactor, which logs as settings say (they must
+// live until detachReactors); true when one is attached afterwards.
+bool attachReactors(const GuardSettings& settings);
 // Unregisters and frees the reactor; nothing when none is attached.
 void detachReactors();
 // The attached reactor, or null.

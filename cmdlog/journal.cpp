@@ -6,7 +6,6 @@
 #include "cmdlog/logwriter.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
-#include "shell/guardapp.h"
 
 namespace {
 
@@ -65,39 +64,47 @@ std::string lineFor(JournalEvent e) {
 
 std::string journalLost(unsigned long lost) {
     return lineFor(
-        {"lost", -1, "", -1, -1,
-         std::to_string(lost) + " journal lines were lost while the journal could not be written"});
+        JournalEvent(journalevent::kLost)
+            .withDetail(std::to_string(lost) +
+                        " journal lines were lost while the journal could not be written"));
 }
 
 const LogKind kJournal = {journalHeader, journalLost};
 
 DWORD sessionStartTick = 0;
 bool closedByModule = false;
+// The settings of the session being journaled, from journalStart to
+// journalEnd; they are read at each event, so a folder changed in the
+// options dialog takes effect at once.
+const GuardSettings* sessionSettings = nullptr;
 
 } // namespace
 
-void journalStart() {
+void journalStart(const GuardSettings& settings) {
     sessionStartTick = GetTickCount();
     closedByModule = false;
-    GuardSettings* s = appSettings();
-    if (!s || s->getJournalpath().empty()) return; // no journal: nothing to make
+    sessionSettings = &settings;
+    const GuardSettings* s = &settings;
+    if (s->getJournalpath().empty()) return; // no journal: nothing to make
     std::string detail;
     for (const settingsformat::KeyInfo& k : settingsformat::kKeys) {
         if (k.text == &settingsformat::Values::password) continue;
         detail += (detail.empty() ? "" : ";") + std::string(k.name) + "=" +
                   settingsformat::valueText(s->values(), k);
     }
-    journal({"start", -1, "", -1, -1, detail});
+    journal(JournalEvent(journalevent::kStart).withDetail(detail));
 }
 
 void journalHostClosed() {
     closedByModule = true;
-    journal({"host-closed"});
+    journal(JournalEvent(journalevent::kHostClosed));
 }
 
 void journalEnd() {
-    journal({"end", (GetTickCount() - sessionStartTick) / 1000, "", -1, -1,
-             closedByModule ? "module" : "user"});
+    journal(JournalEvent(journalevent::kEnd)
+                .withSeconds((GetTickCount() - sessionStartTick) / 1000)
+                .withDetail(closedByModule ? "module" : "user"));
+    sessionSettings = nullptr;
 }
 
 std::string journalFileIn(const std::string& folder) {
@@ -118,7 +125,7 @@ const std::string& journalSession() {
 }
 
 void journal(const JournalEvent& event) {
-    GuardSettings* s = appSettings();
+    const GuardSettings* s = sessionSettings;
     if (!s || s->getJournalpath().empty()) return;
     appendJournal(journalFileIn(s->getJournalpath()), event);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include "cmdlog/journalformat.h"
 
+class GuardSettings;
+
 // Appends the event (texts in the user's code page, written as UTF-8).
 void journal(const JournalEvent& event);
 // The same into a journal file named outright; false when the line was
@@ -18,8 +20,10 @@ std::string journalFileIn(const std::string& folder);
 // This host start's session id.
 const std::string& journalSession();
 
-// "start", with the settings in effect (all but the password) in its detail.
-void journalStart();
+// "start", with the settings in effect (all but the password) in its detail;
+// events are journaled to settings' folder from here until journalEnd, and
+// settings must live that long.
+void journalStart(const GuardSettings& settings);
 // "host-closed": the close action closes the host.
 void journalHostClosed();
 // "end" at unload: the session's length, and who ended the host ("module"

@@ -9,17 +9,56 @@
 constexpr const char* kJournalColumns =
     "time,computer,user,session,event,seconds,drawing,action,status,detail";
 
-// One event. Numbers below 0 leave their column empty.
+// The events, as the writers name them and the report reads them.
+namespace journalevent {
+constexpr char kStart[] = "start";              // the module started; detail: the settings
+constexpr char kQuiet[] = "quiet";              // a quiet stretch of a minute or more ended
+constexpr char kCountdown[] = "countdown";      // the countdown window appeared
+constexpr char kCancelled[] = "cancelled";      // the countdown's Cancel
+constexpr char kDisabled[] = "disabled";        // the countdown's Disable
+constexpr char kExpired[] = "expired";          // the idle time ran out
+constexpr char kWouldCancel[] = "would-cancel"; // trial run: what would be cancelled
+constexpr char kWouldClose[] = "would-close";   // trial run: a drawing
+constexpr char kWaitingCancelled[] = "waiting-cancelled"; // what waited, cancelled
+constexpr char kLeftOpen[] = "left-open";                 // a drawing the close left open
+constexpr char kClosed[] = "closed";                      // a drawing saved or discarded
+constexpr char kRescued[] = "rescued";                    // a drawing saved to a rescue copy
+constexpr char kHostClosed[] = "host-closed";             // the module closed the host
+constexpr char kEnd[] = "end";                            // unload; detail: who ended the host
+constexpr char kLost[] = "lost"; // lines that could not be written, counted
+} // namespace journalevent
+
+// One event, its fields named where it is made:
+//   JournalEvent(journalevent::kClosed).withDrawing(name).withAction(2).withStatus(1)
+// Numbers below 0 leave their column empty.
 struct JournalEvent {
-    JournalEvent(std::string event = {}, long long seconds = -1, std::string drawing = {},
-                 int action = -1, int status = -1, std::string detail = {})
-        : event(std::move(event)), seconds(seconds), drawing(std::move(drawing)), action(action),
-          status(status), detail(std::move(detail)) {}
+    JournalEvent() = default;
+    explicit JournalEvent(std::string name) : event(std::move(name)) {}
+    JournalEvent& withSeconds(long long value) {
+        seconds = value;
+        return *this;
+    }
+    JournalEvent& withDrawing(std::string value) {
+        drawing = std::move(value);
+        return *this;
+    }
+    JournalEvent& withAction(int value) {
+        action = value;
+        return *this;
+    }
+    JournalEvent& withStatus(int value) {
+        status = value;
+        return *this;
+    }
+    JournalEvent& withDetail(std::string value) {
+        detail = std::move(value);
+        return *this;
+    }
     std::string event;
-    long long seconds;
+    long long seconds = -1;
     std::string drawing;
-    int action;
-    int status;
+    int action = -1;
+    int status = -1;
     std::string detail;
 };
 

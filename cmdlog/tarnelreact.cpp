@@ -3,14 +3,8 @@
 #include "common/shield.h"
 #include "idle/idletimer.h"
 #include "settings/guardsettings.h"
-#include "shell/guardapp.h"
 
 namespace {
-bool loggingOn() {
-    GuardSettings* s = appSettings();
-    return s && s->getEnableLogging();
-}
-
 // The end of a command or evaluation is the user's activity, unless the
 // module itself cancelled it before a close.
 void userActivity() {
@@ -36,7 +30,11 @@ TimeStamp& DocLogReactor::entryForCurrent(TimeStamp value) {
     return startTimes.emplace(current, value).first->second;
 }
 
-CommandLogReactor::CommandLogReactor() = default;
+CommandLogReactor::CommandLogReactor(const GuardSettings& settings) : settings_(settings) {}
+
+bool CommandLogReactor::loggingOn() const {
+    return settings_.getEnableLogging();
+}
 CommandLogReactor::~CommandLogReactor() = default;
 
 void CommandLogReactor::stampStart() {
@@ -91,6 +89,5 @@ void CommandLogReactor::lispCancelled() {
 }
 
 bool CommandLogReactor::writeLogRecord(const char* name, TimeStamp start, TimeStamp finish) {
-    GuardSettings* s = appSettings();
-    return s && appendLogRecord(s->getLogFileName(), name, start, finish);
+    return appendLogRecord(settings_.getLogFileName(), name, start, finish);
 }

@@ -6,6 +6,8 @@
 #include "aced.h"
 #include "cmdlog/timestamp.h"
 
+class GuardSettings;
+
 class DocLogReactor : public AcApDocManagerReactor {
   public:
     DocLogReactor();
@@ -22,7 +24,7 @@ class DocLogReactor : public AcApDocManagerReactor {
 
 class CommandLogReactor : public AcEditorReactor {
   public:
-    CommandLogReactor();
+    explicit CommandLogReactor(const GuardSettings& settings);
     ~CommandLogReactor() override;
     void commandWillStart(const char* cmdStr) override;
     void commandEnded(const char* cmdStr) override;
@@ -39,6 +41,8 @@ class CommandLogReactor : public AcEditorReactor {
   private:
     void stampStart();
     void recordEnd(const char* name);
+    bool loggingOn() const;
+    const GuardSettings& settings_;
     DocLogReactor docReactor;
     bool lispActive = false;
 };

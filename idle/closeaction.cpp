@@ -13,7 +13,6 @@
 #include "idle/savename.h"
 #include "idle/sessionreport.h"
 #include "shell/sysvar.h"
-#include "shell/guardapp.h"
 #include "settings/guardsettings.h"
 
 namespace {
@@ -55,7 +54,7 @@ Outcome saveOrDiscard(AcApDocument* doc, AcDbDatabase* db, int action, const std
 }
 
 void closeEveryDrawing() {
-    GuardSettings* settings = appSettings();
+    const GuardSettings* settings = idleSettings();
     AcApDocManager* manager = acDocManagerPtr();
     if (!settings || !manager) return;
     const int action = settings->getAction();
@@ -71,8 +70,11 @@ void closeEveryDrawing() {
         // A drawing the host gives no name or database for cannot be saved:
         // it stays open, as one whose save failed does, and the others go on.
         if (!doc || !fileName || !db) {
-            journal({"left-open", -1, fileName ? fileName : "", action, 0,
-                     "the host gave no file name or database"});
+            journal(JournalEvent(journalevent::kLeftOpen)
+                        .withDrawing(fileName ? fileName : "")
+                        .withAction(action)
+                        .withStatus(0)
+                        .withDetail("the host gave no file name or database"));
             continue;
         }
         manager->setCurDocument(doc, AcAp::kWrite, false);
@@ -89,22 +91,33 @@ void closeEveryDrawing() {
         const bool rescued = !outcome.rescue.empty();
         // Journaled before the close: the name is the drawing's own.
         if (rescued)
-            journal({"rescued", -1, fileName, action, 0, outcome.rescue});
+            journal(JournalEvent(journalevent::kRescued)
+                        .withDrawing(fileName)
+                        .withAction(action)
+                        .withStatus(0)
+                        .withDetail(outcome.rescue));
         else if (outcome.saved)
-            journal({"closed", -1, fileName, action, 1, target});
+            journal(JournalEvent(journalevent::kClosed)
+                        .withDrawing(fileName)
+                        .withAction(action)
+                        .withStatus(1)
+                        .withDetail(target));
         else
-            journal({"left-open", -1, fileName, action, 0, "could not be saved to " + target});
+            journal(JournalEvent(journalevent::kLeftOpen)
+                        .withDrawing(fileName)
+                        .withAction(action)
+                        .withStatus(0)
+                        .withDetail("could not be saved to " + target));
         if (outcome.saved || rescued) manager->closeDocument(doc);
         // A report that fails costs only the report, not the other drawings.
-        if (GuardApp* app = guardApp())
-            shielded([&] {
-                if (rescued)
-                    app->writeRescueReport(target, action, outcome.rescue);
-                else
-                    app->writeSessionReport(target, action, outcome.saved ? 1 : 0,
-                                            rescueMessageLeft ? MessageChoice::KeepEarlier
-                                                              : MessageChoice::Replace);
-            });
+        shielded([&] {
+            if (rescued)
+                reportRescuedDrawing(target, action, outcome.rescue);
+            else
+                reportClosedDrawing(target, action, outcome.saved ? 1 : 0,
+                                    rescueMessageLeft ? MessageChoice::KeepEarlier
+                                                      : MessageChoice::Replace);
+        });
         rescueMessageLeft = rescueMessageLeft || rescued;
         pumpWaitingMessage();
     }
@@ -119,7 +132,7 @@ void closeEveryDrawing() {
 // countdown comes again after a full wait. Not after an unload.
 void watchAgainIfLeftOpen() {
     AcApDocManager* manager = acDocManagerPtr();
-    if (manager && manager->documentCount() != 0 && appSettings()) startIdleTimer();
+    if (manager && manager->documentCount() != 0) restartIdleTimer();
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "aced.h"
 #include "cmdlog/journal.h"
 #include "common/shield.h"
-#include "shell/guardapp.h"
 #include "settings/guardsettings.h"
 #include "idle/idletimer.h"
 #include "resources/resource.h"
@@ -27,7 +26,7 @@ void CountdownDialog::PostNcDestroy() {
 BOOL CountdownDialog::OnInitDialog() {
     shielded([&] {
         CAdUiBaseDialog::OnInitDialog();
-        GuardSettings* settings = appSettings();
+        const GuardSettings* settings = idleSettings();
         if (CWnd* disable = GetDlgItem(IDC_COUNTDOWN_DISABLE))
             disable->EnableWindow(settings && settings->getAllowDisable());
         if (HMENU menu = GetSystemMenu(m_hWnd, FALSE))
@@ -48,13 +47,14 @@ LRESULT CountdownDialog::onKeepFocus(WPARAM, LPARAM) {
 }
 
 void CountdownDialog::onDisable() {
-    journal({"disabled"});
+    journal(JournalEvent(journalevent::kDisabled));
     stopIdleTimer(); // destroys this window
 }
 
 void CountdownDialog::onCancelCountdown() {
-    GuardSettings* s = appSettings();
-    journal({"cancelled", s ? s->getTimeInactivity() * 60 - idleTimerState().idleSeconds : -1});
+    const GuardSettings* s = idleSettings();
+    journal(JournalEvent(journalevent::kCancelled)
+                .withSeconds(s ? s->getTimeInactivity() * 60 - idleTimerState().idleSeconds : -1));
     resetIdle(); // destroys this window
 }
 

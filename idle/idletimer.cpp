@@ -15,13 +15,14 @@
 #include "resources/resource.h"
 #include "shell/sysvar.h"
 #include "settings/guardsettings.h"
-#include "shell/guardapp.h"
 #include "shell/resourcescope.h"
 #include "shell/stringloader.h"
 
 namespace {
 
 IdleTimer state = {};
+// The settings the watch was started with; they live until endIdleWatch.
+const GuardSettings* watchSettings = nullptr;
 // What waited in the host at the last tick; empty when nothing did.
 std::string lastWaiting;
 
@@ -47,7 +48,8 @@ HWND countdownHwnd() {
 void updateCountdown(int remaining) {
     if (!state.countdownWindow) {
         showCountdown();
-        if (state.countdownWindow) journal({"countdown", remaining});
+        if (state.countdownWindow)
+            journal(JournalEvent(journalevent::kCountdown).withSeconds(remaining));
     }
     if (!state.countdownWindow) return;
     std::string text =
@@ -71,8 +73,10 @@ void updateCountdown(int remaining) {
 }
 
 void journalExpired(AcApDocManager* manager, const char* trial) {
-    journal({"expired", state.idleSeconds, "", -1, -1,
-             trial + std::to_string(manager ? manager->documentCount() : 0) + " drawings"});
+    journal(JournalEvent(journalevent::kExpired)
+                .withSeconds(state.idleSeconds)
+                .withDetail(trial + std::to_string(manager ? manager->documentCount() : 0) +
+                            " drawings"));
 }
 
 // What a close would do now: one line per drawing, with whether it was
@@ -81,7 +85,7 @@ void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>
                        int action) {
     journalExpired(manager, "trial run, ");
     for (AcApDocument* doc : busy)
-        journal({"would-cancel", -1, "", -1, -1, busyDescription(manager, doc)});
+        journal(JournalEvent(journalevent::kWouldCancel).withDetail(busyDescription(manager, doc)));
     std::vector<AcApDocument*> docs;
     openDocuments(manager, docs);
     for (AcApDocument* doc : docs) {
@@ -92,7 +96,10 @@ void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>
                                : !shortSysVar("DBMOD", dbmod) ? ""
                                : dbmod != 0                   ? "modified"
                                                               : "not modified";
-        journal({"would-close", -1, name, action, -1, modified});
+        journal(JournalEvent(journalevent::kWouldClose)
+                    .withDrawing(name)
+                    .withAction(action)
+                    .withDetail(modified));
     }
 }
 
@@ -112,7 +119,7 @@ void beginCancelling(AcApDocManager* manager, const std::vector<AcApDocument*>& 
     state.cancelTicks = 0;
     const std::vector<std::string> cancelled = cancelWhatWaits(manager, busy);
     for (const std::string& what : cancelled)
-        journal({"waiting-cancelled", -1, "", -1, -1, what});
+        journal(JournalEvent(journalevent::kWaitingCancelled).withDetail(what));
     reportCancelledBeforeClose(cancelled);
 }
 
@@ -131,13 +138,14 @@ void whileCancelling(AcApDocManager* manager) {
     const std::string what = busyDescription(manager, busy.front());
     resetIdle(); // watch again from zero; nothing was closed
     reportStayedBusy(what);
-    journal({"left-open", -1, "", -1, -1, what + " stayed busy after the cancel"});
+    journal(
+        JournalEvent(journalevent::kLeftOpen).withDetail(what + " stayed busy after the cancel"));
 }
 
 void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
     flushKeptLogRecords();          // command-log records kept while another program held the log
-    GuardSettings* settings = appSettings();
+    const GuardSettings* settings = watchSettings;
     const bool cancelWaiting = settings && settings->getCancelWaiting();
     // Every tick starts a new window, so each measures the second before
     // it; a seat that never closes a waiting host never asks.
@@ -204,11 +212,21 @@ const IdleTimer& idleTimerState() {
     return state;
 }
 
-void startIdleTimer() {
-    killTimer(); // a second start must not leave a second timer counting
+const GuardSettings* idleSettings() {
+    return watchSettings;
+}
+
+void startIdleTimer(const GuardSettings& settings) {
+    watchSettings = &settings;
+    restartIdleTimer();
+}
+
+void restartIdleTimer() {
+    const GuardSettings* settings = watchSettings;
+    if (!settings) return; // the watch has ended
+    killTimer();           // a second start must not leave a second timer counting
     state.timerId = SetTimer(nullptr, 0, 1000, idleTick);
-    GuardSettings* settings = appSettings();
-    if (state.timerId != 0 && settings && settings->getCountInput())
+    if (state.timerId != 0 && settings->getCountInput())
         startInputWatch();
     else
         stopInputWatch();
@@ -226,11 +244,17 @@ void stopIdleTimer() {
     killTimer();
 }
 
+void endIdleWatch() {
+    stopIdleTimer();
+    watchSettings = nullptr;
+}
+
 void resetIdle() {
     ++state.generation;
     stopCancelling();
     // A quiet stretch of a minute or more that activity ended.
-    if (state.timerId != 0 && state.idleSeconds >= 60) journal({"quiet", state.idleSeconds});
+    if (state.timerId != 0 && state.idleSeconds >= 60)
+        journal(JournalEvent(journalevent::kQuiet).withSeconds(state.idleSeconds));
     closeCountdown();
     state.idleSeconds = 0;
 }

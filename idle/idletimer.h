@@ -5,6 +5,7 @@
 #include <windows.h>
 
 class CountdownDialog;
+class GuardSettings;
 
 struct IdleTimer {
     UINT_PTR timerId;
@@ -29,16 +30,22 @@ bool cancellingWaits();
 const IdleTimer& idleTimerState();
 
 // Starts the one-second timer (a timer still running is killed first) and
-// zeroes the count. With CountInput set, keyboard and mouse input in the
-// host restarts the count as well, at the tick after it, until the timer
-// stops. With CancelWaiting set, a drawing busy with a command, dialog or
-// evaluation that only waits for its user (no processor time spent, no
-// script or module command) does not stop the count, and at the end what
-// waits is cancelled before the close action.
-void startIdleTimer();
+// zeroes the count, reading settings (which must live until endIdleWatch). With CountInput set,
+// keyboard and mouse input in the host restarts the count as well, at the tick after it, until the
+// timer stops. With CancelWaiting set, a drawing busy with a command, dialog or evaluation that
+// only waits for its user (no processor time spent, no script or module command) does not stop the
+// count, and at the end what waits is cancelled before the close action.
+void startIdleTimer(const GuardSettings& settings);
+// Starts the timer again with the settings of the last start; nothing after
+// endIdleWatch or before any start.
+void restartIdleTimer();
 // Closes the countdown window, kills the timer and stops counting input;
 // the count stays.
 void stopIdleTimer();
+// Stops the timer and forgets the settings: the module is unloading.
+void endIdleWatch();
+// The settings the watch runs with, or null when it has ended.
+const GuardSettings* idleSettings();
 // Closes the countdown window and zeroes the count; the timer stays as it is.
 void resetIdle();
 // Destroys the countdown window, if one is open, and forgets it.

@@ -1,11 +1,11 @@
 #include "idle/sessionreport.h"
 #include <ctime>
-#include "shell/guardapp.h"
 #include "common/faultpoint.h"
 #include "common/handles.h"
 #include "common/wholewrite.h"
 #include "idle/reportformat.h"
 #include "resources/resource.h"
+#include "shell/registrymessage.h"
 #include "shell/resourcescope.h"
 #include "shell/stringloader.h"
 
@@ -77,17 +77,6 @@ void appendToReportLog(const std::string& block) {
         appendBlockTo(fallback, block);
 }
 
-void leaveRegistryMessage(const std::string& message) {
-    RegKey key;
-    if (faultpoint::fails("RegCreateKeyExA") ||
-        RegCreateKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
-        return;
-    if (faultpoint::fails("RegSetValueExA")) return;
-    RegSetValueExA(key.get(), "Message", 0, REG_SZ, (const BYTE*)message.c_str(),
-                   (DWORD)message.size() + 1);
-}
-
 } // namespace
 
 void reportClosedDrawing(const std::string& target, int action, int status, MessageChoice choice) {
@@ -97,8 +86,10 @@ void reportClosedDrawing(const std::string& target, int action, int status, Mess
     // The next start tells the user whatever became of the block.
     appendToReportLog(reportBlock(texts, when, target, action, status));
     if (choice == MessageChoice::Replace)
-        leaveRegistryMessage(withCancelled(
-            texts, registryMessage(texts, when, target, action, status), cancelledBeforeClose));
+        writeRegistryMessage(tarnelRegistryKey(),
+                             withCancelled(texts,
+                                           registryMessage(texts, when, target, action, status),
+                                           cancelledBeforeClose));
 }
 
 void reportRescuedDrawing(const std::string& target, int action, const std::string& rescue) {
@@ -106,7 +97,8 @@ void reportRescuedDrawing(const std::string& target, int action, const std::stri
     const std::string when = timeText(std::time(nullptr));
     const ReportTexts texts = loadReportTexts();
     appendToReportLog(rescueBlock(texts, when, target, action, rescue));
-    leaveRegistryMessage(
+    writeRegistryMessage(
+        tarnelRegistryKey(),
         withCancelled(texts, rescueMessage(texts, when, target, rescue), cancelledBeforeClose));
 }
 

@@ -1,4 +1,4 @@
-#include "tools/presets.h"
+#include "installer/presets.h"
 #include <cstdlib>
 
 namespace presets {
@@ -109,28 +109,6 @@ std::string plan(const std::function<std::string(const char*)>& property,
         out.changes.push_back(std::string(key->name) + "=" + value);
     }
     return "";
-}
-
-std::string commandLine(const std::vector<std::string>& args) {
-    std::string line;
-    for (const std::string& arg : args) {
-        if (!line.empty()) line += ' ';
-        line += '"';
-        size_t backslashes = 0;
-        for (char c : arg) {
-            if (c == '\\') {
-                ++backslashes;
-                continue;
-            }
-            // Backslashes before a quote are doubled, and the quote escaped.
-            line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-            backslashes = 0;
-            line += c;
-        }
-        line.append(backslashes * 2, '\\'); // before the closing quote
-        line += '"';
-    }
-    return line;
 }
 
 } // namespace presets

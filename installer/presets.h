@@ -52,8 +52,4 @@ struct Plan {
 std::string plan(const std::function<std::string(const char* property)>& property,
                  const std::vector<Entry>& file, Plan& out);
 
-// The arguments as one command line, each quoted so that the C runtime's
-// parser gives them back unchanged.
-std::string commandLine(const std::vector<std::string>& args);
-
 } // namespace presets

@@ -1,6 +1,7 @@
-#include "tools/registration.h"
+#include "installer/registration.h"
 #include <windows.h>
 #include "common/handles.h"
+#include "common/registry.h"
 
 namespace registration {
 
@@ -13,27 +14,20 @@ const char kEntry[] = "Applications\\Tarnel";
 
 RegKey openMachineKey(const std::string& path, REGSAM access) {
     RegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, key.put()) != ERROR_SUCCESS)
-        key.reset();
+    registry::openKey(HKEY_LOCAL_MACHINE, path, access, key);
     return key;
 }
 
 bool setString(const std::string& path, const char* name, const std::string& value) {
     RegKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        key.put(), nullptr) != ERROR_SUCCESS)
-        return false;
-    return RegSetValueExA(key.get(), name, 0, REG_SZ, (const BYTE*)value.c_str(),
-                          (DWORD)value.size() + 1) == ERROR_SUCCESS;
+    return registry::createKey(HKEY_LOCAL_MACHINE, path, KEY_SET_VALUE, key) == ERROR_SUCCESS &&
+           registry::writeString(key.get(), name, value) == ERROR_SUCCESS;
 }
 
 bool setDword(const std::string& path, const char* name, DWORD value) {
     RegKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        key.put(), nullptr) != ERROR_SUCCESS)
-        return false;
-    return RegSetValueExA(key.get(), name, 0, REG_DWORD, (const BYTE*)&value, sizeof value) ==
-           ERROR_SUCCESS;
+    return registry::createKey(HKEY_LOCAL_MACHINE, path, KEY_SET_VALUE, key) == ERROR_SUCCESS &&
+           registry::writeNumber(key.get(), name, value) == ERROR_SUCCESS;
 }
 
 // Deletes the key and everything below it; true when it is gone.
@@ -116,14 +110,8 @@ std::string registerModule(const std::string& folder, const std::string& only) {
 
 std::string registeredFolder() {
     RegKey loader = openMachineKey(std::string(kModuleKey) + "\\Loader", KEY_READ);
-    char path[MAX_PATH * 2] = {};
-    DWORD size = sizeof path - 1, type = 0;
-    if (!loader ||
-        RegQueryValueExA(loader.get(), "MODULE", nullptr, &type, (BYTE*)path, &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return "";
-    std::string module = path;
+    std::string module;
+    if (!loader || registry::readString(loader.get(), "MODULE", module) != ERROR_SUCCESS) return "";
     size_t slash = module.find_last_of('\\');
     return slash == std::string::npos ? "" : module.substr(0, slash);
 }

@@ -24,8 +24,9 @@
 #include <vector>
 #include "common/handles.h"
 #include "common/wholewrite.h"
-#include "tools/presets.h"
-#include "tools/registration.h"
+#include "common/commandline.h"
+#include "installer/presets.h"
+#include "installer/registration.h"
 
 namespace {
 
@@ -165,8 +166,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
         plan.lock = (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
     std::vector<std::string> args = plan.changes;
     if (plan.lock >= 0) args.push_back("--lock=" + std::to_string(plan.lock));
-    if (!args.empty())
-        MsiSetPropertyA(install, "TarnelSetArgs", presets::commandLine(args).c_str());
+    if (!args.empty()) MsiSetPropertyA(install, "TarnelSetArgs", commandLine(args).c_str());
     // An upgrade: the seat's settings, in case the earlier package's removal
     // takes them.
     if (!property(install, "TARNELOLDER").empty()) {
@@ -174,8 +174,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
         if (!kept.empty()) MsiSetPropertyA(install, "TarnelRestore", kept.c_str());
     }
     if (!plan.productKey.empty())
-        MsiSetPropertyA(install, "TarnelProductKey",
-                        presets::commandLine({plan.productKey}).c_str());
+        MsiSetPropertyA(install, "TarnelProductKey", commandLine({plan.productKey}).c_str());
     return ERROR_SUCCESS;
 }
 

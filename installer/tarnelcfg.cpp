@@ -18,8 +18,8 @@
 #include "common/scopeguard.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
-#include "tools/presets.h"
-#include "tools/registration.h"
+#include "installer/presets.h"
+#include "installer/registration.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
-#include "shell/guardapp.h"
 
 namespace {
 
@@ -35,7 +34,8 @@ bool inRange(CWnd* owner, const char* key, int value, const char* format) {
 
 } // namespace
 
-ConfigurationTab::ConfigurationTab(CWnd* parent) : CAcUiTabChildDialog(parent, nullptr) {}
+ConfigurationTab::ConfigurationTab(GuardSettings& settings, CWnd* parent)
+    : CAcUiTabChildDialog(parent, nullptr), settings_(settings) {}
 
 void ConfigurationTab::DoDataExchange(CDataExchange* dx) {
     CAcUiTabChildDialog::DoDataExchange(dx);
@@ -63,8 +63,7 @@ BOOL ConfigurationTab::OnInitDialog() {
 }
 
 BOOL ConfigurationTab::ExchangeData(BOOL save) {
-    GuardSettings* s = appSettings();
-    if (!s) return TRUE;
+    GuardSettings* s = &settings_;
     if (!save) {
         closeActionChoice = s->getAction();
         countdownSeconds = s->getTimeCountdown();

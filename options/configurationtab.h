@@ -4,9 +4,12 @@
 #pragma once
 #include "acui.h"
 
+class GuardSettings;
+
 class ConfigurationTab : public CAcUiTabChildDialog {
   public:
-    explicit ConfigurationTab(CWnd* parent = nullptr);
+    // The page shows and stores settings, which outlive it.
+    explicit ConfigurationTab(GuardSettings& settings, CWnd* parent = nullptr);
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -14,6 +17,7 @@ class ConfigurationTab : public CAcUiTabChildDialog {
     BOOL ExchangeData(BOOL save) override;
 
   private:
+    GuardSettings& settings_;
     CSpinButtonCtrl inactivitySpin;
     CSpinButtonCtrl countdownSpin;
     int inactivityMinutes = 10;

@@ -1,5 +1,6 @@
 #include "options/hyperlinkctrl.h"
 #include <shellapi.h>
+#include "common/registry.h"
 #include "common/shield.h"
 #include "common/textformat.h"
 
@@ -162,12 +163,9 @@ void HyperLinkCtrl::loadHandCursor() {
 
 LONG HyperLinkCtrl::readClassesDefault(HKEY root, const std::string& key, std::string& out) {
     RegKey k;
-    LONG status = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, k.put());
+    LONG status = registry::openKey(root, key, KEY_QUERY_VALUE, k);
     if (status != ERROR_SUCCESS) return status;
-    char data[MAX_PATH] = {};
-    LONG size = MAX_PATH;
-    if (RegQueryValueA(k.get(), nullptr, data, &size) != ERROR_SUCCESS) return ERROR_BADKEY;
-    out.assign(data, strnlen(data, MAX_PATH));
+    if (registry::readString(k.get(), nullptr, out) != ERROR_SUCCESS) return ERROR_BADKEY;
     return ERROR_SUCCESS;
 }
 

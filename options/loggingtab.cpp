@@ -4,7 +4,6 @@
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
-#include "shell/guardapp.h"
 
 BEGIN_MESSAGE_MAP(LoggingTab, CAcUiTabChildDialog)
 ON_BN_CLICKED(IDC_LOGGING_BROWSE, onBrowseFolder)
@@ -12,7 +11,8 @@ ON_BN_CLICKED(IDC_LOGGING_ENABLE, onEnableLoggingClicked)
 ON_BN_CLICKED(IDC_LOGGING_JOURNAL_BROWSE, onBrowseJournal)
 END_MESSAGE_MAP()
 
-LoggingTab::LoggingTab(CWnd* parent) : CAcUiTabChildDialog(parent, nullptr) {}
+LoggingTab::LoggingTab(GuardSettings& settings, CWnd* parent)
+    : CAcUiTabChildDialog(parent, nullptr), settings_(settings) {}
 
 void LoggingTab::DoDataExchange(CDataExchange* dx) {
     CAcUiTabChildDialog::DoDataExchange(dx);
@@ -44,8 +44,7 @@ bool LoggingTab::validateLogFolder(const std::string& text) {
 }
 
 BOOL LoggingTab::ExchangeData(BOOL save) {
-    GuardSettings* s = appSettings();
-    if (!s) return TRUE;
+    GuardSettings* s = &settings_;
     if (!save) {
         enableLoggingCheck = s->getEnableLogging() ? 1 : 0;
         SetDlgItemText(IDC_LOGGING_FOLDER, s->getLogfilepath().c_str());

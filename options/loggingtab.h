@@ -3,9 +3,12 @@
 #include <string>
 #include "acui.h"
 
+class GuardSettings;
+
 class LoggingTab : public CAcUiTabChildDialog {
   public:
-    explicit LoggingTab(CWnd* parent = nullptr);
+    // The page shows and stores settings, which outlive it.
+    explicit LoggingTab(GuardSettings& settings, CWnd* parent = nullptr);
     // True when text names an existing folder (one trailing separator
     // dropped); false after a message otherwise.
     bool validateLogFolder(const std::string& text);
@@ -22,6 +25,7 @@ class LoggingTab : public CAcUiTabChildDialog {
     DECLARE_MESSAGE_MAP()
 
   private:
+    GuardSettings& settings_;
     int enableLoggingCheck = 0;
     int fileNameTypeChoice = 0;
 };

@@ -4,21 +4,30 @@
 #include "options/optionsdialog.h"
 #include "options/passwordprompt.h"
 #include "settings/guardsettings.h"
-#include "shell/guardapp.h"
 #include "shell/resourcescope.h"
 #include "shell/tarnel.h"
+
+namespace {
+GuardSettings* boundSettings = nullptr;
+std::function<void(int)> boundHelp;
+} // namespace
+
+void bindOptionsCommand(GuardSettings* settings, std::function<void(int)> help) {
+    boundSettings = settings;
+    boundHelp = std::move(help);
+}
 
 void optionsCommand() {
     // A command handler the host calls: nothing thrown here may reach it.
     shielded([] {
-        GuardSettings* settings = appSettings();
+        GuardSettings* settings = boundSettings;
         if (!settings) return;
         // Every template below comes from the resource library; the handle
         // is popped on every way out.
         HostResourceScope resources(extensionRecord()->moduleResource);
-        OptionsDialog dialog(acedGetAcadFrame());
+        OptionsDialog dialog(acedGetAcadFrame(), *settings, boundHelp);
         if (settings->getProtection()) {
-            PasswordPromptDialog prompt(acedGetAcadFrame());
+            PasswordPromptDialog prompt(acedGetAcadFrame(), *settings);
             if (prompt.DoModal() != IDOK) return;
         }
         dialog.DoModal();

@@ -3,14 +3,15 @@
 #include "idle/idletimer.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
-#include "shell/guardapp.h"
 
 BEGIN_MESSAGE_MAP(OptionsDialog, CAcUiTabMainDialog)
 ON_NOTIFY(TCN_SELCHANGING, IDC_OPTIONS_TAB, onTabChanging)
 ON_WM_HELPINFO()
 END_MESSAGE_MAP()
 
-OptionsDialog::OptionsDialog(CWnd* parent) : CAcUiTabMainDialog(IDD_OPTIONS, parent, nullptr) {}
+OptionsDialog::OptionsDialog(CWnd* parent, GuardSettings& settings, std::function<void(int)> help)
+    : CAcUiTabMainDialog(IDD_OPTIONS, parent, nullptr), settings_(settings), help_(std::move(help)),
+      passwordPage_(settings), configurationPage_(settings), loggingPage_(settings) {}
 
 void OptionsDialog::DoDataExchange(CDataExchange* dx) {
     CAcUiTabMainDialog::DoDataExchange(dx);
@@ -44,14 +45,14 @@ void OptionsDialog::OnOK() {
     shielded([&] {
         CAdUiTabChildDialog* page = activePage();
         if (page && !page->ValidateData()) return;
-        if (GuardSettings* s = appSettings()) s->save(); // a failed save is not reported
+        settings_.save(); // a failed save is not reported
         stopIdleTimer();
-        startIdleTimer();
+        restartIdleTimer();
         CAcUiTabMainDialog::OnOK();
     });
 }
 
 BOOL OptionsDialog::OnHelpInfo(HELPINFO*) {
-    if (GuardApp* app = guardApp()) app->showHelp(1000);
+    if (help_) help_(1000);
     return TRUE;
 }

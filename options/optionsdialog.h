@@ -1,6 +1,7 @@
 // The options dialog: four pages in a tab control; OK validates the page in
 // front, writes the settings file and restarts the idle count.
 #pragma once
+#include <functional>
 #include "acui.h"
 #include "options/abouttab.h"
 #include "options/configurationtab.h"
@@ -9,7 +10,8 @@
 
 class OptionsDialog : public CAcUiTabMainDialog {
   public:
-    explicit OptionsDialog(CWnd* parent);
+    // Shows and stores settings; F1 asks help for the options topic.
+    OptionsDialog(CWnd* parent, GuardSettings& settings, std::function<void(int)> help);
 
     CAdUiTab& tab() { return tab_; }
     AboutTab& aboutPage() { return aboutPage_; }
@@ -24,6 +26,8 @@ class OptionsDialog : public CAcUiTabMainDialog {
 
   private:
     CAdUiTabChildDialog* activePage() const;
+    GuardSettings& settings_;
+    std::function<void(int)> help_;
     // In the order they are built; the tabs show them in another order.
     CAdUiTab tab_;
     PasswordTab passwordPage_;

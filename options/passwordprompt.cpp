@@ -2,10 +2,9 @@
 #include "common/shield.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
-#include "shell/guardapp.h"
 
-PasswordPromptDialog::PasswordPromptDialog(CWnd* parent)
-    : CAcUiDialog(IDD_PASSWORD_PROMPT, parent, nullptr) {}
+PasswordPromptDialog::PasswordPromptDialog(CWnd* parent, const GuardSettings& settings)
+    : CAcUiDialog(IDD_PASSWORD_PROMPT, parent, nullptr), settings_(settings) {}
 
 void PasswordPromptDialog::DoDataExchange(CDataExchange* dx) {
     CAcUiDialog::DoDataExchange(dx);
@@ -13,8 +12,7 @@ void PasswordPromptDialog::DoDataExchange(CDataExchange* dx) {
 
 void PasswordPromptDialog::OnOK() {
     shielded([&] {
-        GuardSettings* s = appSettings();
-        if (s && s->checkPassword(GetDlgItemText(IDC_PROMPT_PASSWORD))) {
+        if (settings_.checkPassword(GetDlgItemText(IDC_PROMPT_PASSWORD))) {
             CAcUiDialog::OnOK();
             return;
         }

@@ -2,12 +2,18 @@
 #pragma once
 #include "acui.h"
 
+class GuardSettings;
+
 class PasswordPromptDialog : public CAcUiDialog {
   public:
-    explicit PasswordPromptDialog(CWnd* parent);
+    // Asks for the password that settings hold.
+    PasswordPromptDialog(CWnd* parent, const GuardSettings& settings);
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;
     // Ends with IDOK only for the right password.
     void OnOK() override;
+
+  private:
+    const GuardSettings& settings_;
 };

@@ -2,9 +2,9 @@
 #include "common/shield.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
-#include "shell/guardapp.h"
 
-PasswordTab::PasswordTab(CWnd* parent) : CAcUiTabChildDialog(parent, nullptr) {}
+PasswordTab::PasswordTab(GuardSettings& settings, CWnd* parent)
+    : CAcUiTabChildDialog(parent, nullptr), settings_(settings) {}
 
 void PasswordTab::DoDataExchange(CDataExchange* dx) {
     CAcUiTabChildDialog::DoDataExchange(dx);
@@ -32,8 +32,7 @@ bool PasswordTab::validatePasswordText(const std::string& text) {
 }
 
 BOOL PasswordTab::ExchangeData(BOOL save) {
-    GuardSettings* s = appSettings();
-    if (!s) return TRUE;
+    GuardSettings* s = &settings_;
     if (!save) {
         protectionCheck = s->getProtection() ? 1 : 0;
         SetDlgItemText(IDC_PASSWORD_NEW, s->getPassword().c_str());

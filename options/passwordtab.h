@@ -4,9 +4,12 @@
 #include <string>
 #include "acui.h"
 
+class GuardSettings;
+
 class PasswordTab : public CAcUiTabChildDialog {
   public:
-    explicit PasswordTab(CWnd* parent = nullptr);
+    // The page shows and stores settings, which outlive it.
+    explicit PasswordTab(GuardSettings& settings, CWnd* parent = nullptr);
     // True when text is long enough; false after a message otherwise.
     bool validatePasswordText(const std::string& text);
 
@@ -16,5 +19,6 @@ class PasswordTab : public CAcUiTabChildDialog {
     BOOL ExchangeData(BOOL save) override;
 
   private:
+    GuardSettings& settings_;
     int protectionCheck = 0;
 };

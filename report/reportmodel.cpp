@@ -1,4 +1,4 @@
-#include "tools/reportmodel.h"
+#include "report/reportmodel.h"
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -202,7 +202,7 @@ void UsageReport::addLine(const char* p, size_t n) {
     }
     DayFigures& today = *lastToday_;
     const long long seconds = secondsOf(view_[5]);
-    if (same(event, "start")) {
+    if (same(event, journalevent::kStart)) {
         Session s;
         s.user = lastUser_;
         s.start = s.last = utc;
@@ -220,28 +220,28 @@ void UsageReport::addLine(const char* p, size_t n) {
     }
     const auto found = lastSession_;
     if (found != open_.end()) found->second.last = utc;
-    if (same(event, "quiet")) {
+    if (same(event, journalevent::kQuiet)) {
         today.secondsIdle += (double)seconds;
         addStretch(whatIf_, seconds);
-    } else if (same(event, "expired") && !same(view_[9].substr(0, 9), "trial run")) {
+    } else if (same(event, journalevent::kExpired) && !same(view_[9].substr(0, 9), "trial run")) {
         // A stretch cut by the close counts up to the timeout in force.
         today.secondsIdle += (double)seconds;
         addStretch(whatIf_, seconds);
-    } else if (same(event, "cancelled")) {
+    } else if (same(event, journalevent::kCancelled)) {
         ++today.countdownsCancelled;
-    } else if (same(event, "closed")) {
+    } else if (same(event, journalevent::kClosed)) {
         if (same(view_[7], "0"))
             ++today.discarded;
         else
             ++today.saved;
-    } else if (same(event, "rescued")) {
+    } else if (same(event, journalevent::kRescued)) {
         ++today.rescued;
-    } else if (same(event, "waiting-cancelled")) {
+    } else if (same(event, journalevent::kWaitingCancelled)) {
         ++today.waitingCancelled;
-    } else if (same(event, "host-closed")) {
+    } else if (same(event, journalevent::kHostClosed)) {
         ++today.closes;
         lastClose_[lastUser_ + "|" + lastComputer_] = {lastUser_, utc, offset};
-    } else if (same(event, "end") && found != open_.end()) {
+    } else if (same(event, journalevent::kEnd) && found != open_.end()) {
         endSession(found->second, utc);
         open_.erase(found);
         lastSession_ = open_.end();

@@ -1,4 +1,4 @@
-#include "tools/reportpage.h"
+#include "report/reportpage.h"
 #include <algorithm>
 #include <cstdio>
 #include <vector>

@@ -2,7 +2,7 @@
 // by the embedded charting library, tables, and how each figure is defined.
 #pragma once
 #include <string>
-#include "tools/reportmodel.h"
+#include "report/reportmodel.h"
 
 // chartLibrary: the library's script, licence: its licence text, kept in
 // the page; sources: the journals read, as the page names them.

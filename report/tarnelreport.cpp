@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 #include "common/handles.h"
-#include "tools/reportmodel.h"
-#include "tools/reportpage.h"
+#include "report/reportmodel.h"
+#include "report/reportpage.h"
 
 namespace {
 

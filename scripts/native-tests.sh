@@ -6,7 +6,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$src/build}/native
 mkdir -p "$out"
 g++ -std=c++17 -O1 -g -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -I"$src" -I/usr/include/doctest \
+    -I"$src" -I"$src/tests/support" -I/usr/include/doctest \
     "$src/tests/native/formats_test.cpp" "$src/settings/settingsformat.cpp" \
     "$src/idle/reportformat.cpp" "$src/idle/savename.cpp" "$src/idle/rescuename.cpp" "$src/cmdlog/logrecord.cpp" "$src/cmdlog/logfilename.cpp" "$src/cmdlog/journalformat.cpp" \
     -o "$out/formats_test"

@@ -32,11 +32,6 @@ GuardSettings* appSettings() {
     return app ? app->settings() : nullptr;
 }
 
-std::string tarnelRegistryKey() {
-    const char* product = acrxProductKey();
-    return std::string(product ? product : "") + "\\Tarnel";
-}
-
 AcRx::AppRetCode GuardApp::onInitApp() {
     HINSTANCE resources = resourceInstance();
     if (!resources) resources = extensionRecord()->moduleResource;
@@ -50,9 +45,10 @@ AcRx::AppRetCode GuardApp::onInitApp() {
     std::string configPath = std::string(dir ? dir : ".") + "\\tarnel.cfg";
     settings_.reset(new GuardSettings(configPath));
     settings_->buildLogFileName();
-    attachReactors();
-    startIdleTimer();
-    journalStart();
+    bindOptionsCommand(settings_.get(), [this](int contextId) { showHelp(contextId); });
+    attachReactors(*settings_);
+    startIdleTimer(*settings_);
+    journalStart(*settings_);
     acrxLockApplication(appId());
     return AcRx::kRetOK;
 }
@@ -60,10 +56,11 @@ AcRx::AppRetCode GuardApp::onInitApp() {
 AcRx::AppRetCode GuardApp::onUnloadApp() {
     ++unloads_;
     detachReactors();
-    stopIdleTimer();
+    endIdleWatch();
     journalEnd();
     // The last records of a log another program held are written now.
     flushKeptLogRecords(kLogUnloadWaitMs);
+    bindOptionsCommand(nullptr, nullptr);
     settings_.reset(); // its destructor writes the settings file
     return AcRx::kRetOK;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include "idle/sessionreport.h"
 #include "shell/arxapplication.h"
+#include "shell/registrymessage.h"
 
 class GuardSettings;
 
@@ -36,5 +37,3 @@ class GuardApp : public ArxApplication {
 GuardApp* guardApp();
 // The settings of the running module, or null before start-up and after unload.
 GuardSettings* appSettings();
-// "%s\Tarnel" below the host's product key.
-std::string tarnelRegistryKey();

@@ -2,27 +2,17 @@
 #include <string>
 #include <vector>
 #include "aced.h"
-#include "shell/guardapp.h"
-#include "common/handles.h"
 #include "resources/resource.h"
+#include "shell/registrymessage.h"
 #include "shell/stringloader.h"
 
 void showLastRunMessage() {
-    RegKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, tarnelRegistryKey().c_str(), 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
-        return;
+    const std::string key = tarnelRegistryKey();
     // The value is read whole, whatever its length, so a long one is shown
     // (as much as the box takes) and deleted instead of coming back at
-    // every start. The registry does not promise a terminator.
-    DWORD size = 0;
-    if (RegQueryValueExA(key.get(), "Message", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-        return;
-    std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(key.get(), "Message", nullptr, nullptr, (LPBYTE)buffer.data(), &size) !=
-        ERROR_SUCCESS)
-        return;
-    std::string text = buffer.data(); // the buffer has a zero past the value
+    // every start.
+    std::string text;
+    if (!readRegistryMessage(key, text)) return;
     if (text.size() > kLastRunShownMax) text.resize(kLastRunShownMax);
     if (text.empty()) return;
     std::string caption = loadString(IDS_LASTRUN_CAPTION);
@@ -31,5 +21,5 @@ void showLastRunMessage() {
     if (MessageBoxA(adsw_acadMainWnd(), text.c_str(), caption.c_str(),
                     MB_ICONINFORMATION | MB_OK) <= 0)
         return;
-    RegDeleteValueA(key.get(), "Message");
+    deleteRegistryMessage(key);
 }

@@ -4,6 +4,7 @@
 // The host waits in a message loop of its own, so each test gives its
 // ticks from a timer procedure that loop dispatches.
 #include <doctest.h>
+#include "textchecks.h"
 #include <functional>
 #include "acdocman.h"
 #include "aced.h"
@@ -106,8 +107,8 @@ TEST_CASE("left waiting with CancelWaiting on: cancelled, then saved and closed"
         CHECK(acDocManagerPtr()->documentCount() == 0);
         CHECK(readFile(w.dir + "\\plan.dwg") == drawingBytes("CIRCLE 5,5 1\r\n"));
         const std::string t = w.transcript();
-        CHECK(t.find("string to execute ^C^C") != std::string::npos);
-        CHECK(t.find("document saved " + w.dir + "\\plan.dwg") != std::string::npos);
+        CHECK_CONTAINS(t, "string to execute ^C^C");
+        CHECK_CONTAINS(t, "document saved " + w.dir + "\\plan.dwg");
         const std::string what = std::string(c.cancelled) +
                                  (c.lines[0] == "DDOPTIONS" ? ", the command DDOPTIONS" : "") +
                                  " in " + w.dir + "\\plan.dwg";
@@ -123,7 +124,7 @@ TEST_CASE("left waiting with CancelWaiting on: cancelled, then saved and closed"
         }
         CHECK(log.back() == std::string(59, '='));
         const std::string message = registryMessage();
-        CHECK(message.rfind("Your last session was saved to " + w.dir + "\\plan.dwg ", 0) == 0);
+        CHECK_STARTS(message, "Your last session was saved to " + w.dir + "\\plan.dwg ");
         const std::string sentence = " Before closing, Tarnel cancelled " + what + ".";
         CHECK(message.size() > sentence.size());
         CHECK(message.substr(message.size() - sentence.size()) == sentence);
@@ -215,7 +216,7 @@ TEST_CASE("a cancel that does not end the command in time: nothing closed, the w
     CHECK(countAfter == 0);
     CHECK(idleTimerState().timerId != 0);
     CHECK(acDocManagerPtr()->documentCount() == 1);
-    CHECK(w.transcript().find("document saved") == std::string::npos);
+    CHECK_LACKS(w.transcript(), "document saved");
     std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
     REQUIRE(log.size() == 6);
     CHECK(log[1] == "  Cancelled before the close: the command LINE in " + w.dir + "\\plan.dwg ");

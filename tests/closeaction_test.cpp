@@ -2,6 +2,7 @@
 // copies of saves that fail, the watch started again for a seat left open,
 // and what it does when the heap gives out in the middle of it.
 #include <doctest.h>
+#include "textchecks.h"
 #include <algorithm>
 #include "acdocman.h"
 #include "aced.h"
@@ -49,7 +50,7 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(log[1] == "  Drawing: " + w.dir + "\\tarnel_plan.dwg ");
         CHECK(log[2] == "Save to other dwg.  Status: 1 ");
         CHECK(log[3] == std::string(59, '='));
-        CHECK(readFile(w.dir + "\\tarnel.log").find("\r\n") != std::string::npos);
+        CHECK_CONTAINS(readFile(w.dir + "\\tarnel.log"), "\r\n");
         CHECK(modtest::registryMessage() == "Your last session was saved to " + w.dir +
                                                 "\\tarnel_plan.dwg " + log[0] + " with status 1.");
         CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
@@ -67,7 +68,7 @@ TEST_CASE("the close action for each setting, with real files") {
         std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
         REQUIRE(log.size() == 8);
         CHECK(log[6] == "Save to current dwg.  Status: 1 ");
-        CHECK(modtest::registryMessage().find("dirty.dwg") != std::string::npos);
+        CHECK_CONTAINS(modtest::registryMessage(), "dirty.dwg");
     }
     SUBCASE("quit without saving saves nothing and reports three lines per drawing") {
         m.start({{"Action", "0"}});
@@ -76,7 +77,7 @@ TEST_CASE("the close action for each setting, with real files") {
         w.open("c.dwg");
         cadhost::executeLine("ERASE");
         runCloseAction(nullptr);
-        CHECK(w.transcript().find("document saved") == std::string::npos);
+        CHECK_LACKS(w.transcript(), "document saved");
         std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
         REQUIRE(log.size() == 9);
         for (int i = 0; i < 3; ++i) {
@@ -104,7 +105,7 @@ TEST_CASE("the close action for each setting, with real files") {
         std::vector<std::string> rescued = filesIn(w.rescueDir());
         REQUIRE(rescued.size() == 1);
         CHECK(rescued[0].size() == std::string("plan_20261208-021000.dwg").size());
-        CHECK(rescued[0].rfind("plan_", 0) == 0);
+        CHECK_STARTS(rescued[0], "plan_");
         CHECK(rescued[0].find(".dwg") == rescued[0].size() - 4);
         const std::string copy = w.rescueDir() + "\\" + rescued[0];
         CHECK(readFile(copy) == drawingBytes("LINE 0,0 1,1\r\nCIRCLE 2,2 1\r\n"));
@@ -183,7 +184,7 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(log[6] == "Save to current dwg.  Status: 0 ");
         CHECK(log[10] == "Save to current dwg.  Status: 1 ");
         CHECK(readFile(w.dir + "\\first.dwg") == drawingBytes("LINE 0,0 3,3\r\n"));
-        CHECK(modtest::registryMessage().find("last.dwg") != std::string::npos);
+        CHECK_CONTAINS(modtest::registryMessage(), "last.dwg");
     }
     SUBCASE("a quit taken between drawings is posted again with its exit code") {
         m.start({{"Action", "1"}});
@@ -204,8 +205,8 @@ TEST_CASE("the close action for each setting, with real files") {
         // The last drawing handled could not be saved at all, and the next
         // start says so.
         const std::string message = modtest::registryMessage();
-        CHECK(message.rfind("Your last session could not save " + w.dir + "\\held.dwg ", 0) == 0);
-        CHECK(message.find(". The drawing was left open with its changes.") != std::string::npos);
+        CHECK_STARTS(message, "Your last session could not save " + w.dir + "\\held.dwg ");
+        CHECK_CONTAINS(message, ". The drawing was left open with its changes.");
     }
 }
 

@@ -1,6 +1,7 @@
 // The command log through the host's real notifications, with the file's
 // bytes read back as written.
 #include <doctest.h>
+#include "textchecks.h"
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -112,8 +113,8 @@ TEST_CASE("start times are stamped with logging off, so switching it on records 
     cadhost::endCommand(cadhost::Outcome::Ended);
     std::vector<std::string> rec = r.records();
     REQUIRE(rec.size() == 1);
-    CHECK(rec[0].rfind("Command tarnel_opt\tStarted ", 0) == 0);
-    CHECK(elapsedOf(rec[0]).rfind("Elapsed seconds 1, miliseconds ", 0) == 0);
+    CHECK_STARTS(rec[0], "Command tarnel_opt\tStarted ");
+    CHECK_STARTS(elapsedOf(rec[0]), "Elapsed seconds 1, miliseconds ");
 }
 
 TEST_CASE("LISP: inner commands keep the evaluation's start; cancel writes nothing") {
@@ -121,10 +122,10 @@ TEST_CASE("LISP: inner commands keep the evaluation's start; cancel writes nothi
     cadhost::executeLine("(command \"DELAY\" \"1100\") (command \"LINE\" \"0,0\" \"2,2\")");
     std::vector<std::string> rec = r.records();
     REQUIRE(rec.size() == 3);
-    CHECK(rec[0].rfind("Command DELAY\t", 0) == 0);
-    CHECK(rec[1].rfind("Command LINE\t", 0) == 0);
-    CHECK(rec[2].rfind("Unknown command (LISP function)\tStarted ", 0) == 0);
-    CHECK(elapsedOf(rec[1]).rfind("Elapsed seconds 1,", 0) == 0);
+    CHECK_STARTS(rec[0], "Command DELAY\t");
+    CHECK_STARTS(rec[1], "Command LINE\t");
+    CHECK_STARTS(rec[2], "Unknown command (LISP function)\tStarted ");
+    CHECK_STARTS(elapsedOf(rec[1]), "Elapsed seconds 1,");
     CHECK(startedOf(rec[0]) == startedOf(rec[2]));
     CHECK(startedOf(rec[1]) == startedOf(rec[2]));
 
@@ -137,7 +138,7 @@ TEST_CASE("LISP: inner commands keep the evaluation's start; cancel writes nothi
     cadhost::executeLine("ZOOM"); // stamped afresh after the cancels
     rec = r.records();
     REQUIRE(rec.size() == 4);
-    CHECK(elapsedOf(rec[3]).rfind("Elapsed seconds 0,", 0) == 0);
+    CHECK_STARTS(elapsedOf(rec[3]), "Elapsed seconds 0,");
 }
 
 TEST_CASE("a command that ends without a name is logged as a LISP function") {
@@ -145,7 +146,7 @@ TEST_CASE("a command that ends without a name is logged as a LISP function") {
     commandLogReactor()->commandEnded(nullptr); // as the host may report it
     std::vector<std::string> rec = r.records();
     REQUIRE(rec.size() == 1);
-    CHECK(rec[0].rfind("Unknown command (LISP function)\tStarted ", 0) == 0);
+    CHECK_STARTS(rec[0], "Unknown command (LISP function)\tStarted ");
     CHECK(elapsedOf(rec[0]) == "Elapsed seconds 0, miliseconds 0");
 }
 
@@ -164,8 +165,8 @@ TEST_CASE("drawings are timed apart; a transparent command restamps its drawing"
     cadhost::endCommand(cadhost::Outcome::Ended);
     std::vector<std::string> rec = r.records();
     REQUIRE(rec.size() == 2);
-    CHECK(elapsedOf(rec[0]).rfind("Elapsed seconds 0,", 0) == 0);
-    CHECK(elapsedOf(rec[1]).rfind("Elapsed seconds 1,", 0) == 0);
+    CHECK_STARTS(elapsedOf(rec[0]), "Elapsed seconds 0,");
+    CHECK_STARTS(elapsedOf(rec[1]), "Elapsed seconds 1,");
     dm->closeDocument(two);
     CHECK(commandLogReactor()->documents().entryCount() == 1);
 
@@ -175,8 +176,8 @@ TEST_CASE("drawings are timed apart; a transparent command restamps its drawing"
     cadhost::endCommand(cadhost::Outcome::Ended);
     rec = r.records();
     REQUIRE(rec.size() == 4);
-    CHECK(rec[3].rfind("Command LINE\t", 0) == 0);
-    CHECK(elapsedOf(rec[3]).rfind("Elapsed seconds 0,", 0) == 0);
+    CHECK_STARTS(rec[3], "Command LINE\t");
+    CHECK_STARTS(elapsedOf(rec[3]), "Elapsed seconds 0,");
 }
 
 TEST_CASE("a command running at attach time; attaching twice registers once") {
@@ -190,7 +191,7 @@ TEST_CASE("a command running at attach time; attaching twice registers once") {
     REQUIRE(rec.size() == 1);
     CHECK(elapsedOf(rec[0]) == "Elapsed seconds 0, miliseconds 0");
     CommandLogReactor* first = commandLogReactor();
-    CHECK(attachReactors());
+    CHECK(attachReactors(*appSettings()));
     CHECK(commandLogReactor() == first);
     cadhost::executeLine("ZOOM");
     CHECK(lines(readFile(dir + "\\tarnel.log")).size() == 2);
@@ -224,9 +225,8 @@ TEST_CASE("header lines and bytes on disk") {
         setEnv("AC_DEPT", "D2");
         CHECK(appendLogRecord(dir + "\\b.log", nullptr, t0, t0));
         std::string bytes = readFile(dir + "\\b.log");
-        CHECK(bytes.rfind("Project: P1\nProject: D2\nUnknown command (LISP function)\tStarted ",
-                          0) == 0);
-        CHECK(bytes.find('\r') == std::string::npos);
+        CHECK_STARTS(bytes, "Project: P1\nProject: D2\nUnknown command (LISP function)\tStarted ");
+        CHECK_LACKS(bytes, '\r');
     }
     SUBCASE("a domain set but empty gives its line; one not set gives none") {
         // A process started with "USERDOMAIN=" in its environment: the
@@ -271,7 +271,7 @@ TEST_CASE("header lines and bytes on disk") {
         std::vector<std::string> l = lines(readFile(dir + "\\d.log"));
         REQUIRE(l.size() == 2);
         CHECK(l[0] == "Project: " + longProject);
-        CHECK(l[1].rfind("Command " + longName + "\tStarted ", 0) == 0);
+        CHECK_STARTS(l[1], "Command " + longName + "\tStarted ");
         CHECK(elapsedOf(l[1]) == "Elapsed seconds 3, miliseconds 750");
     }
     SUBCASE("nowhere to write: kept, nothing shown, written in order once it can be") {
@@ -288,9 +288,9 @@ TEST_CASE("header lines and bytes on disk") {
         CHECK(appendLogRecord(dir + "\\held.log", "LINE", t0, t1));
         std::vector<std::string> l = lines(readFile(dir + "\\held.log"));
         REQUIRE(l.size() == 3);
-        CHECK(l[0].rfind("Command ZOOM\t", 0) == 0);
-        CHECK(l[1].rfind("Command PAN\t", 0) == 0);
-        CHECK(l[2].rfind("Command LINE\t", 0) == 0);
+        CHECK_STARTS(l[0], "Command ZOOM\t");
+        CHECK_STARTS(l[1], "Command PAN\t");
+        CHECK_STARTS(l[2], "Command LINE\t");
         // The folder that comes back gets its record.
         CHECK_FALSE(flushKeptLogRecords());
         REQUIRE(CreateDirectoryA((dir + "\\missing").c_str(), nullptr));
@@ -312,7 +312,7 @@ TEST_CASE("header lines and bytes on disk") {
         std::vector<std::string> l = lines(readFile(dir + "\\f.log"));
         REQUIRE(l.size() == 6);
         for (int i = 2; i < 5; ++i)
-            CHECK(l[i].rfind("Command ZOOM\t", 0) == 0);
+            CHECK_STARTS(l[i], "Command ZOOM\t");
         CHECK(l[5] + "\n" == kLineRecord);
     }
     SUBCASE("a reader sharing the log never blocks a writer") {
@@ -342,9 +342,8 @@ TEST_CASE("header lines and bytes on disk") {
         std::vector<std::string> l = lines(readFile(dir + "\\full.log"));
         REQUIRE(l.size() == kMaxKeptLogRecords + 1);
         CHECK(l[0] == "Tarnel: 3 command records were lost while the log could not be written");
-        CHECK(l[1].rfind("Command C3\t", 0) == 0);
-        CHECK(l.back().rfind("Command C" + std::to_string(kMaxKeptLogRecords + extra - 1) + "\t",
-                             0) == 0);
+        CHECK_STARTS(l[1], "Command C3\t");
+        CHECK_STARTS(l.back(), "Command C" + std::to_string(kMaxKeptLogRecords + extra - 1) + "\t");
     }
     clearEnv();
 }
@@ -388,11 +387,11 @@ TEST_CASE("log file names") {
            name == "D:\\logs\\Unknown_" + after + ".log"));
     setEnv("USERNAME", "mia");
     s.buildLogFileName();
-    CHECK(s.getLogFileName().rfind("D:\\logs\\mia_2", 0) == 0);
+    CHECK_STARTS(s.getLogFileName(), "D:\\logs\\mia_2");
     CHECK(s.getLogFileName().size() == std::string("D:\\logs\\mia_").size() + 12 + 4);
     s.setLogfilenameType(5);
     s.buildLogFileName();
-    CHECK(s.getLogFileName().rfind("D:\\logs\\mia_", 0) == 0); // left as it was
+    CHECK_STARTS(s.getLogFileName(), "D:\\logs\\mia_"); // left as it was
     clearEnv();
 }
 
@@ -500,7 +499,7 @@ TEST_CASE("a log another writer holds: the reactor never waits, every record com
     std::vector<std::string> l = run.records();
     REQUIRE(l.size() == 20);
     for (int i = 0; i < 20; ++i)
-        CHECK(l[i].rfind("Command K" + std::to_string(i) + "\t", 0) == 0);
+        CHECK_STARTS(l[i], "Command K" + std::to_string(i) + "\t");
 }
 
 TEST_CASE("the unload writes what was kept") {
@@ -516,8 +515,8 @@ TEST_CASE("the unload writes what was kept") {
     CHECK(keptLogRecords() == 0);
     std::vector<std::string> l = run.records();
     REQUIRE(l.size() == 2);
-    CHECK(l[0].rfind("Command ZOOM\t", 0) == 0);
-    CHECK(l[1].rfind("Command PAN\t", 0) == 0);
+    CHECK_STARTS(l[0], "Command ZOOM\t");
+    CHECK_STARTS(l[1], "Command PAN\t");
 }
 
 TEST_CASE("hosts sharing one journal: one header, every line whole, each host's in order") {
@@ -527,7 +526,7 @@ TEST_CASE("hosts sharing one journal: one header, every line whole, each host's 
     const std::string bytes = readFile(path);
     const std::string header =
         "\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,detail\r\n";
-    CHECK(bytes.rfind(header, 0) == 0);
+    CHECK_STARTS(bytes, header);
     CHECK(bytes.find("time,computer", header.size()) == std::string::npos);
     std::vector<std::string> l = lines(bytes.substr(header.size()));
     CHECK(l.size() == (size_t)(writers * each));

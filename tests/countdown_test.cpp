@@ -1,6 +1,7 @@
 // The countdown window: what it refuses, what its buttons do, and who may
 // destroy it.
 #include <doctest.h>
+#include "textchecks.h"
 #include "aced.h"
 #include "cadhost.h"
 #include "idle/countdowndialog.h"
@@ -30,7 +31,7 @@ TEST_CASE("the window refuses to close and keeps the focus") {
     CHECK(IsWindowVisible(dlg));
     CHECK(SendMessageA(dlg, WM_ACAD_KEEPFOCUS, 0, 0) == TRUE);
     ticks(4);
-    CHECK(controlText(dlg, IDC_COUNTDOWN_TEXT).find("Seconds left: 25") != std::string::npos);
+    CHECK_CONTAINS(controlText(dlg, IDC_COUNTDOWN_TEXT), "Seconds left: 25");
     CHECK(countdownHwnd() == dlg);
 }
 

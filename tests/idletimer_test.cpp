@@ -2,6 +2,7 @@
 // generation check, nesting, the countdown's cadence, and a timer that is
 // started twice.
 #include <doctest.h>
+#include "textchecks.h"
 #include "acdocman.h"
 #include "aced.h"
 #include "cadhost.h"
@@ -77,7 +78,7 @@ TEST_CASE("one minute with a sixty-second countdown; Disable stops the watch") {
     w.open("a.dwg");
     ticks(1);
     REQUIRE(countdownHwnd() != nullptr);
-    CHECK(countdownText().find("Seconds left: 59") != std::string::npos);
+    CHECK_CONTAINS(countdownText(), "Seconds left: 59");
     HWND dlg = countdownHwnd();
     CHECK(IsWindowEnabled(GetDlgItem(dlg, IDC_COUNTDOWN_DISABLE)));
     click(dlg, IDC_COUNTDOWN_DISABLE);
@@ -117,7 +118,7 @@ TEST_CASE("with no drawing open the close action runs directly and closes the ho
     CHECK(IsWindow(main));
     ticks(1);
     CHECK_FALSE(IsWindow(main));
-    CHECK(w.transcript().find("application context") == std::string::npos);
+    CHECK_LACKS(w.transcript(), "application context");
     CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
     CHECK(registryMessage() == "(none)");
     CHECK(idleTimerState().timerId == 0);
@@ -233,7 +234,7 @@ TEST_CASE("a second start replaces the running timer instead of adding one") {
     m.start();
     const UINT_PTR first = idleTimerState().timerId;
     REQUIRE(first != 0);
-    startIdleTimer();
+    startIdleTimer(*appSettings());
     CHECK(idleTimerState().timerId != 0);
     // The first timer is gone: killing it again finds nothing.
     CHECK_FALSE(KillTimer(nullptr, first));

@@ -2,6 +2,7 @@
 // silent installs with presets, the host loading the module at start-up,
 // upgrades, the lock, and the silent uninstall.
 #include <doctest.h>
+#include "textchecks.h"
 #include <windows.h>
 #include <msi.h>
 #include "cadhost.h"
@@ -172,9 +173,9 @@ std::string hostTranscript(const std::string& name, const std::string& script) {
 // The host loads the module from the registration.
 void checkHostLoadsModule(const std::string& name) {
     std::string t = hostTranscript(name, "QUIT\n");
-    CHECK(t.find("module loaded tarnel15.arx") != std::string::npos);
-    CHECK(t.find("command registered TARNEL_OPT in Tarnel_Commands") != std::string::npos);
-    CHECK(t.find("fault") == std::string::npos);
+    CHECK_CONTAINS(t, "module loaded tarnel15.arx");
+    CHECK_CONTAINS(t, "command registered TARNEL_OPT in Tarnel_Commands");
+    CHECK_LACKS(t, "fault");
 }
 
 const char* const kShipped[] = {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
@@ -263,7 +264,7 @@ TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     std::string file = dir + "\\tarnel.cfg";
     CHECK(tarnelcfg("new \"" + file + "\"") == 0);
     CHECK(plainLines(file).size() == 9);
-    CHECK(plainLines(file)[8].rfind("Logfilepath:", 0) == 0);
+    CHECK_STARTS(plainLines(file)[8], "Logfilepath:");
     CHECK(tarnelcfg("set \"" + file +
                     "\" TimeInactivity=120 timecountdown=1 Action=0 AllowDisable=1 "
                     "EnableLogging=0 LogfilenameType=0 \"Logfilepath=D:\\cad logs\" "
@@ -344,8 +345,8 @@ TEST_CASE("a start-up module that cannot be loaded gets a line and the host goes
     RegSetValueExA(k, "MODULE", 0, REG_SZ, (const BYTE*)missing, sizeof missing);
     RegCloseKey(k);
     std::string t = hostTranscript("install-missing", "NEW\nQUIT\n");
-    CHECK(t.find("print Unable to load C:\\nowhere\\tarnel15.arx") != std::string::npos);
-    CHECK(t.find("document created Drawing1.dwg") != std::string::npos);
+    CHECK_CONTAINS(t, "print Unable to load C:\\nowhere\\tarnel15.arx");
+    CHECK_CONTAINS(t, "document created Drawing1.dwg");
 }
 
 // ---- Tarnel.msi, under Wine's own msiexec ----

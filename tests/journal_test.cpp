@@ -2,6 +2,7 @@
 // each event with its columns, a folder that cannot be reached, and the
 // trial run that closes nothing.
 #include <doctest.h>
+#include "textchecks.h"
 #include "acdocman.h"
 #include "aced.h"
 #include "cadhost.h"
@@ -81,9 +82,9 @@ TEST_CASE("a session's events, each with its columns") {
 
     const std::string file = folder + "\\" + computer() + ".csv";
     const std::string bytes = readFile(file);
-    CHECK(bytes.rfind("\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,"
-                      "detail\r\n",
-                      0) == 0);
+    CHECK_STARTS(bytes,
+                 "\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,"
+                 "detail\r\n");
     std::vector<std::vector<std::string>> r = rows(file);
     REQUIRE(r.size() == 11);
     for (const auto& row : r) {
@@ -156,7 +157,7 @@ TEST_CASE("a trial run closes nothing, journals what it would close, and keeps c
     CHECK_FALSE(countdownSeen);
     CHECK(acDocManagerPtr()->documentCount() == 2);
     CHECK(idleTimerState().idleSeconds == 90);
-    CHECK(w.transcript().find("document saved") == std::string::npos);
+    CHECK_LACKS(w.transcript(), "document saved");
     cadhost::executeLine("ZOOM"); // the stretch ran to its end: 90 s
     std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
     REQUIRE(r.size() == 5);

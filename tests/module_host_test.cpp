@@ -1,5 +1,6 @@
 // tarnel15.arx loaded by the stand-in host as a user's host would load it.
 #include <doctest.h>
+#include "textchecks.h"
 #include <algorithm>
 #include "settings/settingsformat.h"
 #include "cadhost.h"
@@ -85,7 +86,7 @@ TEST_CASE("the module loads, locks itself in, and writes its settings when the h
     CHECK(indexOf(t, "module unloaded tarnel15.arx") > unload);
     std::string cfg = readFile(dir + "\\tarnel.cfg");
     CHECK(lines(cfg).size() == 9);
-    CHECK(cfg.find("TimeInactivity") == std::string::npos);
+    CHECK_LACKS(cfg, "TimeInactivity");
     CHECK(registryMessage() == "(none)");
 }
 
@@ -95,10 +96,9 @@ TEST_CASE("without its resource library the module does not load at all") {
     writeFile(dir + "\\run.scr", "APPLOAD " + dir + "\\tarnel15.arx\nNEW\nQUIT\n");
     CHECK(run(hostCommand(dir, "/timeout 30 /b run.scr"), 60000, dir.c_str()) == 0);
     std::string t = readFile(dir + "\\transcript.txt");
-    CHECK(t.find("module refused " + dir + "\\tarnel15.arx (library did not load") !=
-          std::string::npos);
-    CHECK(t.find("to tarnel15.arx") == std::string::npos); // no message reached it
-    CHECK(t.find("document created Drawing1.dwg") != std::string::npos);
+    CHECK_CONTAINS(t, "module refused " + dir + "\\tarnel15.arx (library did not load");
+    CHECK_LACKS(t, "to tarnel15.arx"); // no message reached it
+    CHECK_CONTAINS(t, "document created Drawing1.dwg");
     CHECK_FALSE(fileExists(dir + "\\tarnel.cfg"));
 }
 
@@ -143,7 +143,7 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     DWORD shownAfter = GetTickCount() - started;
     char text[256] = {};
     GetDlgItemTextA(countdown, 1012, text, sizeof text);
-    CHECK(std::string(text).find("Seconds left: ") != std::string::npos);
+    CHECK_CONTAINS(std::string(text), "Seconds left: ");
     REQUIRE(host.wait(60000));
     CHECK(host.exitCode() == 0);
     DWORD endedAfter = GetTickCount() - started;
@@ -165,7 +165,7 @@ TEST_CASE("an idle host is closed after a minute and the next start reports it")
     REQUIRE(log.size() == 8);
     CHECK(log[2] == "Save to other dwg.  Status: 1 ");
     std::string commands = readFile(dir + "\\cmdlog\\tarnel.log");
-    CHECK(commands.find("Command LINE\tStarted ") != std::string::npos);
+    CHECK_CONTAINS(commands, "Command LINE\tStarted ");
     std::string message = registryMessage();
     CHECK(message.find("Your last session was saved to " + dir + "\\tarnel_") == 0);
 

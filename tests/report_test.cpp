@@ -1,6 +1,7 @@
 // The session report: the blocks of the report log and the registry
 // message, with built-in texts and with files and keys that fail.
 #include <doctest.h>
+#include "textchecks.h"
 #include "acdocman.h"
 #include "common/faultpoint.h"
 #include "idle/closeaction.h"
@@ -19,7 +20,7 @@ TEST_CASE("the report log only grows") {
     w.open("g.dwg");
     runCloseAction(nullptr);
     std::string log = readFile(w.dir + "\\tarnel.log");
-    CHECK(log.rfind("earlier run\r\n", 0) == 0);
+    CHECK_STARTS(log, "earlier run\r\n");
     CHECK(lines(log).size() == 4);
 }
 
@@ -38,7 +39,7 @@ TEST_CASE("a report log that cannot be written: the block goes to the temporary 
         CHECK(lines(readFile(work)).size() == workLines); // nothing, not even a part
         CHECK(lines(readFile(temp)).size() == tempLines);
         // The next start tells the user whatever became of the block.
-        CHECK(registryMessage().rfind("Your last session was aborted ", 0) == 0);
+        CHECK_STARTS(registryMessage(), "Your last session was aborted ");
     };
     for (const char* call : {"CreateFileA", "SetFilePointerEx", "WriteFile"}) {
         CAPTURE(call);

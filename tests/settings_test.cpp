@@ -1,5 +1,6 @@
 // The settings record and its scrambled file, checked on disk.
 #include <doctest.h>
+#include "textchecks.h"
 #include <windows.h>
 #include "common/faultpoint.h"
 #include "settings/guardsettings.h"
@@ -91,7 +92,7 @@ TEST_CASE("ranges are enforced by the loader only") {
             CHECK(s.getTimeInactivity() == 500);
             CHECK(s.save());
         }
-        CHECK(readFile(path).find(scrambled("TimeInactivity:500") + "\r\n") != std::string::npos);
+        CHECK_CONTAINS(readFile(path), scrambled("TimeInactivity:500") + "\r\n");
         GuardSettings again(path);
         CHECK(again.getTimeInactivity() == 10);
     }
@@ -151,13 +152,13 @@ TEST_CASE("a round trip keeps every field; the file shows no plain text") {
         s.setCountInput(true);
     }
     std::string bytes = readFile(path);
-    CHECK(bytes.find("Geheim") == std::string::npos);
-    CHECK(bytes.find("Password") == std::string::npos);
+    CHECK_LACKS(bytes, "Geheim");
+    CHECK_LACKS(bytes, "Password");
     CHECK(lines(bytes).size() == 10);
     CHECK(bytes.size() >= 2);
     CHECK(bytes.substr(bytes.size() - 2) == "\r\n");
-    CHECK(bytes.find('\0') == std::string::npos);
-    CHECK(bytes.find('\x1A') == std::string::npos);
+    CHECK_LACKS(bytes, '\0');
+    CHECK_LACKS(bytes, '\x1A');
     GuardSettings back(path);
     CHECK(back.getProtection());
     CHECK(back.getPassword() == "Geheim 42");
@@ -251,7 +252,7 @@ TEST_CASE("a value holding a tab survives a save and a load, and so does every l
         s.setLogfilepath("C:\\logs\\a\tb");
     }
     // The scrambled tab is the text-mode end-of-file mark.
-    CHECK(readFile(path).find('\x1A') != std::string::npos);
+    CHECK_CONTAINS(readFile(path), '\x1A');
     GuardSettings back(path);
     CHECK(back.getPassword() == "tab\there");
     CHECK(back.getTimeInactivity() == 33);

@@ -3,6 +3,7 @@
 // and --to left out. The page itself is opened in a browser by
 // report_page.py, on the page this test leaves.
 #include <doctest.h>
+#include "textchecks.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -64,11 +65,11 @@ TEST_CASE("the usage report from two seats' journals") {
     };
     for (const auto& f : figures) {
         CAPTURE(f.id);
-        CHECK(page.find(std::string("id=\"") + f.id + "\">" + f.value + "<") != std::string::npos);
+        CHECK_CONTAINS(page, std::string("id=\"") + f.id + "\">" + f.value + "<");
     }
-    CHECK(page.find("Chart.js") != std::string::npos); // the library, its licence kept
-    CHECK(page.find("MIT") != std::string::npos);
-    CHECK(page.find("<script src") == std::string::npos); // nothing fetched at viewing time
+    CHECK_CONTAINS(page, "Chart.js"); // the library, its licence kept
+    CHECK_CONTAINS(page, "MIT");
+    CHECK_LACKS(page, "<script src"); // nothing fetched at viewing time
     // The page for the browser check.
     writeFile(binDir() + "\\..\\test-files\\report-page.html", page);
 }

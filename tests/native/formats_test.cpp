@@ -2,6 +2,7 @@
 // blocks, command log records, save names and rescue names.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest.h>
+#include "textchecks.h"
 #include <cstdlib>
 #include <random>
 #include "idle/closeaction.h"
@@ -77,8 +78,8 @@ TEST_CASE("a rescued drawing's block and message name both files") {
           "rescue\\plan_20261208-021000.dwg "
           "\r\n" +
               std::string(59, '=') + "\r\n");
-    CHECK(rescueBlock(t, when, "N:\\tarnel_plan.dwg", SaveToOtherDrawing, rescue)
-              .find("Save to other dwg.  Status: 0 \n") != std::string::npos);
+    CHECK_CONTAINS(rescueBlock(t, when, "N:\\tarnel_plan.dwg", SaveToOtherDrawing, rescue),
+                   "Save to other dwg.  Status: 0 \n");
     CHECK(rescueMessage(t, when, "N:\\jobs\\plan.dwg", rescue) ==
           "Your last session could not save N:\\jobs\\plan.dwg 08.12.2026 at 02:10:00. A rescue "
           "copy was saved to C:\\Temp\\Tarnel rescue\\plan_20261208-021000.dwg.");
@@ -97,8 +98,8 @@ TEST_CASE("rescue names: the drawing's base name and the time, a number when tak
 TEST_CASE("command log records, headers and names") {
     TimeStamp a = {1765000000, 900}, b = {1765000001, 100};
     std::string r = logRecord(nullptr, a, b);
-    CHECK(r.rfind("Unknown command (LISP function)\tStarted ", 0) == 0);
-    CHECK(r.find("\tElapsed seconds 0, miliseconds 200\n") != std::string::npos);
+    CHECK_STARTS(r, "Unknown command (LISP function)\tStarted ");
+    CHECK_CONTAINS(r, "\tElapsed seconds 0, miliseconds 200\n");
     std::string longName(10000, 'C');
     CHECK(logRecord(longName.c_str(), a, a).find("Command " + longName + "\t") == 0);
     auto env = [](const char* v) -> const char* {

@@ -1,0 +1,48 @@
+// Registry keys and values: a key owned by RegKey, a string or a number read
+// and written. Each call gives back Windows' own error code (ERROR_SUCCESS or
+// the reason), so a caller can tell a missing key from one it may not open.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "common/handles.h"
+
+namespace registry {
+
+// root\path opened with access; on failure out owns nothing.
+inline LONG openKey(HKEY root, const std::string& path, REGSAM access, RegKey& out) {
+    out.reset();
+    return RegOpenKeyExA(root, path.c_str(), 0, access, out.put());
+}
+
+// root\path opened, or made with every key above it that is missing.
+inline LONG createKey(HKEY root, const std::string& path, REGSAM access, RegKey& out) {
+    out.reset();
+    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, out.put(), nullptr);
+}
+
+// The value name (null: the key's default value) as text up to its first
+// zero, read whole whatever its length. Its type is not asked: a value that
+// another program wrote as bytes reads as what it says, and since the
+// registry does not promise a terminator, one is added.
+inline LONG readString(HKEY key, const char* name, std::string& out) {
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
+    if (status != ERROR_SUCCESS) return status;
+    std::vector<char> buffer(size + 1, '\0');
+    status = RegQueryValueExA(key, name, nullptr, nullptr, (LPBYTE)buffer.data(), &size);
+    if (status != ERROR_SUCCESS) return status;
+    out = buffer.data(); // up to the first zero
+    return ERROR_SUCCESS;
+}
+
+inline LONG writeString(HKEY key, const char* name, const std::string& value) {
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(),
+                          (DWORD)value.size() + 1);
+}
+
+inline LONG writeNumber(HKEY key, const char* name, DWORD value) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+}
+
+} // namespace registry
