@@ -17,6 +17,7 @@ constexpr char kCountdown[] = "countdown";      // the countdown window appeared
 constexpr char kCancelled[] = "cancelled";      // the countdown's Cancel
 constexpr char kDisabled[] = "disabled";        // the countdown's Disable
 constexpr char kExpired[] = "expired";          // the idle time ran out
+constexpr char kWouldExpire[] = "would-expire"; // trial run: the idle time ran out
 constexpr char kWouldCancel[] = "would-cancel"; // trial run: what would be cancelled
 constexpr char kWouldClose[] = "would-close";   // trial run: a drawing
 constexpr char kWaitingCancelled[] = "waiting-cancelled"; // what waited, cancelled

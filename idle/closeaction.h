@@ -1,8 +1,7 @@
 // What happens to the drawings when the idle time is over.
 #pragma once
 #include <string>
-
-enum CloseAction { QuitWithoutSaving = 0, SaveToCurrentDrawing = 1, SaveToOtherDrawing = 2 };
+#include "idle/closeactioncode.h"
 
 // Saves or discards, closes and reports every drawing, then closes the host
 // when none is left. The data pointer is ignored. A drawing whose save

@@ -72,18 +72,23 @@ void updateCountdown(int remaining) {
     }
 }
 
-void journalExpired(AcApDocManager* manager, const char* trial) {
+int drawingCount(AcApDocManager* manager) {
+    return manager ? manager->documentCount() : 0;
+}
+
+void journalExpired(AcApDocManager* manager) {
     journal(JournalEvent(journalevent::kExpired)
                 .withSeconds(state.idleSeconds)
-                .withDetail(trial + std::to_string(manager ? manager->documentCount() : 0) +
-                            " drawings"));
+                .withDetail(std::to_string(drawingCount(manager)) + " drawings"));
 }
 
 // What a close would do now: one line per drawing, with whether it was
 // modified (known for the current drawing only) and the action.
 void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>& busy,
                        int action) {
-    journalExpired(manager, "trial run, ");
+    journal(JournalEvent(journalevent::kWouldExpire)
+                .withSeconds(state.idleSeconds)
+                .withDetail(std::to_string(drawingCount(manager)) + " drawings"));
     for (AcApDocument* doc : busy)
         journal(JournalEvent(journalevent::kWouldCancel).withDetail(busyDescription(manager, doc)));
     std::vector<AcApDocument*> docs;
@@ -194,7 +199,7 @@ void tick() {
             resetIdle();
             return;
         }
-        journalExpired(manager, "");
+        journalExpired(manager);
         if (!busy.empty())
             beginCancelling(manager, busy);
         else

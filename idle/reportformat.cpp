@@ -1,5 +1,5 @@
 #include "idle/reportformat.h"
-#include "idle/closeaction.h"
+#include "idle/closeactioncode.h"
 #include "common/textformat.h"
 
 ReportTexts builtInReportTexts() {

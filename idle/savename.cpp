@@ -1,5 +1,5 @@
 #include "idle/savename.h"
-#include "idle/closeaction.h"
+#include "idle/closeactioncode.h"
 
 namespace {
 size_t folderEnd(const std::string& fileName) {

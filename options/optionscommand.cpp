@@ -5,7 +5,7 @@
 #include "options/passwordprompt.h"
 #include "settings/guardsettings.h"
 #include "shell/resourcescope.h"
-#include "shell/tarnel.h"
+#include "shell/extensionmodule.h"
 
 namespace {
 GuardSettings* boundSettings = nullptr;

@@ -223,7 +223,8 @@ void UsageReport::addLine(const char* p, size_t n) {
     if (same(event, journalevent::kQuiet)) {
         today.secondsIdle += (double)seconds;
         addStretch(whatIf_, seconds);
-    } else if (same(event, journalevent::kExpired) && !same(view_[9].substr(0, 9), "trial run")) {
+    } else if (same(event, journalevent::kExpired) &&
+               !same(view_[9].substr(0, 9), "trial run")) { // a trial run's, in older journals
         // A stretch cut by the close counts up to the timeout in force.
         today.secondsIdle += (double)seconds;
         addStretch(whatIf_, seconds);

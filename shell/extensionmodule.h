@@ -11,6 +11,8 @@ struct ExtensionModuleRecord {
     AFX_EXTENSION_MODULE module;
 };
 
+// The module-wide record.
+ExtensionModuleRecord* extensionRecord();
 // Loads "TarnelRes.dll" beside the module; FALSE when it cannot.
 BOOL attachLibrary(HINSTANCE instance);
 void detachLibrary();

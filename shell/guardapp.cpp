@@ -7,7 +7,6 @@
 #include "cmdlog/logwriter.h"
 #include "shell/extensionmodule.h"
 #include "shell/lastrunmessage.h"
-#include "shell/tarnel.h"
 #include "settings/guardsettings.h"
 #include "idle/idletimer.h"
 #include "idle/sessionreport.h"

@@ -1,5 +1,5 @@
 #include "shell/stringloader.h"
-#include "shell/tarnel.h"
+#include "shell/extensionmodule.h"
 #include "shell/resourcescope.h"
 
 std::string loadString(unsigned id) {

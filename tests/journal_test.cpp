@@ -161,7 +161,7 @@ TEST_CASE("a trial run closes nothing, journals what it would close, and keeps c
     cadhost::executeLine("ZOOM"); // the stretch ran to its end: 90 s
     std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
     REQUIRE(r.size() == 5);
-    CHECK(tail(r[1]) == "expired|60||||trial run, 2 drawings");
+    CHECK(tail(r[1]) == "would-expire|60||||2 drawings");
     CHECK(tail(r[2]) == "would-close||" + w.dir + "\\kept.dwg|1||modified unknown");
     CHECK(tail(r[3]) == "would-close||" + w.dir + "\\plan.dwg|1||modified");
     CHECK(tail(r[4]) == "quiet|90||||");

@@ -38,6 +38,11 @@ TEST_CASE("the usage report from two seats' journals") {
     writeFile(journals + "\\PC2.csv",
               std::string(kHeader) + "2026-12-07T10:00:00+01:00,PC2,bob,t1,start,,,,,\r\n"
                                      "2026-12-07T11:00:00+01:00,PC2,bob,t1,cancelled,20,,,,\r\n"
+                                     // a trial run's end, as written now and before
+                                     "2026-12-07T11:10:00+01:00,PC2,bob,t1,would-expire,600,,,,"
+                                     "1 drawings\r\n"
+                                     "2026-12-07T11:20:00+01:00,PC2,bob,t1,expired,600,,,,"
+                                     "\"trial run, 1 drawings\"\r\n"
                                      "2026-12-07T11:30:00+01:00,PC2,bob,t1,quiet,3600,,,,\r\n"
                                      "2026-12-07T12:00:00+01:00,PC2,bob,t1,end,7200,,,,user\r\n"
                                      "2026-12-09T10:00:00+01:00,PC2,bob,t2,start,,,,,\r\n"

@@ -5,7 +5,7 @@
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "shell/arxapplication.h"
-#include "shell/tarnel.h"
+#include "shell/extensionmodule.h"
 #include "shell/guardapp.h"
 #include "settings/settingsformat.h"
 
