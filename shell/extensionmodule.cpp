@@ -2,15 +2,6 @@
 #include <cstdio>
 #include "shell/arxapplication.h"
 
-// Zeroed and pointed at by static initialisation, before any static object
-// of the module is built and before the library entry runs.
-static ExtensionModuleRecord extensionModuleRecord = {};
-static ExtensionModuleRecord* extensionModulePointer = &extensionModuleRecord;
-
-ExtensionModuleRecord* extensionRecord() {
-    return extensionModulePointer;
-}
-
 BOOL attachLibrary(HINSTANCE instance) {
     ArxApplication* app = currentApp();
     if (!app) return FALSE;

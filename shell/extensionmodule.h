@@ -11,7 +11,8 @@ struct ExtensionModuleRecord {
     AFX_EXTENSION_MODULE module;
 };
 
-// The module-wide record.
+// The module-wide record (defined with the module's other static objects,
+// in tarnel.cpp).
 ExtensionModuleRecord* extensionRecord();
 // Loads "TarnelRes.dll" beside the module; FALSE when it cannot.
 BOOL attachLibrary(HINSTANCE instance);

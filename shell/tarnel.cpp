@@ -1,11 +1,18 @@
-// The application object and the host's entry point. The extension-module
-// record it relies on (extensionmodule.cpp) is zeroed and its pointer set by
-// static initialisation, before any object like this one is built.
+// The module's static objects and the host's entry point.
 #include "acrx.h"
 #include "common/shield.h"
+#include "shell/extensionmodule.h"
 #include "shell/guardapp.h"
 
+// Built in this order before the library entry runs: the extension-module
+// record (zeroed), its pointer, then the application object.
+static ExtensionModuleRecord extensionModuleRecord = {};
+static ExtensionModuleRecord* extensionModulePointer = &extensionModuleRecord;
 static GuardApp guardApplication;
+
+ExtensionModuleRecord* extensionRecord() {
+    return extensionModulePointer;
+}
 
 extern "C" __declspec(dllexport) AcRx::AppRetCode
     acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {

@@ -27,13 +27,20 @@ void postStep() {
 bool readScript(const char* path) {
     FILE* f = std::fopen(path, "rb");
     if (!f) return false;
-    char line[4096];
-    while (std::fgets(line, sizeof line, f)) {
-        std::string s(line);
+    // Lines of any length: a long one comes in several pieces.
+    char piece[4096];
+    std::string s;
+    auto endLine = [&] {
         while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
             s.pop_back();
         scriptLines.push_back(s);
+        s.clear();
+    };
+    while (std::fgets(piece, sizeof piece, f)) {
+        s += piece;
+        if (!s.empty() && s.back() == '\n') endLine();
     }
+    if (!s.empty()) endLine(); // the last line without a line end
     std::fclose(f);
     return true;
 }

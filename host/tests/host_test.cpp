@@ -119,6 +119,16 @@ TEST_CASE("a running script keeps its drawing busy between its lines") {
     CHECK_FALSE(contains(r.transcript, "quiet after ZOOM 1"));
 }
 
+TEST_CASE("a script line of any length runs whole") {
+    std::string line;
+    for (int i = 0; i < 400; ++i)
+        line += "(command \"ZOOM\") "; // 6,800 characters
+    HostRun r = runHost("host-longline", "NEW\n" + line + "\nQUIT\n");
+    const std::vector<std::string> p = r.probe();
+    CHECK(std::count(p.begin(), p.end(), "probe commandEnded ZOOM") == 400);
+    CHECK_FALSE(contains(r.transcript, "Unknown command"));
+}
+
 TEST_CASE("documents: iteration while closing, DBMOD through push, save and pop") {
     std::string dir = freshDir("host-docs-input");
     writeFile(dir + "\\a.dwg", drawing("LINE 0,0 1,1\r\n"));

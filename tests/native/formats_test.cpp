@@ -38,7 +38,8 @@ TEST_CASE("lines split at the first colon, trimmed") {
     CHECK(v == "C:\\a:b");
     CHECK_FALSE(splitLine("no colon", k, v));
     CHECK(splitLine(":", k, v));
-    CHECK((k.empty() && v.empty()));
+    CHECK(k == "");
+    CHECK(v == "");
     CHECK(equalsNoCase("tIMEcountDOWN", "TimeCountdown"));
     CHECK_FALSE(equalsNoCase("TimeCountdow", "TimeCountdown"));
     CHECK_FALSE(equalsNoCase("TimeCountdownX", "TimeCountdown"));
