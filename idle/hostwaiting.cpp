@@ -119,7 +119,7 @@ std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument
 
 std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {
     std::string what = "the LISP evaluation";
-    if (doc == manager->curDocument()) {
+    if (manager && doc == manager->curDocument()) {
         const std::string names = stringSysVar("CMDNAMES");
         if (!names.empty()) what = "the command " + names;
     } else {
@@ -145,7 +145,7 @@ std::vector<std::string> cancelWhatWaits(AcApDocManager* manager,
     }
     for (AcApDocument* doc : busy) {
         what.push_back(busyDescription(manager, doc));
-        manager->sendStringToExecute(doc, "\x03\x03", false, false, false);
+        if (manager) manager->sendStringToExecute(doc, "\x03\x03", false, false, false);
     }
     return what;
 }

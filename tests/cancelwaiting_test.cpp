@@ -9,6 +9,7 @@
 #include "acdocman.h"
 #include "aced.h"
 #include "cadhost.h"
+#include "idle/hostwaiting.h"
 #include "idle/idletimer.h"
 #include "idle/waitjudge.h"
 #include "modulefixture.h"
@@ -243,6 +244,19 @@ TEST_CASE("what counts as waiting") {
     CHECK_FALSE(cpuSaysWaiting(950, 1000));
     CHECK(cpuSaysWaiting(30, 5)); // two ticks close together, the clock's steps
     CHECK_FALSE(cpuSaysWaiting(40, 40));
+}
+
+TEST_CASE("without a document manager a busy drawing is still named, and nothing is sent") {
+    Module m;
+    Workspace w("busy-no-manager");
+    m.start(oneMinute("1"));
+    w.open("plan.dwg");
+    AcApDocument* doc = acDocManagerPtr()->curDocument();
+    CHECK(busyDescription(nullptr, doc) == "the command in " + w.dir + "\\plan.dwg");
+    const std::vector<std::string> what = cancelWhatWaits(nullptr, {doc});
+    REQUIRE(what.size() == 1);
+    CHECK(what[0] == "the command in " + w.dir + "\\plan.dwg");
+    CHECK_LACKS(w.transcript(), "string to execute");
 }
 
 TEST_CASE("the Configuration page's check box stores CancelWaiting at OK") {
