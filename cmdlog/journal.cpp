@@ -84,13 +84,12 @@ void journalStart(const GuardSettings& settings) {
     sessionStartTick = GetTickCount();
     closedByModule = false;
     sessionSettings = &settings;
-    const GuardSettings* s = &settings;
-    if (s->getJournalpath().empty()) return; // no journal: nothing to make
+    if (settings.getJournalpath().empty()) return; // no journal: nothing to make
     std::string detail;
     for (const settingsformat::KeyInfo& k : settingsformat::kKeys) {
         if (k.text == &settingsformat::Values::password) continue;
         detail += (detail.empty() ? "" : ";") + std::string(k.name) + "=" +
-                  settingsformat::valueText(s->values(), k);
+                  settingsformat::valueText(settings.values(), k);
     }
     journal(JournalEvent(journalevent::kStart).withDetail(detail));
 }

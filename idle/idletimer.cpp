@@ -72,23 +72,18 @@ void updateCountdown(int remaining) {
     }
 }
 
-int drawingCount(AcApDocManager* manager) {
-    return manager ? manager->documentCount() : 0;
-}
-
-void journalExpired(AcApDocManager* manager) {
-    journal(JournalEvent(journalevent::kExpired)
+// The end of the idle time: kExpired, or kWouldExpire in a trial run.
+void journalExpired(AcApDocManager* manager, const char* event) {
+    journal(JournalEvent(event)
                 .withSeconds(state.idleSeconds)
-                .withDetail(std::to_string(drawingCount(manager)) + " drawings"));
+                .withDetail(std::to_string(manager ? manager->documentCount() : 0) + " drawings"));
 }
 
 // What a close would do now: one line per drawing, with whether it was
 // modified (known for the current drawing only) and the action.
 void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>& busy,
                        int action) {
-    journal(JournalEvent(journalevent::kWouldExpire)
-                .withSeconds(state.idleSeconds)
-                .withDetail(std::to_string(drawingCount(manager)) + " drawings"));
+    journalExpired(manager, journalevent::kWouldExpire);
     for (AcApDocument* doc : busy)
         journal(JournalEvent(journalevent::kWouldCancel).withDetail(busyDescription(manager, doc)));
     std::vector<AcApDocument*> docs;
@@ -199,7 +194,7 @@ void tick() {
             resetIdle();
             return;
         }
-        journalExpired(manager);
+        journalExpired(manager, journalevent::kExpired);
         if (!busy.empty())
             beginCancelling(manager, busy);
         else

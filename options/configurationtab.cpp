@@ -63,15 +63,14 @@ BOOL ConfigurationTab::OnInitDialog() {
 }
 
 BOOL ConfigurationTab::ExchangeData(BOOL save) {
-    GuardSettings* s = &settings_;
     if (!save) {
-        closeActionChoice = s->getAction();
-        countdownSeconds = s->getTimeCountdown();
-        inactivityMinutes = s->getTimeInactivity();
-        allowDisableCheck = s->getAllowDisable() ? 1 : 0;
-        countInputCheck = s->getCountInput() ? 1 : 0;
-        cancelWaitingCheck = s->getCancelWaiting() ? 1 : 0;
-        dryRunCheck = s->getDryRun() ? 1 : 0;
+        closeActionChoice = settings_.getAction();
+        countdownSeconds = settings_.getTimeCountdown();
+        inactivityMinutes = settings_.getTimeInactivity();
+        allowDisableCheck = settings_.getAllowDisable() ? 1 : 0;
+        countInputCheck = settings_.getCountInput() ? 1 : 0;
+        cancelWaitingCheck = settings_.getCancelWaiting() ? 1 : 0;
+        dryRunCheck = settings_.getDryRun() ? 1 : 0;
         UpdateData(FALSE);
         return TRUE;
     }
@@ -85,12 +84,12 @@ BOOL ConfigurationTab::ExchangeData(BOOL save) {
         !inRange(GetMainDialog(), "TimeInactivity", inactivityMinutes,
                  "Invalid value for inactivity timeout (must be %d-%d)!"))
         return FALSE;
-    s->setAction(closeActionChoice);
-    s->setTimeCountdown(countdownSeconds);
-    s->setTimeInactivity(inactivityMinutes);
-    s->setAllowDisable(allowDisableCheck != 0);
-    s->setCountInput(countInputCheck != 0);
-    s->setCancelWaiting(cancelWaitingCheck != 0);
-    s->setDryRun(dryRunCheck != 0);
+    settings_.setAction(closeActionChoice);
+    settings_.setTimeCountdown(countdownSeconds);
+    settings_.setTimeInactivity(inactivityMinutes);
+    settings_.setAllowDisable(allowDisableCheck != 0);
+    settings_.setCountInput(countInputCheck != 0);
+    settings_.setCancelWaiting(cancelWaitingCheck != 0);
+    settings_.setDryRun(dryRunCheck != 0);
     return TRUE;
 }

@@ -44,12 +44,11 @@ bool LoggingTab::validateLogFolder(const std::string& text) {
 }
 
 BOOL LoggingTab::ExchangeData(BOOL save) {
-    GuardSettings* s = &settings_;
     if (!save) {
-        enableLoggingCheck = s->getEnableLogging() ? 1 : 0;
-        SetDlgItemText(IDC_LOGGING_FOLDER, s->getLogfilepath().c_str());
-        SetDlgItemText(IDC_LOGGING_JOURNAL, s->getJournalpath().c_str());
-        fileNameTypeChoice = s->getLogfilenameType();
+        enableLoggingCheck = settings_.getEnableLogging() ? 1 : 0;
+        SetDlgItemText(IDC_LOGGING_FOLDER, settings_.getLogfilepath().c_str());
+        SetDlgItemText(IDC_LOGGING_JOURNAL, settings_.getJournalpath().c_str());
+        fileNameTypeChoice = settings_.getLogfilenameType();
         UpdateData(FALSE);
         return TRUE;
     }
@@ -68,13 +67,13 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
         SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_JOURNAL), TRUE);
         return FALSE;
     }
-    s->setJournalpath(journal);
-    s->setEnableLogging(enableLoggingCheck != 0);
+    settings_.setJournalpath(journal);
+    settings_.setEnableLogging(enableLoggingCheck != 0);
     if (!enableLoggingCheck) return TRUE;
-    s->setLogfilepath(folder); // as typed: blanks and a trailing separator stay
+    settings_.setLogfilepath(folder); // as typed: blanks and a trailing separator stay
     const settingsformat::KeyInfo& naming = *settingsformat::findKey("LogfilenameType");
     if (fileNameTypeChoice >= naming.low && fileNameTypeChoice <= naming.high)
-        s->setLogfilenameType(fileNameTypeChoice);
+        settings_.setLogfilenameType(fileNameTypeChoice);
     return TRUE;
 }
 

@@ -32,22 +32,21 @@ bool PasswordTab::validatePasswordText(const std::string& text) {
 }
 
 BOOL PasswordTab::ExchangeData(BOOL save) {
-    GuardSettings* s = &settings_;
     if (!save) {
-        protectionCheck = s->getProtection() ? 1 : 0;
-        SetDlgItemText(IDC_PASSWORD_NEW, s->getPassword().c_str());
-        SetDlgItemText(IDC_PASSWORD_CONFIRM, s->getPassword().c_str());
+        protectionCheck = settings_.getProtection() ? 1 : 0;
+        SetDlgItemText(IDC_PASSWORD_NEW, settings_.getPassword().c_str());
+        SetDlgItemText(IDC_PASSWORD_CONFIRM, settings_.getPassword().c_str());
         UpdateData(FALSE);
         return TRUE;
     }
     UpdateData(TRUE);
-    s->setProtection(protectionCheck != 0);
+    settings_.setProtection(protectionCheck != 0);
     if (!protectionCheck) return TRUE;
     const std::string password = GetDlgItemText(IDC_PASSWORD_NEW);
     const std::string confirmation = GetDlgItemText(IDC_PASSWORD_CONFIRM);
     if (!validatePasswordText(password)) return FALSE;
     if (password == confirmation) {
-        s->setPassword(password);
+        settings_.setPassword(password);
         return TRUE;
     }
     GetMainDialog()->MessageBox("Password and confirmations differ!", "Information", MB_ICONERROR);
