@@ -83,6 +83,12 @@ struct FindTraits {
     static void close(HANDLE h) { FindClose(h); }
 };
 
+struct HookTraits {
+    static HHOOK invalid() { return nullptr; }
+    static bool valid(HHOOK h) { return h != nullptr; }
+    static void close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
+
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using FontHandle = UniqueHandle<HFONT, FontTraits>;
@@ -90,3 +96,4 @@ using CursorHandle = UniqueHandle<HCURSOR, CursorTraits>;
 using WindowHandle = UniqueHandle<HWND, WindowTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, LibraryTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindTraits>;
+using HookHandle = UniqueHandle<HHOOK, HookTraits>;

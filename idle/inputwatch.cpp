@@ -1,5 +1,6 @@
 #include "idle/inputwatch.h"
 #include <cstdlib>
+#include "common/handles.h"
 
 namespace {
 
@@ -8,6 +9,9 @@ struct Watch {
     InputLook previous = {};
     POINT lastCounted = {};
     SIZE slack = {};
+    bool pressed = false; // set by the hooks, taken by the look
+    HookHandle keyboard;
+    HookHandle mouse;
 };
 
 Watch& watch() {
@@ -20,10 +24,40 @@ DWORD lastInputTime() {
     return GetLastInputInfo(&info) ? info.dwTime : 0;
 }
 
+LRESULT CALLBACK keyboardHook(int code, WPARAM key, LPARAM flags) {
+    if (code >= 0) watch().pressed = true;
+    return CallNextHookEx(nullptr, code, key, flags);
+}
+
+bool isPress(WPARAM message) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCXBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+    case 0x020E: // WM_MOUSEHWHEEL, the tilt wheel
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK mouseHook(int code, WPARAM message, LPARAM info) {
+    if (code >= 0 && isPress(message)) watch().pressed = true;
+    return CallNextHookEx(nullptr, code, message, info);
+}
+
 // The pointer and the window in front, with the time of the last input.
 InputLook lookAt(DWORD inputTime) {
     InputLook look = {};
     look.lastInputTime = inputTime;
+    look.pressed = watch().pressed;
+    watch().pressed = false;
     if (!GetCursorPos(&look.cursor)) look.cursor = {};
     DWORD process = 0;
     if (HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &process);
@@ -44,7 +78,7 @@ bool countsAsInput(const InputLook& previous, const InputLook& now, POINT& lastC
         lastCounted = now.cursor;
         return true;
     }
-    return now.cursor.x == previous.cursor.x && now.cursor.y == previous.cursor.y;
+    return now.pressed;
 }
 
 void startInputWatch() {
@@ -54,13 +88,21 @@ void startInputWatch() {
     w.slack = {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
     if (w.slack.cx <= 0) w.slack.cx = 4;
     if (w.slack.cy <= 0) w.slack.cy = 4;
+    // Thread hooks: only what the host's own windows take.
+    const DWORD thread = GetCurrentThreadId();
+    w.keyboard.reset(SetWindowsHookExA(WH_KEYBOARD, keyboardHook, nullptr, thread));
+    w.mouse.reset(SetWindowsHookExA(WH_MOUSE, mouseHook, nullptr, thread));
+    w.pressed = false;
     w.previous = lookAt(lastInputTime());
     w.lastCounted = w.previous.cursor;
     w.running = true;
 }
 
 void stopInputWatch() {
-    watch().running = false;
+    Watch& w = watch();
+    w.running = false;
+    w.keyboard.reset();
+    w.mouse.reset();
 }
 
 bool inputWatchRunning() {
