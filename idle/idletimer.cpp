@@ -48,8 +48,10 @@ HWND countdownHwnd() {
 void updateCountdown(int remaining) {
     if (!state.countdownWindow) {
         showCountdown();
-        if (state.countdownWindow)
+        if (state.countdownWindow) {
+            state.countdownShown = true;
             journal(JournalEvent(journalevent::kCountdown).withSeconds(remaining));
+        }
     }
     if (!state.countdownWindow) return;
     std::string text =
@@ -70,6 +72,21 @@ void updateCountdown(int remaining) {
         Sleep(testseam::switches().flashPauseMs);
         flash();
     }
+}
+
+// The one line of a quiet stretch that ended some other way than by the
+// end of the idle time: a minute or more, or one that showed the countdown.
+void journalStretchEnd() {
+    if (!state.stretchJournaled && (state.idleSeconds >= 60 || state.countdownShown))
+        journal(JournalEvent(journalevent::kQuiet).withSeconds(state.idleSeconds));
+    state.stretchJournaled = true;
+}
+
+// A new stretch starts from zero.
+void startStretch() {
+    state.idleSeconds = 0;
+    state.countdownShown = false;
+    state.stretchJournaled = false;
 }
 
 // The end of the idle time: kExpired, or kWouldExpire in a trial run.
@@ -195,6 +212,7 @@ void tick() {
             return;
         }
         journalExpired(manager, journalevent::kExpired);
+        state.stretchJournaled = true; // a cancel that gives up starts the next
         if (!busy.empty())
             beginCancelling(manager, busy);
         else
@@ -232,13 +250,16 @@ void restartIdleTimer() {
         stopInputWatch();
     restartLoadWatch();
     lastWaiting.clear();
-    state.idleSeconds = 0; // a count left by a stop is no quiet stretch that activity ended
-    resetIdle();
+    ++state.generation;
+    stopCancelling();
+    closeCountdown();
+    startStretch(); // the stop before it journaled the stretch it ended
 }
 
 void stopIdleTimer() {
     ++state.generation;
     stopCancelling();
+    if (state.timerId != 0) journalStretchEnd(); // the options' OK, Disable, the unload
     stopInputWatch();
     closeCountdown();
     killTimer();
@@ -252,11 +273,9 @@ void endIdleWatch() {
 void resetIdle() {
     ++state.generation;
     stopCancelling();
-    // A quiet stretch of a minute or more that activity ended.
-    if (state.timerId != 0 && state.idleSeconds >= 60)
-        journal(JournalEvent(journalevent::kQuiet).withSeconds(state.idleSeconds));
+    if (state.timerId != 0) journalStretchEnd(); // activity ended it
     closeCountdown();
-    state.idleSeconds = 0;
+    startStretch();
 }
 
 void closeCountdown() {

@@ -18,6 +18,10 @@ struct IdleTimer {
     // the close action waits for every drawing to be quiet.
     bool cancelling;
     int cancelTicks; // ticks since the cancel
+    // The stretch being counted showed the countdown, or already has its
+    // journal line (the end of the idle time); each stretch gets one.
+    bool countdownShown;
+    bool stretchJournaled;
 };
 
 // Ticks to wait for cancelled commands to end before giving up.

@@ -9,6 +9,8 @@
 #include "acdocman.h"
 #include "aced.h"
 #include "cadhost.h"
+#include "cmdlog/journal.h"
+#include "cmdlog/journalformat.h"
 #include "idle/hostwaiting.h"
 #include "idle/idletimer.h"
 #include "idle/waitjudge.h"
@@ -193,7 +195,9 @@ TEST_CASE("on or off, the module's own command and a working command keep the co
 TEST_CASE("a cancel that does not end the command in time: nothing closed, the watch goes on") {
     Module m;
     Workspace w("cancel-stays-busy");
-    m.start(oneMinute("1"));
+    std::map<std::string, std::string> settings = oneMinute("1");
+    settings["Journalpath"] = w.dir;
+    m.start(settings);
     w.open("plan.dwg");
     cadhost::executeLine("CIRCLE 5,5 1");
     HostFaults faults;
@@ -226,6 +230,15 @@ TEST_CASE("a cancel that does not end the command in time: nothing closed, the w
     // The count runs again from zero, and LINE's own end was the user's.
     ticks(3);
     CHECK(idleTimerState().idleSeconds == 3);
+    // The stretch has one line, the end of the idle time, and no other.
+    std::string events;
+    const std::vector<std::string> journal = lines(readFile(journalFileIn(w.dir)));
+    for (size_t i = 1; i < journal.size(); ++i) {
+        std::vector<std::string> f;
+        CHECK(splitCsvLine(journal[i], f));
+        if (f.size() > 5) events += f[4] + " " + f[5] + "/";
+    }
+    CHECK(events == "start /countdown 9/expired 60/waiting-cancelled /left-open /");
 }
 
 TEST_CASE("what counts as waiting") {

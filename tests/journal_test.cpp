@@ -118,6 +118,90 @@ TEST_CASE("a session's events, each with its columns") {
     CHECK(r[10][9] == "module");
 }
 
+namespace {
+
+void giveKeyInHost() {
+    for (int i = 0; i < 100 && !hostInFront(); ++i) {
+        SetForegroundWindow(adsw_acadMainWnd());
+        takeMessages();
+        if (!hostInFront()) Sleep(20);
+    }
+    REQUIRE(hostInFront());
+    giveKey('A');
+    ticks(1);
+}
+
+void okInOptions() {
+    WhenVisible opened("Tarnel options", [](HWND h) { clickButton(h, IDOK); });
+    cadhost::executeLine("tarnel_opt");
+    CHECK(opened.ran());
+}
+
+struct StretchEnd {
+    const char* how;
+    const char* timeInactivity;
+    int quietSeconds;
+    void (*end)();                  // nullptr: the module's unload
+    std::vector<std::string> lines; // after start, before end
+};
+
+const StretchEnd kStretchEnds[] = {
+    {"a command", "2", 70, [] { cadhost::executeLine("ZOOM"); }, {"quiet|70||||"}},
+    {"a command, under a minute", "2", 59, [] { cadhost::executeLine("ZOOM"); }, {}},
+    {"a command with the countdown up",
+     "1",
+     55,
+     [] { cadhost::executeLine("ZOOM"); },
+     {"countdown|9||||", "quiet|55||||"}},
+    {"input", "2", 70, giveKeyInHost, {"quiet|70||||"}},
+    {"input with the countdown up", "1", 55, giveKeyInHost, {"countdown|9||||", "quiet|55||||"}},
+    {"the countdown's Cancel",
+     "1",
+     55,
+     [] { clickButton(countdownHwnd(), IDC_COUNTDOWN_CANCEL); },
+     {"countdown|9||||", "cancelled|5||||", "quiet|55||||"}},
+    {"the countdown's Disable",
+     "1",
+     55,
+     [] { clickButton(countdownHwnd(), IDC_COUNTDOWN_DISABLE); },
+     {"countdown|9||||", "disabled|||||", "quiet|55||||"}},
+    {"the options dialog", "2", 70, okInOptions, {"quiet|70||||"}},
+    {"the unload", "2", 70, nullptr, {"quiet|70||||"}},
+    {"the unload with the countdown up", "1", 55, nullptr, {"countdown|9||||", "quiet|55||||"}},
+};
+
+} // namespace
+
+TEST_CASE("every end of a quiet stretch leaves one line") {
+    for (const StretchEnd& e : kStretchEnds) {
+        const std::string how = e.how;
+        CAPTURE(how);
+        Module m;
+        Workspace w("journal-stretch");
+        const std::string folder = w.dir + "\\journal";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        m.start({{"TimeInactivity", e.timeInactivity},
+                 {"TimeCountdown", "10"},
+                 {"AllowDisable", "1"},
+                 {"CountInput", "1"},
+                 {"Journalpath", folder}});
+        w.open("plan.dwg");
+        ticks(e.quietSeconds);
+        if (e.end) e.end();
+        m.stop();
+        std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
+        REQUIRE(r.size() >= 2);
+        CHECK(r.front()[4] == "start");
+        CHECK(r.back()[4] == "end");
+        std::string expected, seen;
+        for (const std::string& l : e.lines)
+            expected += l + "\n";
+        for (size_t i = 1; i + 1 < r.size(); ++i)
+            seen += tail(r[i]) + "\n";
+        CHECK(seen == expected);
+    }
+}
+
 TEST_CASE("a journal folder that cannot be reached costs nothing but the journal") {
     Module m;
     Workspace w("journal-unreachable");
