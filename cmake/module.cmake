@@ -33,6 +33,7 @@ add_library(tarnel_core STATIC
     idle/rescuename.cpp
     idle/savename.cpp
     idle/waitjudge.cpp
+    idle/lispevaluation.cpp
     idle/sessionreport.cpp
     cmdlog/attachreactors.cpp
     cmdlog/journal.cpp

@@ -2,6 +2,7 @@
 #include "cmdlog/logwriter.h"
 #include "common/shield.h"
 #include "idle/idletimer.h"
+#include "idle/lispevaluation.h"
 #include "settings/guardsettings.h"
 
 namespace {
@@ -72,6 +73,7 @@ void CommandLogReactor::commandFailed(const char*) {
 
 void CommandLogReactor::lispWillStart(const char*) {
     lispActive = true;
+    lispEvaluationStarted();
     shielded([&] { stampStart(); });
 }
 
@@ -81,11 +83,13 @@ void CommandLogReactor::lispEnded() {
         if (loggingOn()) recordEnd(nullptr);
     });
     lispActive = false;
+    lispEvaluationEnded();
 }
 
 void CommandLogReactor::lispCancelled() {
     shielded([] { userActivity(); });
     lispActive = false;
+    lispEvaluationEnded();
 }
 
 bool CommandLogReactor::writeLogRecord(const char* name, TimeStamp start, TimeStamp finish) {

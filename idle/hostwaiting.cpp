@@ -5,6 +5,7 @@
 #include <memory>
 #include "acdocman.h"
 #include "aced.h"
+#include "idle/lispevaluation.h"
 #include "idle/waitjudge.h"
 #include "shell/sysvar.h"
 
@@ -111,10 +112,13 @@ std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument
     for (AcApDocument* doc : busy)
         if (doc != current) return std::string();
     int bits = 0;
-    if (!shortSysVar("CMDACTIVE", bits) || !bitsSayWaiting(bits)) return std::string();
+    if (!shortSysVar("CMDACTIVE", bits)) return std::string();
+    if (lispEvaluationRunning()) bits |= kCmdLisp;
+    const std::string names = stringSysVar("CMDNAMES");
+    if (!bitsSayWaiting(bits) || namesSayWorking(names)) return std::string();
     char state[32];
     std::snprintf(state, sizeof state, "%p %d ", static_cast<void*>(current), bits);
-    return state + stringSysVar("CMDNAMES");
+    return state + names;
 }
 
 std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {
@@ -129,19 +133,45 @@ std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {
     return what + " in " + (name ? name : "a drawing");
 }
 
+namespace {
+
+// The dialogs modal over the host's main window, innermost first; none
+// while the main window takes input.
+std::vector<HWND> modalDialogs() {
+    std::vector<HWND> dialogs;
+    ModalSearch search{adsw_acadMainWnd(), {}};
+    if (!search.main || IsWindowEnabled(search.main)) return dialogs;
+    EnumThreadWindows(GetCurrentThreadId(), collectModal, reinterpret_cast<LPARAM>(&search));
+    std::sort(search.found.begin(), search.found.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& d : search.found)
+        dialogs.push_back(d.second);
+    return dialogs;
+}
+
+std::string dialogDescription(HWND dialog) {
+    return "the dialog \"" + windowText(dialog) + "\"";
+}
+
+} // namespace
+
+std::vector<std::string> whatWaits(AcApDocManager* manager,
+                                   const std::vector<AcApDocument*>& busy) {
+    std::vector<std::string> what;
+    for (HWND d : modalDialogs())
+        what.push_back(dialogDescription(d));
+    for (AcApDocument* doc : busy)
+        what.push_back(busyDescription(manager, doc));
+    return what;
+}
+
 std::vector<std::string> cancelWhatWaits(AcApDocManager* manager,
                                          const std::vector<AcApDocument*>& busy) {
     std::vector<std::string> what;
-    ModalSearch search{adsw_acadMainWnd(), {}};
-    if (search.main && !IsWindowEnabled(search.main)) {
-        EnumThreadWindows(GetCurrentThreadId(), collectModal, reinterpret_cast<LPARAM>(&search));
-        std::sort(search.found.begin(), search.found.end(),
-                  [](const auto& a, const auto& b) { return a.first > b.first; });
-        for (const auto& d : search.found) {
-            what.push_back("the dialog \"" + windowText(d.second) + "\"");
-            PostMessageA(d.second, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(d.second, IDCANCEL)));
-        }
+    for (HWND d : modalDialogs()) {
+        what.push_back(dialogDescription(d));
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, IDCANCEL)));
     }
     for (AcApDocument* doc : busy) {
         what.push_back(busyDescription(manager, doc));

@@ -34,5 +34,8 @@ std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument
 // it ("the dialog "Options"", "the command LINE in C:\x\a.dwg").
 std::vector<std::string> cancelWhatWaits(AcApDocManager* manager,
                                          const std::vector<AcApDocument*>& busy);
+// What cancelWhatWaits would cancel now, named as it names it; nothing is
+// sent.
+std::vector<std::string> whatWaits(AcApDocManager* manager, const std::vector<AcApDocument*>& busy);
 // What runs in a busy document, as cancelWhatWaits names it.
 std::string busyDescription(AcApDocManager* manager, AcApDocument* doc);

@@ -101,8 +101,9 @@ void journalExpired(AcApDocManager* manager, const char* event) {
 void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>& busy,
                        int action) {
     journalExpired(manager, journalevent::kWouldExpire);
-    for (AcApDocument* doc : busy)
-        journal(JournalEvent(journalevent::kWouldCancel).withDetail(busyDescription(manager, doc)));
+    if (!busy.empty())
+        for (const std::string& what : whatWaits(manager, busy))
+            journal(JournalEvent(journalevent::kWouldCancel).withDetail(what));
     std::vector<AcApDocument*> docs;
     openDocuments(manager, docs);
     for (AcApDocument* doc : docs) {

@@ -189,6 +189,21 @@ TEST_CASE("on or off, the module's own command and a working command keep the co
         for (int s : seenInRegen)
             CHECK(s == 0);
         CHECK(acDocManagerPtr()->documentCount() == 1);
+        // A LISP routine pausing in DELAY works on: the minute runs out,
+        // and nothing is cancelled; its next command draws.
+        bool cancelling = true;
+        int countInDelay = -1;
+        typeAndWait({"(command \"DELAY\" 1500) (command \"CIRCLE\" \"1,1\" \"1\")"}, [&] {
+            restThenTick();
+            restThenTick();
+            cancelling = tickUntilCancelling();
+            countInDelay = idleTimerState().idleSeconds;
+        });
+        CHECK_FALSE(cancelling);
+        CHECK(countInDelay == 0);
+        CHECK_LACKS(w.transcript(), "string to execute");
+        CHECK(acDocManagerPtr()->documentCount() == 1);
+        CHECK_CONTAINS(w.transcript(), "command CIRCLE");
     }
 }
 
@@ -241,6 +256,37 @@ TEST_CASE("a cancel that does not end the command in time: nothing closed, the w
     CHECK(events == "start /countdown 9/expired 60/waiting-cancelled /left-open /");
 }
 
+TEST_CASE("a trial run names what a real one would cancel, the host's dialogs too") {
+    Module m;
+    Workspace w("cancel-trial");
+    std::map<std::string, std::string> settings = oneMinute("1");
+    settings["DryRun"] = "1";
+    settings["Journalpath"] = w.dir;
+    m.start(settings);
+    w.open("plan.dwg");
+    restThenTick();
+    bool stillOpen = false;
+    typeAndWait({"DDOPTIONS"}, [&] {
+        restThenTick();
+        restThenTick();
+        ticks(65);
+        Sleep(100);
+        takeMessages();
+        stillOpen = hostDialog() != nullptr; // nothing was cancelled
+        endItAsAUser();
+    });
+    CHECK(stillOpen);
+    std::string wouldCancel;
+    const std::vector<std::string> journal = lines(readFile(journalFileIn(w.dir)));
+    for (size_t i = 1; i < journal.size(); ++i) {
+        std::vector<std::string> f;
+        CHECK(splitCsvLine(journal[i], f));
+        if (f.size() == 10 && f[4] == "would-cancel") wouldCancel += f[9] + "/";
+    }
+    CHECK(wouldCancel ==
+          "the dialog \"Options\"/the command DDOPTIONS in " + w.dir + "\\plan.dwg/");
+}
+
 TEST_CASE("what counts as waiting") {
     CHECK(bitsSayWaiting(kCmdCommand));
     CHECK(bitsSayWaiting(kCmdCommand | kCmdTransparent));
@@ -250,6 +296,12 @@ TEST_CASE("what counts as waiting") {
     CHECK_FALSE(bitsSayWaiting(kCmdCommand | kCmdScript));
     CHECK_FALSE(bitsSayWaiting(kCmdCommand | kCmdModuleCommand));
     CHECK_FALSE(bitsSayWaiting(kCmdLisp | kCmdScript));
+    CHECK_FALSE(bitsSayWaiting(kCmdCommand | kCmdDde));
+    CHECK(namesSayWorking("DELAY"));
+    CHECK(namesSayWorking("LINE'DELAY"));
+    CHECK_FALSE(namesSayWorking("DELAYED"));
+    CHECK_FALSE(namesSayWorking("LINE'CAL"));
+    CHECK_FALSE(namesSayWorking(""));
     // A second at a prompt spends 0 to 10 ms; a working one nearly all.
     CHECK(cpuSaysWaiting(10, 1000));
     CHECK(cpuSaysWaiting(100, 1000));

@@ -18,6 +18,9 @@ struct Running {
 };
 std::vector<Running> running;
 std::vector<int> lispDocs;
+// Module commands running now: CMDACTIVE shows a LISP evaluation (32) only
+// to a caller inside one of them, as the host documents it.
+int moduleCommandDepth = 0;
 
 void markBusy(int docId, int delta) {
     if (Document* d = docManager().findById(docId)) d->busy += delta;
@@ -211,6 +214,10 @@ bool runCommand(const std::string& typed, const std::vector<std::string>& rawArg
     Outcome outcome = Outcome::Cancelled;
     if (collectArgs(rawArgs, args)) {
         if (registered) {
+            struct Inside {
+                Inside() { ++moduleCommandDepth; }
+                ~Inside() { --moduleCommandDepth; }
+            } inside;
             registered->function();
             outcome = Outcome::Ended;
         } else if (interactive && name == "LINE" && args.empty()) {
@@ -380,7 +387,8 @@ int commandActiveBits() {
     }
     if (scriptRunning) bits |= 4;
     if (hostDialogsOpen > 0) bits |= 8;
-    if (std::find(lispDocs.begin(), lispDocs.end(), id) != lispDocs.end()) bits |= 32;
+    if (moduleCommandDepth > 0 && std::find(lispDocs.begin(), lispDocs.end(), id) != lispDocs.end())
+        bits |= 32;
     return bits;
 }
 

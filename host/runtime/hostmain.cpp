@@ -19,6 +19,17 @@ size_t scriptNext = 0;
 bool stepPosted = false; // a kScriptStep is on its way
 bool idling = false;     // in "@idle": the idle timer brings the next step
 
+// The script has run out of lines: it ends there, even when its last line
+// left a command or a dialog waiting for the user, as in the host.
+void endScript() {
+    scriptRunning = false;
+    if (!scriptLines.empty()) {
+        transcript("script ended");
+        scriptLines.clear();
+        scriptNext = 0;
+    }
+}
+
 void postStep() {
     if (stepPosted) return;
     if (HWND w = adsw_acadMainWnd()) stepPosted = PostMessageA(w, kScriptStep, 0, 0) != 0;
@@ -81,11 +92,7 @@ void scriptStep() {
         if (!idling) postStep();
         return;
     }
-    scriptRunning = false;
-    if (!scriptLines.empty()) {
-        transcript("script ended");
-        scriptLines.clear();
-    }
+    endScript();
 }
 
 WNDPROC frameProc = nullptr;
@@ -115,7 +122,11 @@ LRESULT CALLBACK scriptedFrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 void scriptWantsStep() {
-    if (scriptRunning && !idling && scriptNext < scriptLines.size()) postStep();
+    if (!scriptRunning || idling) return;
+    if (scriptNext < scriptLines.size())
+        postStep();
+    else
+        endScript();
 }
 
 namespace {

@@ -119,6 +119,27 @@ TEST_CASE("a running script keeps its drawing busy between its lines") {
     CHECK_FALSE(contains(r.transcript, "quiet after ZOOM 1"));
 }
 
+TEST_CASE("CMDACTIVE shows a LISP evaluation only inside a module's command") {
+    HostRun r = runHost("host-lispbit", "NEW\nPROBEBITS\n(command \"PROBEBITS\")\nQUIT\n");
+    const std::vector<std::string> p = r.probe();
+    std::vector<std::string> inside;
+    for (const std::string& l : p)
+        if (l.rfind("probe bits inside ", 0) == 0) inside.push_back(l);
+    REQUIRE(inside.size() == 2);
+    CHECK(inside[0] == "probe bits inside 69");  // command, script, module command
+    CHECK(inside[1] == "probe bits inside 101"); // and the evaluation
+}
+
+TEST_CASE("a script ends at its last line, also when that line left a command waiting") {
+    SetEnvironmentVariableA("PROBE_CANCEL", "1");
+    HostRun r = runHost("host-scriptend", "NEW\nLINE 0,0 3,3\nLINE\n", "/timeout 3");
+    SetEnvironmentVariableA("PROBE_CANCEL", nullptr);
+    const std::vector<std::string> p = r.probe();
+    CHECK(indexOf(p, "probe state 1 LINE") >= 0); // no script bit: LINE waits for the user
+    CHECK(indexOf(p, "probe commandCancelled LINE") >= 0);
+    CHECK(contains(r.transcript, "script ended"));
+}
+
 TEST_CASE("a script line of any length runs whole") {
     std::string line;
     for (int i = 0; i < 400; ++i)
@@ -266,7 +287,7 @@ TEST_CASE("what waits shows in CMDACTIVE and CMDNAMES, and a sent ^C or Cancel e
                                          "probe send cancel 0",
                                          "probe commandCancelled LINE",
                                          "probe lispWillStart",
-                                         "probe state 32 ",
+                                         "probe state 0 ",
                                          "probe send cancel 0",
                                          "probe lispCancelled",
                                          "probe commandWillStart LINE",

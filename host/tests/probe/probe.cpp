@@ -154,12 +154,15 @@ BOOL CALLBACK findModal(HWND w, LPARAM found) {
 // while no script line runs: it notes CMDACTIVE and CMDNAMES, cancels a
 // modal dialog of the host with its Cancel button and sends the drawing two
 // ^C to execute, once for each state it sees.
-int lastState = 0;
+int lastState = -1;
 void CALLBACK watchState(HWND, UINT, UINT_PTR, DWORD) {
     const int bits = std::atoi(sysvarText("CMDACTIVE").c_str());
     if (sysvarText("CMDNAMES") == "REGEN") ++ticksInRegen;
-    if (bits == 0) lastState = 0;
-    if (bits == 0 || (bits & 4) || bits == lastState) return;
+    AcApDocManager* dm = acDocManagerPtr();
+    // A LISP evaluation alone shows no bit here: the drawing is busy.
+    const bool busy = dm->curDocument() && !dm->curDocument()->isQuiescent();
+    if (!busy) lastState = -1;
+    if (!busy || (bits & 4) || bits == lastState) return;
     lastState = bits;
     NOTE("state %d %s", bits, sysvarText("CMDNAMES").c_str());
     HWND modal = nullptr;
@@ -172,8 +175,12 @@ void CALLBACK watchState(HWND, UINT, UINT_PTR, DWORD) {
         PostMessageA(modal, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      (LPARAM)GetDlgItem(modal, IDCANCEL));
     }
-    AcApDocManager* dm = acDocManagerPtr();
     NOTE("send cancel %d", (int)dm->sendStringToExecute(dm->curDocument(), "\x03\x03", false));
+}
+
+// CMDACTIVE as a module's own command sees it.
+void cmdBits() {
+    NOTE("bits inside %s", sysvarText("CMDACTIVE").c_str());
 }
 
 void cmdUnlock() {
@@ -197,6 +204,7 @@ extern "C" __declspec(dllexport) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCod
             s->addCommand("PROBE", "PROBEDBMOD", "PROBEDBMOD", 0, cmdDbmod);
             s->addCommand("PROBE", "PROBESAVEFAIL", "PROBESAVEFAIL", 0, cmdSaveTo);
             s->addCommand("PROBE", "PROBELOCK", "PROBELOCK", 0, cmdLock);
+            s->addCommand("PROBE", "PROBEBITS", "PROBEBITS", 0, cmdBits);
             s->addCommand("PROBE", "PROBEUNLOCK", "PROBEUNLOCK", 0, cmdUnlock);
         }
         if (AcEditor* e = theEditor()) e->addReactor(&editorProbe);
