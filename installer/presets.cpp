@@ -50,16 +50,75 @@ std::string valueError(const KeyInfo& key, const std::string& value) {
            " to " + std::to_string(key.high) + ", not \"" + value + "\"";
 }
 
-bool parseFile(const std::string& text, std::vector<Entry>& out, std::string& error) {
+namespace {
+
+void appendUtf8(std::string& out, unsigned long c) {
+    if (c < 0x80) {
+        out += (char)c;
+    } else if (c < 0x800) {
+        out += (char)(0xC0 | (c >> 6));
+        out += (char)(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += (char)(0xE0 | (c >> 12));
+        out += (char)(0x80 | ((c >> 6) & 0x3F));
+        out += (char)(0x80 | (c & 0x3F));
+    } else {
+        out += (char)(0xF0 | (c >> 18));
+        out += (char)(0x80 | ((c >> 12) & 0x3F));
+        out += (char)(0x80 | ((c >> 6) & 0x3F));
+        out += (char)(0x80 | (c & 0x3F));
+    }
+}
+
+// Little-endian UTF-16 after its byte-order mark, as Notepad's "Unicode"
+// writes it, in UTF-8 as the UTF-8 file gives it; a lone surrogate becomes
+// U+FFFD.
+std::string fromUtf16(const std::string& bytes) {
+    std::string out;
+    auto unit = [&](size_t i) {
+        return (unsigned long)(unsigned char)bytes[i] |
+               ((unsigned long)(unsigned char)bytes[i + 1] << 8);
+    };
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        unsigned long c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        appendUtf8(out, c);
+    }
+    return out;
+}
+
+} // namespace
+
+bool parseFile(const std::string& raw, std::vector<Entry>& out, std::string& error) {
+    std::string text = raw;
+    if (raw.compare(0, 2, "\xFF\xFE") == 0) {
+        text = fromUtf16(raw);
+    } else if (raw.compare(0, 2, "\xFE\xFF") == 0) {
+        error = std::string(kFileName) +
+                " is in big-endian UTF-16: save it as ANSI, UTF-8 or Unicode (UTF-16 LE)";
+        return false;
+    } else if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text = raw.substr(3); // a byte-order mark from Notepad
+    }
     size_t start = 0;
-    // A byte-order mark from Notepad.
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
     for (int number = 1; start < text.size(); ++number) {
-        size_t end = text.find('\n', start);
+        // A line ends in LF, CR LF, or CR alone.
+        size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
-        start = end + 1;
-        line = trim(line); // a CR before the LF too
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        if (line.find('\0') != std::string::npos) {
+            error = std::string(kFileName) + " line " + std::to_string(number) +
+                    " holds a zero byte: save the file as ANSI, UTF-8 or Unicode";
+            return false;
+        }
+        line = trim(line);
         if (line.empty() || line[0] == '#' || line[0] == ';') continue;
         size_t eq = line.find('=');
         if (eq == std::string::npos || trim(line.substr(0, eq)).empty()) {

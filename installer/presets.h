@@ -34,7 +34,10 @@ struct Entry {
 };
 // The NAME=value lines of a presets file: blank lines and lines starting
 // with # or ; are skipped, spaces around name and value and one pair of
-// quotes around the value go. False with the line and its fault in error.
+// quotes around the value go. Lines end in LF, CR LF or CR alone; the file
+// is ANSI, UTF-8 (with or without its byte-order mark) or UTF-16 LE with
+// its mark, which comes out as UTF-8. False with the line and its fault in
+// error (a line that is not NAME=value, a zero byte: UTF-16 without a mark).
 bool parseFile(const std::string& text, std::vector<Entry>& out, std::string& error);
 
 struct Plan {

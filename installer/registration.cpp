@@ -1,5 +1,6 @@
 #include "installer/registration.h"
 #include <windows.h>
+#include "common/errortext.h"
 #include "common/handles.h"
 #include "common/registry.h"
 
@@ -18,34 +19,41 @@ RegKey openMachineKey(const std::string& path, REGSAM access) {
     return key;
 }
 
-bool setString(const std::string& path, const char* name, const std::string& value) {
+// Each gives Windows' error code: ERROR_SUCCESS or why it failed.
+LONG setString(const std::string& path, const char* name, const std::string& value) {
     RegKey key;
-    return registry::createKey(HKEY_LOCAL_MACHINE, path, KEY_SET_VALUE, key) == ERROR_SUCCESS &&
-           registry::writeString(key.get(), name, value) == ERROR_SUCCESS;
+    LONG status = registry::createKey(HKEY_LOCAL_MACHINE, path, KEY_SET_VALUE, key);
+    return status != ERROR_SUCCESS ? status : registry::writeString(key.get(), name, value);
 }
 
-bool setDword(const std::string& path, const char* name, DWORD value) {
+LONG setDword(const std::string& path, const char* name, DWORD value) {
     RegKey key;
-    return registry::createKey(HKEY_LOCAL_MACHINE, path, KEY_SET_VALUE, key) == ERROR_SUCCESS &&
-           registry::writeNumber(key.get(), name, value) == ERROR_SUCCESS;
+    LONG status = registry::createKey(HKEY_LOCAL_MACHINE, path, KEY_SET_VALUE, key);
+    return status != ERROR_SUCCESS ? status : registry::writeNumber(key.get(), name, value);
 }
 
-// Deletes the key and everything below it; true when it is gone.
-bool deleteTree(HKEY root, const std::string& path) {
+// Deletes the key and everything below it; a key that is not there is gone.
+LONG deleteTree(HKEY root, const std::string& path) {
     {
         RegKey key;
-        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
-            return true;
+        const LONG opened = RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, key.put());
+        if (opened == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+        if (opened != ERROR_SUCCESS) return opened;
         char name[256];
         for (;;) {
             DWORD length = sizeof name;
             if (RegEnumKeyExA(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
-            if (!deleteTree(key.get(), name)) return false;
+            if (LONG status = deleteTree(key.get(), name)) return status;
         }
     }
-    return RegDeleteKeyA(root, path.c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyA(root, path.c_str());
+}
+
+std::string failed(const std::string& path, const char* what, LONG status) {
+    return "HKEY_LOCAL_MACHINE\\" + path + " could not be " + what + ": " +
+           systemErrorText((DWORD)status);
 }
 
 // Deletes the key when nothing is left in it.
@@ -94,16 +102,16 @@ std::string registerModule(const std::string& folder, const std::string& only) {
     while (dir.size() > 3 && (dir.back() == '\\' || dir.back() == '/'))
         dir.pop_back();
     const std::string module = std::string(kModuleKey);
-    bool ok = setString(module + "\\Loader", "MODULE", dir + "\\tarnel15.arx") &&
-              setString(module + "\\Name", "Tarnel", "Tarnel") &&
-              setString(module + "\\Commands", "tarnel_opt", "tarnel_opt") &&
-              setString(module + "\\Groups", "Tarnel_Commands", "Tarnel_Commands");
-    if (!ok) return "HKEY_LOCAL_MACHINE\\" + module + " could not be written";
+    LONG status = setString(module + "\\Loader", "MODULE", dir + "\\tarnel15.arx");
+    if (!status) status = setString(module + "\\Name", "Tarnel", "Tarnel");
+    if (!status) status = setString(module + "\\Commands", "tarnel_opt", "tarnel_opt");
+    if (!status) status = setString(module + "\\Groups", "Tarnel_Commands", "Tarnel_Commands");
+    if (status) return failed(module, "written", status);
     for (const std::string& product : products) {
         const std::string entry = std::string(kReleaseKey) + "\\" + product + "\\" + kEntry;
-        if (!setDword(entry, "LOADCTRLS", 2) ||
-            !setString(entry, "REGPATH", "\\\\HKEY_LOCAL_MACHINE\\" + module))
-            return "HKEY_LOCAL_MACHINE\\" + entry + " could not be written";
+        status = setDword(entry, "LOADCTRLS", 2);
+        if (!status) status = setString(entry, "REGPATH", "\\\\HKEY_LOCAL_MACHINE\\" + module);
+        if (status) return failed(entry, "written", status);
     }
     return "";
 }
@@ -120,12 +128,12 @@ std::string unregisterModule() {
     // Under every product key, whichever the installer used.
     for (const std::string& product : productKeys()) {
         const std::string base = std::string(kReleaseKey) + "\\" + product;
-        if (!deleteTree(HKEY_LOCAL_MACHINE, base + "\\" + kEntry))
-            return "HKEY_LOCAL_MACHINE\\" + base + "\\" + kEntry;
+        if (LONG status = deleteTree(HKEY_LOCAL_MACHINE, base + "\\" + kEntry))
+            return failed(base + "\\" + kEntry, "removed", status);
         deleteIfEmpty(base + "\\Applications");
     }
-    if (!deleteTree(HKEY_LOCAL_MACHINE, kModuleKey))
-        return std::string("HKEY_LOCAL_MACHINE\\") + kModuleKey;
+    if (LONG status = deleteTree(HKEY_LOCAL_MACHINE, kModuleKey))
+        return failed(kModuleKey, "removed", status);
     deleteIfEmpty("Software\\Tarnel");
     return "";
 }

@@ -22,14 +22,15 @@ std::string noProductKey(const std::string& only = "");
 
 // Writes the module's key (its path: folder\tarnel15.arx) and an entry under
 // every product key found (or only `only`). Empty on success, else what went
-// wrong; nothing is written when no product key is found.
+// wrong, with Windows' reason ("... could not be written: Access is
+// denied."); nothing is written when no product key is found.
 std::string registerModule(const std::string& folder, const std::string& only = "");
 
 // The folder of the module registered now, or empty.
 std::string registeredFolder();
 
 // Removes the entry under every product key and the module's key, and the
-// parents left empty. Empty on success, else the key that stayed.
+// parents left empty. Empty on success, else the key that stayed and why.
 std::string unregisterModule();
 
 } // namespace registration

@@ -13,8 +13,10 @@
 // request, 3 no AutoCAD product key found.
 #include <windows.h>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
+#include "common/errortext.h"
 #include "common/scopeguard.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
@@ -68,21 +70,28 @@ class Scratch {
   public:
     Scratch() {
         char dir[MAX_PATH] = {}, name[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, dir);
-        GetTempFileNameA(dir, "tcf", 0, name);
+        const DWORD n = GetTempPathA(MAX_PATH, dir);
+        if (n == 0 || n >= MAX_PATH || GetTempFileNameA(dir, "tcf", 0, name) == 0) {
+            fault_ = "no scratch file could be made in the temporary folder \"" + std::string(dir) +
+                     "\": " + systemErrorText(GetLastError());
+            return;
+        }
         path_ = name;
-        settings_ = new GuardSettings(path_);
+        settings_ = std::make_unique<GuardSettings>(path_);
     }
     ~Scratch() {
-        delete settings_;
-        DeleteFileA(path_.c_str());
+        settings_.reset(); // writes its file, deleted next
+        if (!path_.empty()) DeleteFileA(path_.c_str());
     }
-    GuardSettings& operator*() { return *settings_; }
-    GuardSettings* operator->() { return settings_; }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    // Empty when the scratch settings are there, else why not.
+    const std::string& fault() const { return fault_; }
+    GuardSettings* operator->() { return settings_.get(); }
 
   private:
-    std::string path_;
-    GuardSettings* settings_;
+    std::string path_, fault_;
+    std::unique_ptr<GuardSettings> settings_;
 };
 
 int show(const std::string& file, bool password) {
@@ -91,6 +100,10 @@ int show(const std::string& file, bool password) {
         return 2;
     }
     Scratch s;
+    if (!s.fault().empty()) {
+        std::fprintf(stderr, "tarnelcfg: %s\n", s.fault().c_str());
+        return 1;
+    }
     s->load(file);
     const settingsformat::Values v = s->values();
     for (const KeyInfo& k : settingsformat::kKeys) {
@@ -104,6 +117,10 @@ int show(const std::string& file, bool password) {
 
 int write(const std::string& file, const std::vector<Change>& changes, bool keepOld) {
     Scratch s;
+    if (!s.fault().empty()) {
+        std::fprintf(stderr, "tarnelcfg: %s\n", s.fault().c_str());
+        return 1;
+    }
     if (keepOld) s->load(file);
     settingsformat::Values v = s->values();
     for (const Change& c : changes)
@@ -147,7 +164,7 @@ int registerWith(const std::string& folder, const std::string& product) {
 int unregister() {
     std::string fault = registration::unregisterModule();
     if (fault.empty()) return 0;
-    std::fprintf(stderr, "tarnelcfg: %s could not be removed\n", fault.c_str());
+    std::fprintf(stderr, "tarnelcfg: %s\n", fault.c_str());
     return 1;
 }
 

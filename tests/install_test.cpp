@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <msi.h>
 #include "cadhost.h"
+#include "installer/presets.h"
+#include "installer/registration.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
 #include "testkit.h"
@@ -296,6 +298,72 @@ TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     CHECK(tarnelcfg("check TimeInactivity=30 Action=2") == 0);
     CHECK(tarnelcfg("check TimeInactivity=300") == 2);
     CHECK(tarnelcfg("show \"" + dir + "\\missing.cfg\"") == 2);
+    {
+        // No temporary folder for its scratch file: a clear refusal.
+        EnvironmentSetting tmp("TMP", dir + "\\gone"), temp("TEMP", dir + "\\gone");
+        CHECK(tarnelcfg("set \"" + file + "\" Action=0") == 1);
+        CHECK(tarnelcfg("show \"" + file + "\"") == 1);
+    }
+    CHECK(readFile(file) == before);
+}
+
+namespace {
+// Latin-1 text as little-endian UTF-16, each character one unit.
+std::string utf16le(const std::string& latin1) {
+    std::string out;
+    for (char c : latin1) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+} // namespace
+
+TEST_CASE("a presets file as Notepad saves it: any line end, UTF-8 or UTF-16 with its mark") {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string read; // NAME=value; each, or the fault
+    };
+    const Case cases[] = {
+        {"CR alone", "TIMEOUT=20\rACTION=0\r", "TIMEOUT=20;ACTION=0;"},
+        {"mixed", "# c\r\nTIMEOUT=20\nACTION=0\rLOCK=1", "TIMEOUT=20;ACTION=0;LOCK=1;"},
+        {"CR alone, the faulty line named", "TIMEOUT=20\r# x\rACTION 0\r",
+         "tarnel-presets.txt line 3 is not NAME=value: \"ACTION 0\""},
+        {"UTF-16 LE", "\xFF\xFE" + utf16le("TIMEOUT=20\r\nLOGDIR=C:\\M\xFCller\r\n"),
+         "TIMEOUT=20;LOGDIR=C:\\M\xC3\xBCller;"},
+        {"UTF-16 BE", "\xFE\xFF" + std::string("\0T\0=\0\x31", 6),
+         "tarnel-presets.txt is in big-endian UTF-16: save it as ANSI, UTF-8 or Unicode (UTF-16 "
+         "LE)"},
+        {"UTF-16 without its mark", utf16le("TIMEOUT=20\r\n"),
+         "tarnel-presets.txt line 1 holds a zero byte: save the file as ANSI, UTF-8 or Unicode"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.name;
+        CAPTURE(name);
+        std::vector<presets::Entry> entries;
+        std::string fault, read;
+        if (presets::parseFile(c.bytes, entries, fault))
+            for (const presets::Entry& e : entries)
+                read += e.name + "=" + e.value + ";";
+        else
+            read = fault;
+        CHECK(read == c.read);
+    }
+}
+
+TEST_CASE("a registration that fails says why, in Windows' words") {
+    Seat seat;
+    // A stable key cannot be made under a volatile one.
+    HKEY vendor = nullptr;
+    REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnel", 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &vendor, nullptr) == ERROR_SUCCESS);
+    RegCloseKey(vendor);
+    const std::string fault = registration::registerModule(freshDir("register-fails"));
+    const std::string said = "HKEY_LOCAL_MACHINE\\Software\\Tarnel\\Tarnel could not be written: ";
+    CHECK_STARTS(fault, said);
+    CHECK_CONTAINS(fault, "volatile");
+    CHECK_LACKS(fault, "\n");
 }
 
 TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked") {

@@ -50,18 +50,6 @@ ResourcesOutOfReach::~ResourcesOutOfReach() {
     new CDynLinkLibrary(rec->module, FALSE); // owned by the resource chain
 }
 
-EnvironmentSetting::EnvironmentSetting(const char* name, const std::string& value) : name_(name) {
-    char old[32767];
-    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-    had_ = n > 0 && n < sizeof old;
-    if (had_) old_.assign(old, n);
-    SetEnvironmentVariableA(name, value.c_str());
-}
-
-EnvironmentSetting::~EnvironmentSetting() {
-    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr);
-}
-
 Workspace::Workspace(const std::string& name)
     : dir(testkit::freshDir(name)), temp(dir + "\\temp"), tmp_("TMP", temp), temp_("TEMP", temp) {
     CreateDirectoryA(temp.c_str(), nullptr);

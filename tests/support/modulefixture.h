@@ -48,20 +48,6 @@ class ResourcesOutOfReach {
     bool dialogsToo_;
 };
 
-// An environment variable of the process set while the scope lives, and put
-// back (or removed) on every way out.
-class EnvironmentSetting {
-  public:
-    EnvironmentSetting(const char* name, const std::string& value);
-    ~EnvironmentSetting();
-    EnvironmentSetting(const EnvironmentSetting&) = delete;
-    EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
-
-  private:
-    std::string name_, old_;
-    bool had_;
-};
-
 // A folder that is the working directory while the object lives, with a
 // transcript of the host in it and the user's temporary folder (TMP and
 // TEMP) in its "temp", so rescue copies stay inside it.
@@ -79,7 +65,7 @@ struct Workspace {
     char saved[MAX_PATH] = {};
 
   private:
-    EnvironmentSetting tmp_, temp_;
+    testkit::EnvironmentSetting tmp_, temp_;
 };
 
 // The bytes of a drawing file with these entity lines.

@@ -414,4 +414,16 @@ void chooseInFolderBrowser(HWND browser, const std::string& folder) {
     PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
+EnvironmentSetting::EnvironmentSetting(const char* name, const std::string& value) : name_(name) {
+    char old[32767];
+    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
+    had_ = n > 0 && n < sizeof old;
+    if (had_) old_.assign(old, n);
+    SetEnvironmentVariableA(name, value.c_str());
+}
+
+EnvironmentSetting::~EnvironmentSetting() {
+    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr);
+}
+
 } // namespace testkit

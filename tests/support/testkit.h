@@ -141,4 +141,18 @@ void pressF1(HWND window);
 // Chooses folder in the shell's "Browse for Folder" window and presses OK.
 void chooseInFolderBrowser(HWND browser, const std::string& folder);
 
+// An environment variable of the process set while the scope lives, and put
+// back (or removed) on every way out.
+class EnvironmentSetting {
+  public:
+    EnvironmentSetting(const char* name, const std::string& value);
+    ~EnvironmentSetting();
+    EnvironmentSetting(const EnvironmentSetting&) = delete;
+    EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
+
+  private:
+    std::string name_, old_;
+    bool had_;
+};
+
 } // namespace testkit
