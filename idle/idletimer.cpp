@@ -82,8 +82,11 @@ void journalStretchEnd() {
     state.stretchJournaled = true;
 }
 
-// A new stretch starts from zero.
+// Whatever the count was doing stops, and a new stretch starts from zero.
 void startStretch() {
+    ++state.generation;
+    stopCancelling();
+    closeCountdown();
     state.idleSeconds = 0;
     state.countdownShown = false;
     state.stretchJournaled = false;
@@ -251,9 +254,6 @@ void restartIdleTimer() {
         stopInputWatch();
     restartLoadWatch();
     lastWaiting.clear();
-    ++state.generation;
-    stopCancelling();
-    closeCountdown();
     startStretch(); // the stop before it journaled the stretch it ended
 }
 
@@ -272,10 +272,7 @@ void endIdleWatch() {
 }
 
 void resetIdle() {
-    ++state.generation;
-    stopCancelling();
     if (state.timerId != 0) journalStretchEnd(); // activity ended it
-    closeCountdown();
     startStretch();
 }
 

@@ -10,10 +10,10 @@
 #include "aced.h"
 #include "cadhost.h"
 #include "cmdlog/journal.h"
-#include "cmdlog/journalformat.h"
 #include "idle/hostwaiting.h"
 #include "idle/idletimer.h"
 #include "idle/waitjudge.h"
+#include "journalrows.h"
 #include "modulefixture.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
@@ -247,12 +247,8 @@ TEST_CASE("a cancel that does not end the command in time: nothing closed, the w
     CHECK(idleTimerState().idleSeconds == 3);
     // The stretch has one line, the end of the idle time, and no other.
     std::string events;
-    const std::vector<std::string> journal = lines(readFile(journalFileIn(w.dir)));
-    for (size_t i = 1; i < journal.size(); ++i) {
-        std::vector<std::string> f;
-        CHECK(splitCsvLine(journal[i], f));
-        if (f.size() > 5) events += f[4] + " " + f[5] + "/";
-    }
+    for (const std::vector<std::string>& row : journalRows(journalFileIn(w.dir)))
+        events += row[4] + " " + row[5] + "/";
     CHECK(events == "start /countdown 9/expired 60/waiting-cancelled /left-open /");
 }
 
@@ -277,12 +273,8 @@ TEST_CASE("a trial run names what a real one would cancel, the host's dialogs to
     });
     CHECK(stillOpen);
     std::string wouldCancel;
-    const std::vector<std::string> journal = lines(readFile(journalFileIn(w.dir)));
-    for (size_t i = 1; i < journal.size(); ++i) {
-        std::vector<std::string> f;
-        CHECK(splitCsvLine(journal[i], f));
-        if (f.size() == 10 && f[4] == "would-cancel") wouldCancel += f[9] + "/";
-    }
+    for (const std::vector<std::string>& row : journalRows(journalFileIn(w.dir)))
+        if (row[4] == "would-cancel") wouldCancel += row[9] + "/";
     CHECK(wouldCancel ==
           "the dialog \"Options\"/the command DDOPTIONS in " + w.dir + "\\plan.dwg/");
 }

@@ -37,11 +37,7 @@ POINT offset(POINT p, int dx, int dy) {
 // drawings; the tick after it takes that move.
 void inFront() {
     const HWND main = adsw_acadMainWnd();
-    for (int i = 0; i < 100 && !hostInFront(); ++i) {
-        SetForegroundWindow(main);
-        takeMessages();
-        if (!hostInFront()) Sleep(20);
-    }
+    bringHostToFront();
     REQUIRE(hostInFront());
     POINT inside = {20, 20};
     ClientToScreen(main, &inside);

@@ -10,6 +10,7 @@
 #include "cmdlog/logwriter.h"
 #include "idle/idletimer.h"
 #include "cmdlog/journalformat.h"
+#include "journalrows.h"
 #include "modulefixture.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
@@ -25,20 +26,6 @@ std::string computer() {
     DWORD n = sizeof name;
     GetComputerNameA(name, &n);
     return name;
-}
-
-// The journal's rows after its header, each split into its ten columns.
-std::vector<std::vector<std::string>> rows(const std::string& file) {
-    std::vector<std::vector<std::string>> out;
-    std::vector<std::string> ls = lines(readFile(file));
-    for (size_t i = 1; i < ls.size(); ++i) {
-        std::vector<std::string> f;
-        CHECK(splitCsvLine(ls[i], f));
-        CHECK(f.size() == 10);
-        f.resize(10);
-        out.push_back(f);
-    }
-    return out;
 }
 
 // The column event, seconds, drawing, action, status, detail of a row.
@@ -85,7 +72,7 @@ TEST_CASE("a session's events, each with its columns") {
     CHECK_STARTS(bytes,
                  "\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,"
                  "detail\r\n");
-    std::vector<std::vector<std::string>> r = rows(file);
+    std::vector<std::vector<std::string>> r = journalRows(file);
     REQUIRE(r.size() == 11);
     for (const auto& row : r) {
         CHECK(isJournalTime(row[0]));
@@ -121,11 +108,7 @@ TEST_CASE("a session's events, each with its columns") {
 namespace {
 
 void giveKeyInHost() {
-    for (int i = 0; i < 100 && !hostInFront(); ++i) {
-        SetForegroundWindow(adsw_acadMainWnd());
-        takeMessages();
-        if (!hostInFront()) Sleep(20);
-    }
+    bringHostToFront();
     REQUIRE(hostInFront());
     giveKey('A');
     ticks(1);
@@ -189,7 +172,7 @@ TEST_CASE("every end of a quiet stretch leaves one line") {
         ticks(e.quietSeconds);
         if (e.end) e.end();
         m.stop();
-        std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
+        std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + computer() + ".csv");
         REQUIRE(r.size() >= 2);
         CHECK(r.front()[4] == "start");
         CHECK(r.back()[4] == "end");
@@ -217,7 +200,7 @@ TEST_CASE("a journal folder that cannot be reached costs nothing but the journal
     // The folder comes back: what was kept is written, in order.
     REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
     CHECK(flushKeptLogRecords());
-    std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
+    std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + computer() + ".csv");
     REQUIRE(r.size() == 5);
     CHECK(r[0][4] == "start");
     CHECK(r[3][4] == "closed");
@@ -243,7 +226,7 @@ TEST_CASE("a trial run closes nothing, journals what it would close, and keeps c
     CHECK(idleTimerState().idleSeconds == 90);
     CHECK_LACKS(w.transcript(), "document saved");
     cadhost::executeLine("ZOOM"); // the stretch ran to its end: 90 s
-    std::vector<std::vector<std::string>> r = rows(folder + "\\" + computer() + ".csv");
+    std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + computer() + ".csv");
     REQUIRE(r.size() == 5);
     CHECK(tail(r[1]) == "would-expire|60||||2 drawings");
     CHECK(tail(r[2]) == "would-close||" + w.dir + "\\kept.dwg|1||modified unknown");

@@ -176,6 +176,15 @@ bool hostInFront() {
     return process == GetCurrentProcessId();
 }
 
+void bringHostToFront() {
+    for (int i = 0; i < 100 && !hostInFront(); ++i) {
+        SetForegroundWindow(adsw_acadMainWnd());
+        takeMessages();
+        if (!hostInFront()) Sleep(20);
+    }
+}
+
+
 HWND countdownHwnd() {
     CountdownDialog* w = idleTimerState().countdownWindow;
     return w ? w->GetSafeHwnd() : nullptr;

@@ -86,6 +86,8 @@ void giveMouse(DWORD down, DWORD up, DWORD data = 0);
 void movePointer(POINT at);
 // Whether one of this process's windows is in front.
 bool hostInFront();
+// Puts the host's main window in front, trying for up to two seconds.
+void bringHostToFront();
 // Types each line in turn, the next one from inside the wait of the one
 // before; body runs inside the wait of the last, given by a timer procedure
 // that wait's loop dispatches. Returns when the first line's command has
