@@ -37,7 +37,9 @@ add_library(tarnel_core STATIC
     idle/sessionreport.cpp
     cmdlog/attachreactors.cpp
     cmdlog/journal.cpp
+    cmdlog/logfile.cpp
     cmdlog/logrecord.cpp
+    cmdlog/logspool.cpp
     cmdlog/logwriter.cpp
     cmdlog/tarnelreact.cpp
     cmdlog/timestamp.cpp

@@ -69,7 +69,7 @@ std::string journalLost(unsigned long lost) {
                         " journal lines were lost while the journal could not be written"));
 }
 
-const LogKind kJournal = {journalHeader, journalLost};
+const LogKind kJournal = {"journal", journalHeader, journalLost};
 
 DWORD sessionStartTick = 0;
 bool closedByModule = false;
@@ -127,6 +127,10 @@ void journal(const JournalEvent& event) {
     const GuardSettings* s = sessionSettings;
     if (!s || s->getJournalpath().empty()) return;
     appendJournal(journalFileIn(s->getJournalpath()), event);
+}
+
+const LogKind& journalLogKind() {
+    return kJournal;
 }
 
 bool appendJournal(const std::string& file, const JournalEvent& event) {

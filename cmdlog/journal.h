@@ -6,14 +6,16 @@
 #pragma once
 #include <string>
 #include "cmdlog/journalformat.h"
+#include "cmdlog/logfile.h"
 
 class GuardSettings;
 
 // Appends the event (texts in the user's code page, written as UTF-8).
 void journal(const JournalEvent& event);
-// The same into a journal file named outright; false when the line was
-// kept for later.
+// The same into a journal file named outright; false for an empty name.
 bool appendJournal(const std::string& file, const JournalEvent& event);
+// The journal's kind of log, for its writer.
+const LogKind& journalLogKind();
 // The journal file for a folder: "<folder>\<computer name>.csv"; empty for
 // an empty folder.
 std::string journalFileIn(const std::string& folder);

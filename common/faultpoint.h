@@ -1,22 +1,43 @@
 // Test seam for file and registry failures. Production code asks
 // faultpoint::fails("WriteFile") before such a call; a test installs a plan
 // that answers, call by call, whether the call fails as a full disk or a
-// lost share would. Without a plan nothing fails.
+// lost share would. Without a plan nothing fails. The module's writer
+// thread asks too, so a plan is installed and taken under a lock, and one
+// that blocks (a server that does not answer) blocks only its caller.
 #pragma once
 #include <functional>
+#include <memory>
+#include "common/criticalsection.h"
 
 namespace faultpoint {
 
 using Plan = std::function<bool(const char* call)>;
 
-inline Plan& plan() {
-    static Plan current;
+struct Installed {
+    CriticalSection lock;
+    std::shared_ptr<Plan> plan;
+};
+
+inline Installed& installed() {
+    static Installed current;
     return current;
 }
 
+inline void install(Plan p) {
+    std::shared_ptr<Plan> next = p ? std::make_shared<Plan>(std::move(p)) : nullptr;
+    Installed& i = installed();
+    Locked held(i.lock);
+    i.plan = std::move(next);
+}
+
 inline bool fails(const char* call) {
-    const Plan& p = plan();
-    return p && p(call);
+    Installed& i = installed();
+    std::shared_ptr<Plan> p;
+    {
+        Locked held(i.lock);
+        p = i.plan;
+    }
+    return p && (*p)(call);
 }
 
 // A plan that fails the k-th call from now on (k counts from 1), and with
@@ -39,8 +60,8 @@ class KthCall {
 // Installs a plan for the life of the scope, and removes it on every way out.
 class Scope {
   public:
-    explicit Scope(Plan p) { plan() = std::move(p); }
-    ~Scope() { plan() = nullptr; }
+    explicit Scope(Plan p) { install(std::move(p)); }
+    ~Scope() { install(nullptr); }
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
 };

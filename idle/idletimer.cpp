@@ -2,7 +2,6 @@
 #include "acdocman.h"
 #include "afxshim.h"
 #include "cmdlog/journal.h"
-#include "cmdlog/logwriter.h"
 #include "common/shield.h"
 #include "common/testseam.h"
 #include "common/textformat.h"
@@ -165,7 +164,6 @@ void whileCancelling(AcApDocManager* manager) {
 
 void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
-    flushKeptLogRecords();          // command-log records kept while another program held the log
     const GuardSettings* settings = watchSettings;
     const bool cancelWaiting = settings && settings->getCancelWaiting();
     // Every tick starts a new window, so each measures the second before

@@ -44,6 +44,8 @@ AcRx::AppRetCode GuardApp::onInitApp() {
     std::string configPath = std::string(dir ? dir : ".") + "\\tarnel.cfg";
     settings_.reset(new GuardSettings(configPath));
     settings_->buildLogFileName();
+    // What an earlier unload could not write goes ahead of this start's lines.
+    replayLogSpool({&commandLogKind(), &journalLogKind()});
     bindOptionsCommand(settings_.get(), [this](int contextId) { showHelp(contextId); });
     attachReactors(*settings_);
     startIdleTimer(*settings_);
@@ -57,8 +59,8 @@ AcRx::AppRetCode GuardApp::onUnloadApp() {
     detachReactors();
     endIdleWatch();
     journalEnd();
-    // The last records of a log another program held are written now.
-    flushKeptLogRecords(kLogUnloadWaitMs);
+    // The last records are written now, or spooled for the next start.
+    closeLogWriter(kLogUnloadWaitMs);
     bindOptionsCommand(nullptr, nullptr);
     settings_.reset(); // its destructor writes the settings file
     return AcRx::kRetOK;

@@ -31,5 +31,5 @@ int main(int argc, char** argv) {
         appendJournal(argv[1], e);
     }
     // What another writer held back is written before the host goes.
-    return flushKeptLogRecords(30000) ? 0 : 1;
+    return waitLogWritten(30000) ? 0 : 1;
 }

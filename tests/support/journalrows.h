@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 #include "cmdlog/journalformat.h"
+#include "cmdlog/logwriter.h"
 #include "testkit.h"
 
-// The rows after the header, each split into its ten columns.
+// The rows after the header, each split into its ten columns, once the
+// module's writer has written what it was given.
 inline std::vector<std::vector<std::string>> journalRows(const std::string& file) {
     std::vector<std::vector<std::string>> out;
+    CHECK(waitLogWritten(5000));
     std::vector<std::string> ls = testkit::lines(testkit::readFile(file));
     for (size_t i = 1; i < ls.size(); ++i) {
         std::vector<std::string> f;

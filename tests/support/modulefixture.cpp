@@ -2,6 +2,7 @@
 #include <cctype>
 #include <commctrl.h>
 #include "aced.h"
+#include "cmdlog/logspool.h"
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "shell/arxapplication.h"
@@ -184,7 +185,6 @@ void bringHostToFront() {
     }
 }
 
-
 HWND countdownHwnd() {
     CountdownDialog* w = idleTimerState().countdownWindow;
     return w ? w->GetSafeHwnd() : nullptr;
@@ -257,9 +257,23 @@ std::string settingsPath() {
     return testkit::binDir() + "\\tarnel.cfg";
 }
 
+// Spool files an earlier test's unload left would be written by this
+// test's start: each module starts without any.
+static void emptySpool() {
+    const std::string folder = logSpoolFolder();
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
 Module::Module() {
     static bool attached = attachLibrary(GetModuleHandleA(nullptr)) != FALSE;
     (void)attached;
+    emptySpool();
     cadhost::createMainWindow(true);
     dir = testkit::binDir();
     // A message an earlier test left would block start-up in its box.
