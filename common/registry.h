@@ -45,4 +45,10 @@ inline LONG writeNumber(HKEY key, const char* name, DWORD value) {
     return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
 }
 
+// A value that is not there is gone.
+inline LONG deleteValue(HKEY key, const char* name) {
+    const LONG status = RegDeleteValueA(key, name);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
 } // namespace registry

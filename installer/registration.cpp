@@ -1,5 +1,6 @@
 #include "installer/registration.h"
 #include <windows.h>
+#include <algorithm>
 #include "common/errortext.h"
 #include "common/handles.h"
 #include "common/registry.h"
@@ -8,10 +9,12 @@ namespace registration {
 
 const char kReleaseKey[] = "Software\\Autodesk\\AutoCAD\\R15.0";
 const char kModuleKey[] = "Software\\Tarnel\\Tarnel";
+const char kEveryProductKey[] = "*";
 
 namespace {
 
 const char kEntry[] = "Applications\\Tarnel";
+const char kRememberedKey[] = "PRODUCTKEY";
 
 RegKey openMachineKey(const std::string& path, REGSAM access) {
     RegKey key;
@@ -92,9 +95,23 @@ std::string noProductKey(const std::string& only) {
            "was found below HKEY_LOCAL_MACHINE\\" + kReleaseKey;
 }
 
+std::string rememberedProductKey() {
+    RegKey key = openMachineKey(kModuleKey, KEY_READ);
+    std::string product;
+    if (!key || registry::readString(key.get(), kRememberedKey, product) != ERROR_SUCCESS)
+        return "";
+    return product;
+}
+
+std::string chosenProductKey(const std::string& only) {
+    if (only == kEveryProductKey) return "";
+    return only.empty() ? rememberedProductKey() : only;
+}
+
 std::string registerModule(const std::string& folder, const std::string& only) {
-    const std::vector<std::string> products = productKeys(only);
-    if (products.empty()) return noProductKey(only);
+    const std::string chosen = chosenProductKey(only);
+    const std::vector<std::string> products = productKeys(chosen);
+    if (products.empty()) return noProductKey(chosen);
     // "C:\Program Files\Tarnel\." and the like come out as the plain folder.
     char full[MAX_PATH] = {};
     DWORD length = GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
@@ -106,7 +123,21 @@ std::string registerModule(const std::string& folder, const std::string& only) {
     if (!status) status = setString(module + "\\Name", "Tarnel", "Tarnel");
     if (!status) status = setString(module + "\\Commands", "tarnel_opt", "tarnel_opt");
     if (!status) status = setString(module + "\\Groups", "Tarnel_Commands", "Tarnel_Commands");
+    if (!status) {
+        RegKey key = openMachineKey(module, KEY_SET_VALUE);
+        status = !key             ? (LONG)ERROR_FILE_NOT_FOUND
+                 : chosen.empty() ? registry::deleteValue(key.get(), kRememberedKey)
+                                  : registry::writeString(key.get(), kRememberedKey, chosen);
+    }
     if (status) return failed(module, "written", status);
+    // A product key not chosen now loses an entry an earlier registration made.
+    for (const std::string& product : productKeys()) {
+        if (std::find(products.begin(), products.end(), product) != products.end()) continue;
+        const std::string base = std::string(kReleaseKey) + "\\" + product;
+        if (LONG removed = deleteTree(HKEY_LOCAL_MACHINE, base + "\\" + kEntry))
+            return failed(base + "\\" + kEntry, "removed", removed);
+        deleteIfEmpty(base + "\\Applications");
+    }
     for (const std::string& product : products) {
         const std::string entry = std::string(kReleaseKey) + "\\" + product + "\\" + kEntry;
         status = setDword(entry, "LOADCTRLS", 2);

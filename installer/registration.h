@@ -20,8 +20,21 @@ std::vector<std::string> productKeys(const std::string& only = "");
 // What to say when productKeys(only) finds none.
 std::string noProductKey(const std::string& only = "");
 
+// `only` naming every product key: the registration forgets a chosen one.
+extern const char kEveryProductKey[];
+
+// The product key a registration was made for, remembered in the module's
+// key, or empty when it was made for every one.
+std::string rememberedProductKey();
+
+// The product key a registration given `only` is for: `only` when it names
+// one, none for kEveryProductKey, else the remembered one.
+std::string chosenProductKey(const std::string& only);
+
 // Writes the module's key (its path: folder\tarnel15.arx) and an entry under
-// every product key found (or only `only`). Empty on success, else what went
+// every product key found, or only under chosenProductKey(only), which is
+// remembered, so that an upgrade or a repair registering again keeps to it;
+// an entry under another product key goes. Empty on success, else what went
 // wrong, with Windows' reason ("... could not be written: Access is
 // denied."); nothing is written when no product key is found.
 std::string registerModule(const std::string& folder, const std::string& only = "");

@@ -16,15 +16,30 @@
 //     given another INSTALLDIR leaves it behind. TarnelPresets reads it first.
 //   TarnelForget (commit, at uninstall): tarnel.cfg goes once the removal
 //     has succeeded, so a removal that rolls back keeps the seat's settings.
+//   An upgrade installs over the earlier version and removes it only once
+//   the install has succeeded; a failure on the way puts the seat back as
+//   it was, step by step, in reverse:
+//   TarnelBackup (deferred, before the files) copies the installed files
+//     aside, TarnelFilesBack (rollback) copies them back, TarnelBackupDrop
+//     (commit) removes the copies;
+//   TarnelSettingsBack (rollback) puts tarnel.cfg back as it was, or
+//     removes it when there was none;
+//   TarnelRegisterBack (rollback) puts the registration back as it was.
+//   The earlier version's removal (with UPGRADINGPRODUCTCODE, or, where the
+//   installer does not set it, finding the later version installed) leaves
+//   the registration, and tarnel.cfg when the later version is in its folder.
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
 #include "common/handles.h"
+#include "common/registry.h"
 #include "common/wholewrite.h"
 #include "common/commandline.h"
+#include "common/errortext.h"
 #include "installer/presets.h"
 #include "installer/registration.h"
 
@@ -108,13 +123,114 @@ std::string installedFolder(const std::string& product) {
     return slash == std::string::npos ? "" : module.substr(0, slash + 1);
 }
 
+// The files the package installs (installer/tarnel.wxs).
+const char* const kShippedFiles[] = {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
+                                     "tarnelreport.exe"};
+
+const char kUpgradeCode[] = "{6B0E4C1A-2F57-4D0B-9C1E-5A3B7D2E9F10}";
+
+// The folder of another Tarnel product installed beside this one, and
+// whether there is one at all.
+bool otherProductFolder(const std::string& self, std::string& folder) {
+    char code[39];
+    for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, code) == ERROR_SUCCESS; ++i) {
+        if (lstrcmpiA(code, self.c_str()) == 0) continue;
+        folder = installedFolder(code);
+        return true;
+    }
+    return false;
+}
+
+// Writes bytes as tarnel.cfg with these attributes, whole or not at all.
+bool writeSettingsFile(const std::string& cfg, const std::string& bytes, DWORD attributes) {
+    SetFileAttributesA(cfg.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::string partial = cfg + ".part";
+    bool written = false;
+    {
+        FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER start = {};
+        written = file && writeWholeAt(file.get(), start, bytes) && FlushFileBuffers(file.get());
+    }
+    if (!written || !MoveFileExA(partial.c_str(), cfg.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(partial.c_str());
+        return false;
+    }
+    SetFileAttributesA(cfg.c_str(), attributes);
+    return true;
+}
+
+// "cfg|attributes|hex" as keepSettings makes it (an empty file too), or
+// "cfg|absent|".
+std::string settingsState(const std::string& cfg) {
+    const std::string kept = keepSettings(cfg, cfg);
+    if (!kept.empty()) return kept;
+    const DWORD attributes = GetFileAttributesA(cfg.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return cfg + "|absent|";
+    return cfg + "|" + std::to_string(attributes) + "|";
+}
+
+std::string fromHex(const std::string& hex) {
+    std::string bytes;
+    const std::string digits = kHex;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += (char)(digits.find(hex[i]) * 16 + digits.find(hex[i + 1]));
+    return bytes;
+}
+
+// The fields of a deferred step's data, split at '|'.
+std::vector<std::string> fields(const std::string& data) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t bar; (bar = data.find('|', start)) != std::string::npos; start = bar + 1)
+        out.push_back(data.substr(start, bar - start));
+    out.push_back(data.substr(start));
+    return out;
+}
+
+// The registration now: "folder|product key or *", or "|" for none.
+std::string registrationState() {
+    const std::string folder = registration::registeredFolder();
+    if (folder.empty()) return "|";
+    const std::string product = registration::rememberedProductKey();
+    return folder + "|" + (product.empty() ? registration::kEveryProductKey : product);
+}
+
+// A product or upgrade code as Windows Installer's registry keeps it.
+std::string packedGuid(const std::string& guid) {
+    std::string hex;
+    for (char c : guid)
+        if (std::isxdigit((unsigned char)c)) hex += (char)std::toupper((unsigned char)c);
+    if (hex.size() != 32) return "";
+    std::string out(hex.rbegin() + 24, hex.rend()); // the first eight, reversed
+    out.append(hex.rbegin() + 20, hex.rbegin() + 24);
+    out.append(hex.rbegin() + 16, hex.rbegin() + 20);
+    for (size_t i = 16; i < 32; i += 2) {
+        out += hex[i + 1];
+        out += hex[i];
+    }
+    return out;
+}
+
+void removeFolder(const std::string& folder) {
+    for (const char* name : kShippedFiles) {
+        const std::string path = folder + name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
 } // namespace
 
-extern "C" __declspec(dllexport) UINT __stdcall TarnelFolder(MSIHANDLE install) {
+namespace {
+
+// Without INSTALLDIR given, the folder this product, or an earlier one
+// found, was installed to.
+void useInstalledFolder(MSIHANDLE install) {
     const std::string chosen = property(install, "INSTALLDIR");
     const std::string standard = property(install, "ProgramFilesFolder") + "Tarnel\\";
-    if (lstrcmpiA(chosen.c_str(), standard.c_str()) != 0) return ERROR_SUCCESS; // given
-    // This product when installed, else the earlier ones found.
+    if (lstrcmpiA(chosen.c_str(), standard.c_str()) != 0) return; // given
     std::string products =
         property(install, "ProductCode") + ";" + property(install, "TARNELOLDER");
     std::string folder;
@@ -124,12 +240,31 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelFolder(MSIHANDLE install) 
         folder = installedFolder(products.substr(start, end - start));
         start = end + 1;
     }
-    if (folder.empty() || lstrcmpiA(folder.c_str(), chosen.c_str()) == 0) return ERROR_SUCCESS;
+    if (folder.empty() || lstrcmpiA(folder.c_str(), chosen.c_str()) == 0) return;
     if (MsiSetTargetPathA(install, "INSTALLDIR", folder.c_str()) != ERROR_SUCCESS) {
         report(install, "Tarnel: the installed folder " + folder + " cannot be used");
-        return ERROR_SUCCESS;
+        return;
     }
     report(install, "Tarnel: working in the installed folder " + folder);
+}
+
+} // namespace
+
+extern "C" __declspec(dllexport) UINT __stdcall TarnelFolder(MSIHANDLE install) {
+    useInstalledFolder(install);
+    // What a rollback of the registration puts back, at install and removal.
+    const std::string registered = registrationState();
+    MsiSetPropertyA(install, "TarnelRegisterBack", registered.c_str());
+    MsiSetPropertyA(install, "TarnelUnregisterRollback", registered.c_str());
+    std::string folder;
+    if (property(install, "REMOVE") == "ALL" &&
+        otherProductFolder(property(install, "ProductCode"), folder)) {
+        // Removed once a later version is installed: an upgrade.
+        MsiSetPropertyA(install, "TarnelSuperseded", "1");
+        if (lstrcmpiA(folder.c_str(), property(install, "INSTALLDIR").c_str()) == 0)
+            MsiSetPropertyA(install, "TarnelSupersededHere", "1");
+        report(install, "Tarnel: the later version in " + folder + " stays registered");
+    }
     return ERROR_SUCCESS;
 }
 
@@ -150,8 +285,10 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     presets::Plan plan;
     fault = presets::plan([&](const char* name) { return property(install, name); }, entries, plan);
     if (!fault.empty()) return fail(install, fault);
-    if (registration::productKeys(plan.productKey).empty())
-        return fail(install, registration::noProductKey(plan.productKey));
+    // Without PRODUCTKEY, the one chosen at install, if any.
+    const std::string productKey = registration::chosenProductKey(plan.productKey);
+    if (registration::productKeys(productKey).empty())
+        return fail(install, registration::noProductKey(productKey));
     for (const std::string& note : plan.notes)
         report(install, "Tarnel: preset " + note);
 
@@ -175,27 +312,33 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     }
     if (!plan.productKey.empty())
         MsiSetPropertyA(install, "TarnelProductKey", commandLine({plan.productKey}).c_str());
+    // What a rollback puts back: the files installed now, and tarnel.cfg.
+    const std::string dir = property(install, "INSTALLDIR");
+    const std::string backup = dir + "~tarnel-undo\\";
+    MsiSetPropertyA(install, "TarnelBackup", (dir + "|" + backup).c_str());
+    MsiSetPropertyA(install, "TarnelFilesBack", (dir + "|" + backup).c_str());
+    MsiSetPropertyA(install, "TarnelBackupDrop", backup.c_str());
+    MsiSetPropertyA(install, "TarnelSettingsBack", settingsState(cfg).c_str());
+    // An upgrade into another folder: the earlier version's files, which it
+    // leaves as this version holds the same components, go once it is gone.
+    std::string older = property(install, "TARNELOLDER");
+    for (char& c : older)
+        if (c == ';') c = '|';
+    for (const std::string& product : fields(older)) {
+        const std::string folder = installedFolder(product);
+        if (!folder.empty() && lstrcmpiA(folder.c_str(), dir.c_str()) != 0)
+            MsiSetPropertyA(install, "TarnelOldFolder", folder.c_str());
+    }
+    MsiSetPropertyA(install, "TarnelUpgradeCodeBack", older.c_str());
     return ERROR_SUCCESS;
 }
 
 extern "C" __declspec(dllexport) UINT __stdcall TarnelRestore(MSIHANDLE install) {
-    const std::string data = property(install, "CustomActionData");
-    const size_t first = data.find('|'), second = data.find('|', first + 1);
-    if (first == std::string::npos || second == std::string::npos) return ERROR_SUCCESS;
-    const std::string cfg = data.substr(0, first);
+    const std::vector<std::string> f = fields(property(install, "CustomActionData"));
+    if (f.size() != 3) return ERROR_SUCCESS;
+    const std::string& cfg = f[0];
     if (GetFileAttributesA(cfg.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS; // kept
-    std::string bytes;
-    for (size_t i = second + 1; i + 1 < data.size(); i += 2)
-        bytes += (char)(std::string(kHex).find(data[i]) * 16 + std::string(kHex).find(data[i + 1]));
-    bool written = false;
-    {
-        FileHandle file(CreateFileA(cfg.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        LARGE_INTEGER start = {};
-        written = file && writeWholeAt(file.get(), start, bytes) && FlushFileBuffers(file.get());
-    }
-    if (!written) {
-        DeleteFileA(cfg.c_str());
+    if (!writeSettingsFile(cfg, fromHex(f[2]), (DWORD)std::strtoul(f[1].c_str(), nullptr, 10))) {
         // The upgrade rolls back rather than leave the seat without its settings.
         report(install,
                "Tarnel is not installed: the seat's settings could not be written back to " + cfg +
@@ -203,8 +346,119 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelRestore(MSIHANDLE install)
                true);
         return ERROR_INSTALL_FAILURE;
     }
-    SetFileAttributesA(cfg.c_str(), (DWORD)std::strtoul(data.c_str() + first + 1, nullptr, 10));
     report(install, "Tarnel: the seat's settings written back to " + cfg);
+    return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall TarnelBackup(MSIHANDLE install) {
+    const std::vector<std::string> f = fields(property(install, "CustomActionData"));
+    if (f.size() != 2) return ERROR_SUCCESS;
+    const std::string &dir = f[0], &backup = f[1];
+    removeFolder(backup); // one an interrupted run left
+    bool made = false;
+    for (const char* name : kShippedFiles) {
+        const std::string from = dir + name;
+        if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (!made && !CreateDirectoryA(backup.c_str(), nullptr))
+            return fail(install, backup + " could not be made: " + systemErrorText(GetLastError()));
+        made = true;
+        if (!CopyFileA(from.c_str(), (backup + name).c_str(), FALSE))
+            return fail(install,
+                        from + " could not be copied aside: " + systemErrorText(GetLastError()));
+    }
+    return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall TarnelFilesBack(MSIHANDLE install) {
+    const std::vector<std::string> f = fields(property(install, "CustomActionData"));
+    if (f.size() != 2) return ERROR_SUCCESS;
+    const std::string &dir = f[0], &backup = f[1];
+    for (const char* name : kShippedFiles) {
+        const std::string from = backup + name, to = dir + name;
+        if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        CreateDirectoryA(dir.c_str(), nullptr);
+        SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!CopyFileA(from.c_str(), to.c_str(), FALSE))
+            report(install, "Tarnel: " + to + " could not be put back: " +
+                                systemErrorText(GetLastError()) + "; a copy stays in " + backup);
+        else
+            report(install, "Tarnel: " + to + " put back");
+    }
+    removeFolder(backup);
+    return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall TarnelBackupDrop(MSIHANDLE install) {
+    const std::string backup = property(install, "CustomActionData");
+    if (!backup.empty()) removeFolder(backup);
+    return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall TarnelOldFolder(MSIHANDLE install) {
+    const std::string folder = property(install, "CustomActionData");
+    if (folder.empty()) return ERROR_SUCCESS;
+    removeFolder(folder);
+    report(install, "Tarnel: the earlier version's files removed from " + folder);
+    return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall TarnelSettingsBack(MSIHANDLE install) {
+    const std::vector<std::string> f = fields(property(install, "CustomActionData"));
+    if (f.size() != 3) return ERROR_SUCCESS;
+    const std::string& cfg = f[0];
+    if (f[1] == "absent") {
+        SetFileAttributesA(cfg.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(cfg.c_str());
+        return ERROR_SUCCESS;
+    }
+    if (!writeSettingsFile(cfg, fromHex(f[2]), (DWORD)std::strtoul(f[1].c_str(), nullptr, 10)))
+        report(install, "Tarnel: " + cfg + " could not be put back");
+    return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall TarnelRegisterBack(MSIHANDLE install) {
+    const std::vector<std::string> f = fields(property(install, "CustomActionData"));
+    if (f.size() != 2) return ERROR_SUCCESS;
+    std::string fault = registration::unregisterModule();
+    if (fault.empty() && !f[0].empty()) fault = registration::registerModule(f[0], f[1]);
+    report(install, fault.empty() ? "Tarnel: the registration put back as it was"
+                                  : "Tarnel: the registration could not be put back: " + fault);
+    return ERROR_SUCCESS;
+}
+
+// Each installed product named (';' between) found again under the upgrade
+// code. Wine's installer, removing one version, removes the upgrade code's
+// record of every version, so neither the version an upgrade installed nor
+// the one a failed upgrade kept would be found by the next upgrade; Windows
+// keeps the record, and then this finds nothing to do.
+extern "C" __declspec(dllexport) UINT __stdcall TarnelUpgradeCode(MSIHANDLE install) {
+    std::string products = property(install, "CustomActionData");
+    if (products.empty()) products = property(install, "ProductCode");
+    // Both places the record is kept.
+    const std::string keys[] = {
+        "Software\\Classes\\Installer\\UpgradeCodes\\",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UpgradeCodes\\"};
+    for (const std::string& product : fields(products)) {
+        if (product.size() != 38 || MsiQueryProductStateA(product.c_str()) != INSTALLSTATE_DEFAULT)
+            continue;
+        bool found = false;
+        char code[39];
+        for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, code) == ERROR_SUCCESS; ++i)
+            found = found || lstrcmpiA(code, product.c_str()) == 0;
+        if (found) continue;
+        bool written = true;
+        for (const std::string& key : keys) {
+            RegKey codes;
+            written = registry::createKey(HKEY_LOCAL_MACHINE, key + packedGuid(kUpgradeCode),
+                                          KEY_SET_VALUE, codes) == ERROR_SUCCESS &&
+                      registry::writeString(codes.get(), packedGuid(product).c_str(), "") ==
+                          ERROR_SUCCESS &&
+                      written;
+        }
+        report(install, "Tarnel: " + product +
+                            (written ? " recorded again under the upgrade code"
+                                     : " could not be recorded again under the upgrade code"));
+    }
     return ERROR_SUCCESS;
 }
 

@@ -7,7 +7,10 @@
 //   tarnelcfg new FILE                      the defaults
 //   tarnelcfg check KEY=VALUE...            checks only
 //   tarnelcfg register FOLDER [PRODUCTKEY]  every AutoCAD 2000-2002 (or that
-//                                           one) loads FOLDER\tarnel15.arx
+//                                           one, remembered; "*" every one
+//                                           again) loads FOLDER\tarnel15.arx;
+//                                           without PRODUCTKEY the one
+//                                           remembered, if any
 //   tarnelcfg unregister                    no AutoCAD loads it any more
 // Exit status: 0 done, 1 the file or a key could not be written, 2 a bad
 // request, 3 no AutoCAD product key found.
@@ -154,7 +157,7 @@ int writeLocked(const std::string& file, const std::vector<Change>& changes, int
 }
 
 int registerWith(const std::string& folder, const std::string& product) {
-    const bool found = !registration::productKeys(product).empty();
+    const bool found = !registration::productKeys(registration::chosenProductKey(product)).empty();
     std::string fault = registration::registerModule(folder, product);
     if (fault.empty()) return 0;
     std::fprintf(stderr, "tarnelcfg: %s\n", fault.c_str());

@@ -5,6 +5,7 @@
 #include "textchecks.h"
 #include <windows.h>
 #include <msi.h>
+#include <map>
 #include "cadhost.h"
 #include "installer/presets.h"
 #include "installer/registration.h"
@@ -69,9 +70,20 @@ std::vector<std::string> installedPackages() {
     return codes;
 }
 
+// Every Tarnel package, also one a broken upgrade left without its record
+// under the upgrade code.
 void removePackages() {
-    for (const std::string& code : installedPackages())
-        run("msiexec /x " + code + " /qn", 120000);
+    char code[39];
+    std::vector<std::string> codes;
+    for (DWORD i = 0; MsiEnumProductsA(i, code) == ERROR_SUCCESS; ++i) {
+        char name[64] = {};
+        DWORD size = sizeof name;
+        if (MsiGetProductInfoA(code, INSTALLPROPERTY_PRODUCTNAME, name, &size) == ERROR_SUCCESS &&
+            std::string(name) == "Tarnel")
+            codes.push_back(code);
+    }
+    for (const std::string& c : codes)
+        run("msiexec /x " + c + " /qn", 120000);
 }
 
 // Two AutoCAD installations on the seat, and nothing of ours left behind
@@ -595,4 +607,57 @@ TEST_CASE("the package: an upgrade keeps the seat's settings, a downgrade is ref
     REQUIRE(msiexec("/x", next, "", logs + "\\remove.log") == 0);
     CHECK_FALSE(anyFileIn(moved));
     checkPackageGone(moved);
+}
+
+TEST_CASE("the package: a failed upgrade leaves the earlier version installed, registered and "
+          "loading; an upgrade keeps the product key chosen at install") {
+    Seat seat;
+    std::string dir = freshDir("msi-failed-upgrade");
+    RemoveDirectoryA(dir.c_str());
+    std::string logs = freshDir("msi-failed-upgrade-logs");
+    REQUIRE(msiexec("/i", package(), "INSTALLDIR=\"" + dir + "\" TIMEOUT=7 PRODUCTKEY=ACAD-1:409",
+                    logs + "\\first.log") == 0);
+    const std::vector<std::string> first = installedPackages();
+    REQUIRE(tarnelcfg("set \"" + cfgOf(dir) + "\" TimeCountdown=44") == 0);
+    const std::string seatFile = readFile(cfgOf(dir));
+    std::map<std::string, std::string> shipped;
+    for (const char* f : kShipped)
+        shipped[f] = readFile(dir + "\\" + f);
+    const std::string acad = std::string(kRelease) + "\\ACAD-1:409\\Applications\\Tarnel";
+    const std::string vertical =
+        std::string(kRelease) + "\\" + kVertical + "\\Applications\\Tarnel";
+
+    // The later package's last step fails: everything as it was.
+    const std::string failing = binDir() + "\\..\\test-packages\\1.5.1-fails\\Tarnel.msi";
+    const int status = msiexec("/i", failing, "TIMEOUT=9", logs + "\\failed.log");
+    CHECK(status != 0);
+    CHECK(installedPackages() == first);
+    for (const char* f : kShipped) {
+        CAPTURE(f);
+        CHECK(readFile(dir + "\\" + f) == shipped[f]);
+    }
+    CHECK(readFile(cfgOf(dir)) == seatFile);
+    CHECK_FALSE(fileExists(dir + "\\~tarnel-undo"));
+    CHECK(registryString("Software\\Tarnel\\Tarnel\\Loader", "MODULE", HKEY_LOCAL_MACHINE) ==
+          dir + "\\tarnel15.arx");
+    CHECK(keyExists(acad));
+    CHECK_FALSE(keyExists(vertical));
+    checkHostLoadsModule("msi-failed-host");
+
+    // The later package that works, given no PRODUCTKEY: the one chosen at install.
+    const std::string later = binDir() + "\\..\\test-packages\\1.5.1\\Tarnel.msi";
+    REQUIRE(msiexec("/i", later, "", logs + "\\upgrade.log") == 0);
+    CHECK(installedPackages().size() == 1);
+    CHECK(installedPackages() != first);
+    CHECK(readFile(cfgOf(dir)) == seatFile);
+    CHECK(keyExists(acad));
+    CHECK_FALSE(keyExists(vertical));
+    CHECK(registryString("Software\\Tarnel\\Tarnel", "PRODUCTKEY", HKEY_LOCAL_MACHINE) ==
+          "ACAD-1:409");
+    // "*": every AutoCAD again, and nothing remembered.
+    REQUIRE(tarnelcfg("register \"" + dir + "\" *") == 0);
+    CHECK(keyExists(vertical));
+    CHECK(registryString("Software\\Tarnel\\Tarnel", "PRODUCTKEY", HKEY_LOCAL_MACHINE) == "(none)");
+    REQUIRE(msiexec("/x", later, "", logs + "\\remove.log") == 0);
+    checkPackageGone(dir);
 }
