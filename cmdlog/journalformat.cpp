@@ -11,14 +11,33 @@ std::string journalTimeText(const JournalTime& t) {
     return text;
 }
 
+namespace {
+// What a spreadsheet takes for the start of a formula, and the mark put
+// before it (itself too, when one follows, so that the reader can tell).
+bool formulaStart(char c) {
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+}
+bool marked(const std::string& text) {
+    return !text.empty() && (formulaStart(text[0]) || (text[0] == '\'' && text.size() > 1 &&
+                                                       (formulaStart(text[1]) || text[1] == '\'')));
+}
+} // namespace
+
 std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    const std::string safe = marked(text) ? "'" + text : text;
+    if (safe.find_first_of(",\"\r\n") == std::string::npos) return safe;
     std::string out = "\"";
-    for (char c : text) {
+    for (char c : safe) {
         if (c == '"') out += '"';
         out += c;
     }
     return out + "\"";
+}
+
+std::string unmarkedField(std::string field) {
+    if (field.size() > 1 && field[0] == '\'' && (formulaStart(field[1]) || field[1] == '\''))
+        field.erase(0, 1);
+    return field;
 }
 
 namespace {
@@ -56,7 +75,7 @@ bool splitCsvLine(const std::string& line, std::vector<std::string>& fields) {
         } else if (c == '"' && field.empty() && !quoted) {
             inQuotes = quoted = true;
         } else if (c == ',') {
-            fields.push_back(field);
+            fields.push_back(unmarkedField(field));
             field.clear();
             quoted = false;
         } else {
@@ -64,6 +83,6 @@ bool splitCsvLine(const std::string& line, std::vector<std::string>& fields) {
         }
     }
     if (inQuotes) return false;
-    fields.push_back(field);
+    fields.push_back(unmarkedField(field));
     return true;
 }

@@ -71,11 +71,16 @@ struct JournalTime {
 
 // "2026-12-08T14:35:02+01:00".
 std::string journalTimeText(const JournalTime& t);
-// A field quoted when it holds a comma, a quote, a CR or an LF; quotes doubled.
+// A field quoted when it holds a comma, a quote, a CR or an LF; quotes
+// doubled. One a spreadsheet would run as a formula (starting with =, +, -,
+// @, a tab or a CR) gets a ' before it, as does one starting with ' and one
+// of those or another '.
 std::string csvField(const std::string& text);
+// The field as it was before csvField's mark.
+std::string unmarkedField(std::string field);
 // The line for an event, ending in CR LF.
 std::string journalLine(const std::string& time, const std::string& computer,
                         const std::string& user, const std::string& session, const JournalEvent& e);
-// The fields of one CSV line (without its line end); false when a quoted
-// field is not closed.
+// The fields of one CSV line (without its line end), csvField's marks taken
+// off; false when a quoted field is not closed.
 bool splitCsvLine(const std::string& line, std::vector<std::string>& fields);

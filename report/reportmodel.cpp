@@ -8,6 +8,46 @@
 
 namespace {
 
+const long long kDay = 86400;
+const long long kNoBound = LLONG_MIN;
+
+// The events the figures use; any other keeps its session open until it.
+enum Code : std::uint8_t {
+    kOther,
+    kStartEvent,
+    kQuietEvent,
+    kCancelledEvent,
+    kDisabledEvent,
+    kExpiredEvent,
+    kClosedEvent,
+    kRescuedEvent,
+    kWaitingCancelledEvent,
+    kHostClosedEvent,
+    kEndEvent,
+};
+
+Code codeOf(std::string_view event) {
+    static const std::pair<const char*, Code> names[] = {
+        {journalevent::kStart, kStartEvent},
+        {journalevent::kQuiet, kQuietEvent},
+        {journalevent::kCancelled, kCancelledEvent},
+        {journalevent::kDisabled, kDisabledEvent},
+        {journalevent::kExpired, kExpiredEvent},
+        {journalevent::kClosed, kClosedEvent},
+        {journalevent::kRescued, kRescuedEvent},
+        {journalevent::kWaitingCancelled, kWaitingCancelledEvent},
+        {journalevent::kHostClosed, kHostClosedEvent},
+        {journalevent::kEnd, kEndEvent},
+    };
+    for (const auto& n : names)
+        if (event == n.first) return n.second;
+    return kOther;
+}
+
+long long floorDiv(long long a, long long b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
 // Days since 1970-01-01 of a civil date.
 long long daysFromCivil(int y, int m, int d) {
     y -= m <= 2;
@@ -18,9 +58,9 @@ long long daysFromCivil(int y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
-std::string dayOf(long long localSeconds) {
-    long long z = (localSeconds >= 0 ? localSeconds : localSeconds - 86399) / 86400 + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+std::string dayText(long long days) {
+    const long long z = days + 719468;
+    const long long era = floorDiv(z, 146097);
     const unsigned doe = (unsigned)(z - era * 146097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
@@ -38,13 +78,67 @@ int weekdayOf(long long days) {
     return (int)(((days % 7) + 7 + 3) % 7);
 }
 
-void addStretch(std::vector<std::pair<long, double>>& whatIf, long long seconds) {
-    const std::vector<int>& minutes = whatIfMinutes();
-    for (size_t i = 0; i < minutes.size(); ++i)
-        if (seconds >= minutes[i] * 60LL) {
-            ++whatIf[i].first;
-            whatIf[i].second += (double)(seconds - minutes[i] * 60LL);
+// The number in text[at, at + n), all digits; -1 otherwise.
+int digits(std::string_view text, size_t at, size_t n) {
+    int v = 0;
+    for (size_t i = at; i < at + n; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        v = v * 10 + (text[i] - '0');
+    }
+    return v;
+}
+
+// Days since 1970 of "YYYY-MM-DD".
+bool daysOf(const std::string& text, long long& days) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    const int y = digits(text, 0, 4), m = digits(text, 5, 2), d = digits(text, 8, 2);
+    if (y < 2000 || y > 2100 || m < 1 || m > 12 || d < 1 || d > 31) return false;
+    days = daysFromCivil(y, m, d);
+    return true;
+}
+
+// A whole number of seconds; 0 for an empty or broken field.
+long long secondsOf(std::string_view text) {
+    long long v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || v > LLONG_MAX / 20) return 0;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// The number after "name=" in a start line's settings; -1 when absent.
+int settingOf(std::string_view detail, std::string_view name) {
+    for (size_t at = 0; at < detail.size();) {
+        size_t end = detail.find(';', at);
+        if (end == std::string_view::npos) end = detail.size();
+        const std::string_view item = detail.substr(at, end - at);
+        if (item.size() > name.size() && item.substr(0, name.size()) == name &&
+            item[name.size()] == '=') {
+            const std::string_view value = item.substr(name.size() + 1);
+            if (value.empty() || value.size() > 6) return -1;
+            return (int)secondsOf(value);
         }
+        at = end + 1;
+    }
+    return -1;
+}
+
+std::uint64_t hashOf(const char* p, size_t n) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < n; ++i)
+        h = (h ^ (unsigned char)p[i]) * 1099511628211ull;
+    return h;
+}
+
+// Calls f(day, from, to) for each local day [from, to) touches.
+template <typename F> void eachDay(long long from, long long to, int offset, F f) {
+    for (long long t = from; t < to;) {
+        const long long day = floorDiv(t + offset, kDay);
+        const long long upto = std::min(to, (day + 1) * kDay - offset);
+        f(day, t, upto);
+        t = upto;
+    }
 }
 
 } // namespace
@@ -68,18 +162,6 @@ const std::vector<int>& whatIfMinutes() {
     return m;
 }
 
-namespace {
-// The number in text[at, at + n), all digits; -1 otherwise.
-int digits(std::string_view text, size_t at, size_t n) {
-    int v = 0;
-    for (size_t i = at; i < at + n; ++i) {
-        if (text[i] < '0' || text[i] > '9') return -1;
-        v = v * 10 + (text[i] - '0');
-    }
-    return v;
-}
-} // namespace
-
 bool parseTime(std::string_view t, long long& utc, int& offset) {
     if (t.size() != 25 || t[4] != '-' || t[7] != '-' || t[10] != 'T' || t[13] != ':' ||
         t[16] != ':' || (t[19] != '+' && t[19] != '-') || t[22] != ':')
@@ -87,35 +169,27 @@ bool parseTime(std::string_view t, long long& utc, int& offset) {
     const int y = digits(t, 0, 4), mo = digits(t, 5, 2), d = digits(t, 8, 2);
     const int h = digits(t, 11, 2), mi = digits(t, 14, 2), s = digits(t, 17, 2);
     const int oh = digits(t, 20, 2), om = digits(t, 23, 2);
-    if (y < 0 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 ||
-        s < 0 || s > 60 || oh < 0 || om < 0)
+    if (y < 2000 || y > 2100 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 ||
+        mi > 59 || s < 0 || s > 60 || oh < 0 || oh > 14 || om < 0 || om > 59)
         return false;
     offset = (t[19] == '-' ? -1 : 1) * (oh * 3600 + om * 60);
-    utc = daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s - offset;
+    utc = daysFromCivil(y, mo, d) * kDay + h * 3600 + mi * 60 + s - offset;
     return true;
 }
 
-void UsageReport::endSession(Session& s, long long end) {
-    if (end < s.start) end = s.start;
-    days_[s.user][s.startDay].secondsOpen += (double)(end - s.start);
-    edges_[s.startDay].push_back({s.start, +1});
-    edges_[s.startDay].push_back({end, -1});
-    // Session-hours by local weekday and hour.
-    for (long long t = s.start; t < end;) {
-        const long long local = t + s.startOffset;
-        const long long hourEnd = (local / 3600 + 1) * 3600 - s.startOffset;
-        const long long upto = std::min(end, hourEnd);
-        const long long days = local / 86400;
-        heat_[(size_t)weekdayOf(days)][(size_t)((local % 86400) / 3600)] +=
-            (double)(upto - t) / 3600.0;
-        t = upto;
-    }
+UsageReport::UsageReport(ReportOptions options) : options_(std::move(options)) {
+    if (!daysOf(options_.from, fromDays_)) fromDays_ = kNoBound;
+    if (!daysOf(options_.to, toDays_)) toDays_ = kNoBound;
+    if (options_.workFrom < 0 || options_.workTo > 24 || options_.workFrom > options_.workTo)
+        options_.workFrom = 8, options_.workTo = 18;
 }
 
-void UsageReport::creditFreed(const Closed& c, long long until) {
-    const long long local = c.at + c.offset;
-    const long long dayEnd = (local / 86400 + 1) * 86400 - c.offset;
-    days_[c.user][dayOf(local)].secondsFreed += (double)(std::min(until, dayEnd) - c.at);
+long long UsageReport::periodStart(int offset) const {
+    return fromDays_ == kNoBound ? LLONG_MIN / 2 : fromDays_ * kDay - offset;
+}
+
+long long UsageReport::periodEnd(int offset) const {
+    return toDays_ == kNoBound ? LLONG_MAX / 2 : (toDays_ + 1) * kDay - offset;
 }
 
 // The fields of a line as views: into the line when it holds no quote,
@@ -126,7 +200,7 @@ bool UsageReport::splitFields(const char* p, size_t n) {
     size_t field = 0, begin = 0;
     for (size_t i = 0; i < n; ++i) {
         const char c = p[i];
-        if (c == '"') {
+        if (c == '"' || c == '\'') {
             if (!splitCsvLine(std::string(p, n), fields_) || fields_.size() != 10) return false;
             for (size_t k = 0; k < 10; ++k)
                 view_[k] = fields_[k];
@@ -142,27 +216,6 @@ bool UsageReport::splitFields(const char* p, size_t n) {
     return true;
 }
 
-namespace {
-// Equal texts, compared here rather than through the C library's memcmp,
-// which some runtimes do byte by byte behind a call.
-inline bool same(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i]) return false;
-    return true;
-}
-
-// A whole number of seconds; 0 for an empty or broken field.
-long long secondsOf(std::string_view text) {
-    long long v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return 0;
-        v = v * 10 + (c - '0');
-    }
-    return v;
-}
-} // namespace
-
 void UsageReport::addLine(const std::string& line) {
     addLine(line.data(), line.size());
 }
@@ -177,85 +230,289 @@ void UsageReport::addLine(const char* p, size_t n) {
     static const size_t headerSize = std::strlen(kJournalColumns);
     if (n == headerSize && std::memcmp(p, kJournalColumns, n) == 0) return;
     ++lines_;
-    long long utc;
-    int offset;
-    if (!splitFields(p, n) || !parseTime(view_[0], utc, offset)) {
+    Event e;
+    if (std::memchr(p, '\0', n) || !splitFields(p, n) || !parseTime(view_[0], e.utc, e.offset)) {
         ++skipped_;
         return;
     }
-    const std::string_view day = view_[0].substr(0, 10);
-    if ((!from_.empty() && day < from_) || (!to_.empty() && day > to_)) return;
-    const std::string_view computer = view_[1], user = view_[2], event = view_[4];
-    // Most lines are of the same seat, user, day and session as the one
-    // before: the look-ups are kept.
-    if (!same(computer, lastComputer_) || !same(view_[3], lastSessionId_)) {
-        if (!same(computer, lastComputer_)) seats_.insert(std::string(computer));
-        lastComputer_ = computer;
-        lastSessionId_ = view_[3];
-        key_.assign(computer).append("|").append(view_[3]);
-        lastSession_ = open_.find(key_);
+    e.hash = hashOf(p, n);
+    e.code = codeOf(view_[4]);
+    e.seconds = secondsOf(view_[5]);
+    if (e.code == kClosedEvent) e.flag = view_[7] == "0";
+    if (e.code == kEndEvent) e.flag = view_[9] == "user";
+    if (e.code == kExpiredEvent && view_[9].substr(0, 9) == "trial run")
+        e.code = kOther; // a trial run's, in older journals: its stretch follows whole
+    if (e.code == kStartEvent) {
+        e.timeout = settingOf(view_[9], "TimeInactivity");
+        e.flag = settingOf(view_[9], "DryRun") == 1;
     }
-    if (!lastToday_ || !same(user, lastUser_) || !same(day, lastDay_)) {
-        lastUser_ = user;
-        lastDay_ = day;
-        lastToday_ = &days_[lastUser_][lastDay_];
+    latest_ = std::max(latest_, e.utc);
+    const long long day = floorDiv(e.utc + e.offset, kDay);
+    if ((fromDays_ == kNoBound || day >= fromDays_) && (toDays_ == kNoBound || day <= toDays_)) {
+        const std::string text(view_[0].substr(0, 10));
+        if (firstDay_.empty() || text < firstDay_) firstDay_ = text;
+        if (lastDay_.empty() || text > lastDay_) lastDay_ = text;
     }
-    DayFigures& today = *lastToday_;
-    const long long seconds = secondsOf(view_[5]);
-    if (same(event, journalevent::kStart)) {
-        Session s;
-        s.user = lastUser_;
-        s.start = s.last = utc;
-        s.startDay = lastDay_;
-        s.startOffset = offset;
-        lastSession_ = open_.insert_or_assign(key_, s).first;
-        ++today.sessions;
-        // A seat the module closed was free until this start (or its day's end).
-        auto closed = lastClose_.find(lastUser_ + "|" + lastComputer_);
-        if (closed != lastClose_.end()) {
-            creditFreed(closed->second, utc);
-            lastClose_.erase(closed);
+    key_.assign(view_[1]).append("|").append(view_[3]);
+    auto found = sessions_.find(key_);
+    if (found == sessions_.end()) {
+        found = sessions_.emplace(key_, Session()).first;
+        found->second.computer = std::string(view_[1]);
+        found->second.user = std::string(view_[2]);
+    }
+    found->second.events.push_back(e);
+}
+
+bool UsageReport::readFile(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::string partial; // a line across blocks
+    char block[65536];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, f)) > 0) {
+        size_t begin = 0;
+        for (const char* nl; (nl = static_cast<const char*>(
+                                  std::memchr(block + begin, '\n', got - begin))) != nullptr;) {
+            const size_t end = (size_t)(nl - block);
+            if (partial.empty()) {
+                addLine(block + begin, end - begin);
+            } else {
+                partial.append(block + begin, end - begin);
+                addLine(partial);
+                partial.clear();
+            }
+            begin = end + 1;
         }
-        return;
+        partial.append(block + begin, got - begin);
     }
-    const auto found = lastSession_;
-    if (found != open_.end()) found->second.last = utc;
-    if (same(event, journalevent::kQuiet)) {
-        today.secondsIdle += (double)seconds;
-        addStretch(whatIf_, seconds);
-    } else if (same(event, journalevent::kExpired) &&
-               !same(view_[9].substr(0, 9), "trial run")) { // a trial run's, in older journals
-        // A stretch cut by the close counts up to the timeout in force.
-        today.secondsIdle += (double)seconds;
-        addStretch(whatIf_, seconds);
-    } else if (same(event, journalevent::kCancelled)) {
-        ++today.countdownsCancelled;
-    } else if (same(event, journalevent::kClosed)) {
-        if (same(view_[7], "0"))
-            ++today.discarded;
-        else
-            ++today.saved;
-    } else if (same(event, journalevent::kRescued)) {
-        ++today.rescued;
-    } else if (same(event, journalevent::kWaitingCancelled)) {
-        ++today.waitingCancelled;
-    } else if (same(event, journalevent::kHostClosed)) {
-        ++today.closes;
-        lastClose_[lastUser_ + "|" + lastComputer_] = {lastUser_, utc, offset};
-    } else if (same(event, journalevent::kEnd) && found != open_.end()) {
-        endSession(found->second, utc);
-        open_.erase(found);
-        lastSession_ = open_.end();
+    if (!partial.empty()) addLine(partial);
+    std::fclose(f);
+    return true;
+}
+
+void UsageReport::addOpen(const std::string& user, const std::string& computer, const Interval& i) {
+    const long long from = std::max(i.from, periodStart(i.offset));
+    const long long to = std::min(i.to, periodEnd(i.offset));
+    if (to < from) return;
+    eachDay(from, to, i.offset, [&](long long day, long long a, long long b) {
+        const std::string d = dayText(day);
+        days_[user][d].secondsOpen += (double)(b - a);
+        computers_[computer].secondsOpen += (double)(b - a);
+        edges_[d].push_back({a, +1});
+        edges_[d].push_back({b, -1});
+    });
+    if (to == from) { // open for an instant: still open at once with others
+        const std::string d = dayText(floorDiv(from + i.offset, kDay));
+        edges_[d].push_back({from, +1});
+        edges_[d].push_back({from, -1});
+    }
+    // Session-hours by local weekday and hour.
+    for (long long t = from; t < to;) {
+        const long long local = t + i.offset;
+        const long long upto = std::min(to, (floorDiv(local, 3600) + 1) * 3600 - i.offset);
+        const long long day = floorDiv(local, kDay);
+        heat_[(size_t)weekdayOf(day)][(size_t)((local - day * kDay) / 3600)] +=
+            (double)(upto - t) / 3600.0;
+        t = upto;
+    }
+}
+
+namespace {
+
+// Seconds of [from, to) within working hours, Monday to Friday, local.
+double workingSeconds(long long from, long long to, int offset, int workFrom, int workTo) {
+    double total = 0;
+    eachDay(from, to, offset, [&](long long day, long long a, long long b) {
+        if (weekdayOf(day) > 4) return;
+        const long long start = day * kDay - offset;
+        const long long lo = std::max(a, start + workFrom * 3600LL);
+        const long long hi = std::min(b, start + workTo * 3600LL);
+        if (hi > lo) total += (double)(hi - lo);
+    });
+    return total;
+}
+
+} // namespace
+
+// One seat and user's sessions, in time order.
+void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
+    const std::string& user = sessions.front()->user;
+    const std::string& computer = sessions.front()->computer;
+    struct Step {
+        const Event* e;
+    };
+    std::vector<Step> timeline;
+    for (Session* s : sessions) {
+        addOpen(user, computer,
+                {s->events.front().utc, s->events.back().utc, s->events.front().offset});
+        for (const Event& e : s->events)
+            timeline.push_back({&e});
+    }
+    std::stable_sort(timeline.begin(), timeline.end(),
+                     [](const Step& a, const Step& b) { return a.e->utc < b.e->utc; });
+    auto clipped = [&](long long from, long long to, int offset, auto f) {
+        from = std::max(from, periodStart(offset));
+        to = std::min(to, periodEnd(offset));
+        if (to > from) eachDay(from, to, offset, f);
+    };
+    // An absence begun by a close, until the user's next sign of presence;
+    // the seat freed by a close, until the user's next start.
+    struct Pending {
+        bool on = false;
+        long long from = 0, mark = 0;
+        int offset = 0;
+    } absence, freed;
+    auto endAbsence = [&](long long at, bool returned) {
+        if (!absence.on) return;
+        absences_.push_back({absence.from, std::max(at, absence.from), absence.offset, returned});
+        absence.on = false;
+    };
+    auto endFreed = [&](long long at) {
+        if (!freed.on) return;
+        clipped(freed.from, at, freed.offset, [&](long long day, long long a, long long b) {
+            days_[user][dayText(day)].secondsFreed += (double)(b - a);
+            computers_[computer].secondsFreed += (double)(b - a);
+            freedWorking_ += workingSeconds(a, b, freed.offset, options_.workFrom, options_.workTo);
+        });
+        freed.on = false;
+    };
+    auto idle = [&](long long from, long long to, int offset) {
+        clipped(from, to, offset, [&](long long day, long long a, long long b) {
+            days_[user][dayText(day)].secondsIdle += (double)(b - a);
+            computers_[computer].secondsIdle += (double)(b - a);
+        });
+    };
+    for (const Step& step : timeline) {
+        const Event& e = *step.e;
+        const bool inPeriod = e.utc >= periodStart(e.offset) && e.utc < periodEnd(e.offset);
+        DayFigures scratch;
+        DayFigures& day =
+            inPeriod ? days_[user][dayText(floorDiv(e.utc + e.offset, kDay))] : scratch;
+        DayFigures& seat = inPeriod ? computers_[computer] : scratch;
+        switch (e.code) {
+        case kStartEvent:
+            endAbsence(e.utc, true);
+            endFreed(e.utc);
+            ++day.sessions;
+            ++seat.sessions;
+            if (inPeriod && e.timeout > 0)
+                ++(e.flag ? inForce_[e.timeout].second : inForce_[e.timeout].first);
+            break;
+        case kQuietEvent: {
+            const long long from = e.utc - e.seconds;
+            idle(from, e.utc, e.offset);
+            if (absence.on) {
+                // The count went on from the end of the idle time: one absence.
+                if (from <= absence.mark + 2) {
+                    endAbsence(e.utc, true);
+                    break;
+                }
+                endAbsence(from, true);
+            }
+            absences_.push_back({from, e.utc, e.offset, true});
+            break;
+        }
+        case kExpiredEvent:
+            idle(e.utc - e.seconds, e.utc, e.offset);
+            if (!absence.on) absence = {true, e.utc - e.seconds, e.utc, e.offset};
+            absence.mark = e.utc;
+            break;
+        case kCancelledEvent:
+            ++day.countdownsCancelled;
+            ++seat.countdownsCancelled;
+            endAbsence(e.utc, true);
+            break;
+        case kDisabledEvent:
+            endAbsence(e.utc, true);
+            break;
+        case kClosedEvent:
+            ++(e.flag ? day.discarded : day.saved);
+            ++(e.flag ? seat.discarded : seat.saved);
+            break;
+        case kRescuedEvent:
+            ++day.rescued;
+            ++seat.rescued;
+            break;
+        case kWaitingCancelledEvent:
+            ++day.waitingCancelled;
+            ++seat.waitingCancelled;
+            break;
+        case kHostClosedEvent:
+            ++day.closes;
+            ++seat.closes;
+            if (!freed.on) freed = {true, e.utc, e.utc, e.offset};
+            break;
+        case kEndEvent:
+            if (e.flag) endAbsence(e.utc, true); // the user ended AutoCAD: present
+            break;
+        default:
+            break;
+        }
+    }
+    endAbsence(std::min(latest_, periodEnd(absence.offset)), false);
+    endFreed(std::min(latest_, periodEnd(freed.offset)));
+}
+
+void UsageReport::whatIfFrom(const std::vector<Interval>& absences) {
+    std::set<int> minutes(whatIfMinutes().begin(), whatIfMinutes().end());
+    for (const auto& f : inForce_)
+        minutes.insert(f.first);
+    whatIf_.clear();
+    for (int m : minutes) {
+        WhatIfRow row;
+        row.minutes = m;
+        const auto force = inForce_.find(m);
+        if (force != inForce_.end()) {
+            row.seatsLive = force->second.first;
+            row.seatsTrial = force->second.second;
+        }
+        const long long timeout = m * 60LL;
+        for (const Interval& a : absences) {
+            if (a.to - a.from < timeout) continue;
+            const long long close = a.from + timeout;
+            if (close < periodStart(a.offset) || close >= periodEnd(a.offset)) continue;
+            ++row.closes;
+            const long long end = std::min(a.to, periodEnd(a.offset));
+            if (end > close) {
+                row.secondsFreed += (double)(end - close);
+                row.secondsFreedWorking +=
+                    workingSeconds(close, end, a.offset, options_.workFrom, options_.workTo);
+            }
+            if (a.returned && a.to - a.from < timeout + 600) ++row.backWithin10;
+        }
+        whatIf_.push_back(row);
     }
 }
 
 void UsageReport::finish() {
-    for (auto& s : open_)
-        endSession(s.second, s.second.last);
-    open_.clear();
-    for (const auto& c : lastClose_) // no later start: free until the day's end
-        creditFreed(c.second, LLONG_MAX);
-    lastClose_.clear();
+    // Each line once, in time order within its session; lines of one second
+    // keep the order they were read in.
+    std::map<std::string, std::vector<Session*>> seats; // computer + user
+    for (auto& kv : sessions_) {
+        std::vector<Event>& ev = kv.second.events;
+        std::stable_sort(ev.begin(), ev.end(),
+                         [](const Event& a, const Event& b) { return a.utc < b.utc; });
+        std::vector<Event> once;
+        once.reserve(ev.size());
+        for (size_t i = 0; i < ev.size(); ++i) {
+            bool seen = false;
+            for (size_t k = once.size(); k-- > 0 && once[k].utc == ev[i].utc;)
+                seen = seen || once[k].hash == ev[i].hash;
+            if (seen)
+                ++repeated_;
+            else
+                once.push_back(ev[i]);
+        }
+        ev.swap(once);
+        seats[kv.second.computer + "|" + kv.second.user].push_back(&kv.second);
+    }
+    for (auto& s : seats) {
+        std::sort(s.second.begin(), s.second.end(), [](const Session* a, const Session* b) {
+            return a->events.front().utc < b->events.front().utc;
+        });
+        figureSeat(s.second);
+    }
+    whatIfFrom(absences_);
     for (auto& d : edges_) {
         std::sort(d.second.begin(), d.second.end());
         int now = 0, most = 0;
@@ -263,46 +520,39 @@ void UsageReport::finish() {
             now += e.second;
             most = std::max(most, now);
         }
-        peak_[d.first] = most;
+        peak_[d.first] = std::max(most, 1);
     }
     edges_.clear();
+    sessions_.clear();
 }
 
 std::string usageCsv(const UsageReport& r) {
-    std::string out = "user,day,sessions,hours_open,hours_active,hours_idle,hours_freed,closes,"
+    std::string out = "\xEF\xBB\xBF"
+                      "user,day,sessions,hours_open,hours_active,hours_idle,hours_freed,closes,"
                       "drawings_saved,drawings_discarded,drawings_rescued,waiting_cancelled,"
                       "countdowns_cancelled\r\n";
     char row[512];
     for (const auto& u : r.perUserDay())
         for (const auto& d : u.second) {
             const DayFigures& f = d.second;
-            const double active = f.secondsActive();
             std::snprintf(row, sizeof row, ",%s,%d,%.2f,%.2f,%.2f,%.2f,%d,%d,%d,%d,%d,%d\r\n",
-                          d.first.c_str(), f.sessions, f.secondsOpen / 3600, active / 3600,
-                          f.secondsIdle / 3600, f.secondsFreed / 3600, f.closes, f.saved,
-                          f.discarded, f.rescued, f.waitingCancelled, f.countdownsCancelled);
+                          d.first.c_str(), f.sessions, f.secondsOpen / 3600,
+                          f.secondsActive() / 3600, f.secondsIdle / 3600, f.secondsFreed / 3600,
+                          f.closes, f.saved, f.discarded, f.rescued, f.waitingCancelled,
+                          f.countdownsCancelled);
             out += csvField(u.first) + row;
         }
     return out;
 }
 
-bool UsageReport::readFile(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::string line;
-    char chunk[4096];
-    while (std::fgets(chunk, sizeof chunk, f)) {
-        const size_t n = std::strlen(chunk);
-        if (line.empty() && n > 0 && chunk[n - 1] == '\n') { // the usual whole line
-            addLine(chunk, n);
-            continue;
-        }
-        line.append(chunk, n); // a line longer than the chunk
-        if (line.back() != '\n' && !std::feof(f)) continue;
-        addLine(line);
-        line.clear();
+std::string whatIfCsv(const UsageReport& r) {
+    std::string out =
+        "timeout_minutes,closes,hours_freed,hours_freed_working,closes_back_within_10\r\n";
+    char row[160];
+    for (const WhatIfRow& w : r.whatIf()) {
+        std::snprintf(row, sizeof row, "%d,%ld,%.2f,%.2f,%ld\r\n", w.minutes, w.closes,
+                      w.secondsFreed / 3600, w.secondsFreedWorking / 3600, w.backWithin10);
+        out += row;
     }
-    if (!line.empty()) addLine(line);
-    std::fclose(f);
-    return true;
+    return out;
 }

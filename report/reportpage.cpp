@@ -91,16 +91,30 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
         idleUsers += (idleUsers.empty() ? "" : ",") + js(u.second);
         idleUserH += (idleUserH.empty() ? "" : ",") + num(u.first / 3600);
     }
-    std::string whatLabels, whatCloses, whatHours, whatRows;
-    for (size_t i = 0; i < whatIfMinutes().size(); ++i) {
-        const auto& w = r.whatIf()[i];
-        const std::string m = std::to_string(whatIfMinutes()[i]);
-        whatLabels += (whatLabels.empty() ? "" : ",") + js(m + " min");
-        whatCloses += (whatCloses.empty() ? "" : ",") + std::to_string(w.first);
-        whatHours += (whatHours.empty() ? "" : ",") + num(w.second / 3600);
-        whatRows += "<tr><td>" + m + " min</td><td id=\"whatif-closes-" + m + "\">" +
-                    std::to_string(w.first) + "</td><td id=\"whatif-hours-" + m + "\">" +
-                    num(w.second / 3600) + "</td></tr>\n";
+    std::string whatLabels, whatCloses, whatHours, whatRows, inForce;
+    for (const WhatIfRow& w : r.whatIf()) {
+        const std::string m = std::to_string(w.minutes);
+        auto sessions = [](int n) {
+            return std::to_string(n) + (n == 1 ? " session" : " sessions");
+        };
+        std::string force;
+        if (w.seatsLive) force = "in force (" + sessions(w.seatsLive) + ")";
+        if (w.seatsTrial)
+            force += (force.empty() ? "" : ", ") + std::string("trial run (") +
+                     sessions(w.seatsTrial) + ")";
+        if (!force.empty()) inForce += (inForce.empty() ? "" : ", ") + m + " min";
+        whatLabels +=
+            (whatLabels.empty() ? "" : ",") + js(m + " min" + (w.seatsLive ? " (in force)" : ""));
+        whatCloses += (whatCloses.empty() ? "" : ",") + std::to_string(w.closes);
+        whatHours += (whatHours.empty() ? "" : ",") + num(w.secondsFreed / 3600);
+        auto cell = [&](const char* id, const std::string& v) {
+            return "<td id=\"whatif-" + std::string(id) + "-" + m + "\">" + v + "</td>";
+        };
+        whatRows += std::string("<tr") + (force.empty() ? "" : " class=\"in-force\"") + "><td>" +
+                    m + " min</td>" + cell("closes", std::to_string(w.closes)) +
+                    cell("hours", num(w.secondsFreed / 3600)) +
+                    cell("working", num(w.secondsFreedWorking / 3600)) +
+                    cell("back", std::to_string(w.backWithin10)) + cell("force", force) + "</tr>\n";
     }
     double heatMax = 0;
     for (const auto& row : r.heat())
@@ -132,18 +146,28 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
                     std::to_string(f.closes) + "</td><td>" + std::to_string(f.countdownsCancelled) +
                     "</td></tr>\n";
     }
+    std::string computerRows;
+    for (const auto& c : r.perComputer()) {
+        const DayFigures& f = c.second;
+        computerRows += "<tr><td>" + html(c.first) + "</td><td>" + std::to_string(f.sessions) +
+                        "</td><td>" + num(f.secondsOpen / 3600) + "</td><td>" +
+                        num(f.secondsIdle / 3600) + "</td><td>" + num(f.secondsFreed / 3600) +
+                        "</td><td>" + std::to_string(f.closes) + "</td></tr>\n";
+    }
     auto figure = [](const char* id, const char* label, const std::string& value) {
         return std::string("<div class=\"fig\"><span class=\"v\" id=\"fig-") + id + "\">" + value +
                "</span><span class=\"l\">" + label + "</span></div>\n";
     };
     std::string figures =
-        figure("seats", "seats", std::to_string(r.seats().size())) +
+        figure("seats", "seats", std::to_string(r.perComputer().size())) +
         figure("users", "users", std::to_string(byUser.size())) +
         figure("sessions", "sessions", std::to_string(all.sessions)) +
         figure("open", "hours open", num(all.secondsOpen / 3600)) +
         figure("active", "active hours", num(all.secondsActive() / 3600)) +
         figure("idle", "idle hours", num(all.secondsIdle / 3600)) +
         figure("freed", "hours freed", num(all.secondsFreed / 3600)) +
+        figure("freed-working", "hours freed in working hours",
+               num(r.secondsFreedWorking() / 3600)) +
         figure("closes", "closes by Tarnel", std::to_string(all.closes)) +
         figure("saved", "drawings saved", std::to_string(all.saved)) +
         figure("discarded", "drawings discarded", std::to_string(all.discarded)) +
@@ -161,50 +185,78 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
             ".fig .l{font-size:12px;color:#555}\n"
             "table{border-collapse:collapse;margin:8px 0}td,th{border:1px solid #ccc;"
             "padding:3px 6px;font-size:12px;text-align:right}\n"
+            "tr.in-force td{background:#fff3c4;font-weight:bold}\n"
             ".chart{width:1000px;height:300px}\n</style>\n</head><body>\n";
-    page += "<h1>Tarnel usage report</h1>\n<p>From " + html(sources) + ". " +
+    const ReportOptions& o = r.options();
+    const std::string period =
+        (o.from.empty() ? r.firstDay() : o.from) + " to " + (o.to.empty() ? r.lastDay() : o.to);
+    const std::string hours =
+        std::to_string(o.workFrom) + ":00 to " + std::to_string(o.workTo) + ":00, Monday to Friday";
+    page += "<h1>Tarnel usage report</h1>\n<p>Period <span id=\"period\">" + html(period) +
+            "</span> (each seat's local days). From " + html(sources) + ". " +
             "<span id=\"lines-read\">" + std::to_string(r.linesRead()) +
             "</span> journal lines read, <span id=\"lines-skipped\">" +
             std::to_string(r.linesSkipped()) +
-            "</span> skipped because they could not be read (a torn line, a file of another "
-            "format).</p>\n";
+            "</span> skipped because they could not be read (a torn line, NUL bytes, a date "
+            "outside 2000-2100, a file of another format), <span id=\"lines-repeated\">" +
+            std::to_string(r.linesRepeated()) +
+            "</span> counted once though given more than once.</p>\n";
     page += figures;
-    page += "<h2>Hours per day</h2><div class=\"chart\"><canvas id=\"chart-days\"></canvas></div>\n"
-            "<h2>Most sessions open at once, per day</h2><div class=\"chart\"><canvas "
-            "id=\"chart-peak\"></canvas></div>\n"
-            "<h2>Open sessions by hour and weekday (session-hours)</h2><table id=\"heat\">\n" +
-            heat +
-            "</table>\n"
-            "<h2>Users who held seats idle longest</h2><div class=\"chart\"><canvas "
-            "id=\"chart-idle-users\"></canvas></div>\n"
-            "<h2>Per user</h2><table id=\"users\"><tr><th>user</th><th>sessions</th>"
-            "<th>hours open</th><th>active</th><th>idle</th><th>freed</th><th>closes</th>"
-            "<th>countdowns cancelled</th></tr>\n" +
-            userRows +
-            "</table>\n<h2>What if: another timeout</h2><div class=\"chart\"><canvas "
-            "id=\"chart-whatif\"></canvas></div>\n<table id=\"whatif\"><tr><th>timeout</th>"
-            "<th>closes</th><th>seat-hours freed</th></tr>\n" +
-            whatRows + "</table>\n";
+    page += "<h2>Which timeout?</h2>\n<p>Each row is what Tarnel would have done over this "
+            "period had every seat closed after that many quiet minutes: a close for every "
+            "absence at least that long, the seat-hours it would have freed until the user "
+            "came back, and the closes that would have met a user coming back within ten "
+            "minutes. Timeout in force: <span id=\"in-force\">" +
+            html(inForce.empty() ? std::string("not known (no start line)") : inForce) +
+            "</span>.</p>\n<table id=\"whatif\"><tr><th>timeout</th><th>closes</th>"
+            "<th>seat-hours freed</th><th>in working hours</th><th>user back within 10 min</th>"
+            "<th></th></tr>\n" +
+            whatRows +
+            "</table>\n<div class=\"chart\"><canvas id=\"chart-whatif\"></canvas></div>\n";
+    page +=
+        "<h2>Hours per day</h2><div class=\"chart\"><canvas id=\"chart-days\"></canvas></div>\n"
+        "<h2>Most sessions open at once, per day</h2><div class=\"chart\"><canvas "
+        "id=\"chart-peak\"></canvas></div>\n"
+        "<h2>Open sessions by hour and weekday (session-hours)</h2><table id=\"heat\">\n" +
+        heat +
+        "</table>\n"
+        "<h2>Users who held seats idle longest</h2><div class=\"chart\"><canvas "
+        "id=\"chart-idle-users\"></canvas></div>\n"
+        "<h2>Per user</h2><table id=\"users\"><tr><th>user</th><th>sessions</th>"
+        "<th>hours open</th><th>active</th><th>idle</th><th>freed</th><th>closes</th>"
+        "<th>countdowns cancelled</th></tr>\n" +
+        userRows +
+        "</table>\n<h2>Per computer</h2><table id=\"computers\"><tr><th>computer</th>"
+        "<th>sessions</th><th>hours open</th><th>idle</th><th>freed</th><th>closes</th></tr>\n" +
+        computerRows + "</table>\n";
     page +=
         "<h2>How each figure is defined</h2><ul>\n"
+        "<li><b>Days</b> are each seat's clock days: hours are split at its midnight (and at "
+        "each hour for the heat map); the period's first and last day cut sessions, stretches "
+        "and absences there.</li>\n"
         "<li><b>Session</b>: one AutoCAD start on one computer, from its <code>start</code> line "
-        "to its <code>end</code> line (or its last line when it has none). Its hours count on the "
-        "day it started.</li>\n"
+        "to its <code>end</code> line (or its last line when it has none). It counts on the day "
+        "it started; its hours on the days they fell on.</li>\n"
         "<li><b>Hours open</b>: the sessions' lengths. <b>Idle hours</b>: quiet stretches of a "
         "minute or more (<code>quiet</code>) and the stretches that ended in a close "
         "(<code>expired</code>). <b>Active hours</b>: hours open less idle hours.</li>\n"
         "<li><b>Hours freed</b>: from each close by Tarnel to the same user's next start on that "
-        "computer, at most to the end of that day.</li>\n"
+        "computer, or the end of the period; <b>in working hours</b>: the part of them from " +
+        html(hours) +
+        ".</li>\n"
         "<li><b>Closes by Tarnel</b>: sessions Tarnel ended (<code>host-closed</code>); drawings "
         "saved, discarded and rescued are its <code>closed</code> and <code>rescued</code> "
         "lines.</li>\n"
-        "<li><b>Most sessions open at once</b>: the largest number of sessions that started that "
-        "day open at the same moment, over every computer.</li>\n"
-        "<li><b>What if</b>: for each timeout T, every quiet stretch of length L ≥ T would have "
-        "been closed after T, freeing L − T. Stretches that a close cut short (at the timeout in "
-        "force) count only up to that timeout, so a longer timeout than the one in force shows "
-        "fewer closes than it would have had; a trial run (<code>DryRun</code>) records "
-        "stretches at their full length.</li>\n</ul>\n";
+        "<li><b>Most sessions open at once</b>: the largest number of sessions open at the same "
+        "moment of that day, over every computer, a session open since the day before "
+        "included.</li>\n"
+        "<li><b>Absence</b>: a quiet stretch from a user's last activity to the next activity or "
+        "start of that user on that computer, or the end of the period. A close by Tarnel does "
+        "not end it, the user's return does.</li>\n"
+        "<li><b>Which timeout?</b>: for a timeout T, a close for every absence of length L at "
+        "least T, freeing L less T seat-hours; a close the user came back from within 10 "
+        "minutes is an absence between T and T + 10 minutes. Seats in a trial run "
+        "(<code>DryRun</code>) and live seats count alike.</li>\n</ul>\n";
     page += "<script>/*\n" + commented(licence) + "\n*/\n" + chartLibrary + "\n</script>\n";
     page += "<script>\nChart.defaults.animation = false;\n"
             "function bars(id, labels, sets, stacked, horizontal) {\n"

@@ -1,10 +1,12 @@
 // tarnelreport: the CAD manager's usage report from the seats' session
 // journals: one self-contained HTML page, and a CSV per user and day.
-//   tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--out report.html]
-//                [--csv usage.csv] FOLDER|FILE...
+//   tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--month YYYY-MM]
+//                [--hours 8-18] [--out report.html] [--csv usage.csv]
+//                [--whatif whatif.csv] FOLDER|FILE...
 // Exit status: 0 written, 1 nothing could be read or written, 2 bad usage.
 #include <windows.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,41 +49,91 @@ bool writeFile(const std::string& path, const std::string& bytes) {
     return std::fclose(f) == 0 && ok;
 }
 
+bool allDigits(const std::string& s, size_t at, size_t n) {
+    for (size_t i = at; i < at + n; ++i)
+        if (i >= s.size() || s[i] < '0' || s[i] > '9') return false;
+    return true;
+}
+
+// "YYYY-MM-DD" of a year 2000-2100, a month 1-12 and a day that month has.
 bool isDate(const std::string& s) {
-    int y, m, d;
-    return s.size() == 10 && std::sscanf(s.c_str(), "%4d-%2d-%2d", &y, &m, &d) == 3;
+    if (s.size() != 10 || s[4] != '-' || s[7] != '-' || !allDigits(s, 0, 4) ||
+        !allDigits(s, 5, 2) || !allDigits(s, 8, 2))
+        return false;
+    const int y = std::atoi(s.c_str()), m = std::atoi(s.c_str() + 5), d = std::atoi(s.c_str() + 8);
+    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return y >= 2000 && y <= 2100 && m >= 1 && m <= 12 && d >= 1 &&
+           d <= (m == 2 && !leap ? 28 : days[m - 1]);
+}
+
+// "YYYY-MM": its first and last day.
+bool monthBounds(const std::string& s, std::string& from, std::string& to) {
+    if (s.size() != 7 || s[4] != '-' || !isDate(s + "-01")) return false;
+    from = s + "-01";
+    for (const char* last : {"31", "30", "29", "28"})
+        if (isDate(s + "-" + last)) {
+            to = s + "-" + last;
+            break;
+        }
+    return true;
+}
+
+// "H-H": working hours from one hour to a later one, 0 to 24.
+bool hoursOf(const std::string& s, int& from, int& to) {
+    const size_t dash = s.find('-');
+    if (dash == std::string::npos || dash == 0 || dash > 2 || s.size() - dash - 1 < 1 ||
+        s.size() - dash - 1 > 2 || !allDigits(s, 0, dash) ||
+        !allDigits(s, dash + 1, s.size() - dash - 1))
+        return false;
+    from = std::atoi(s.c_str());
+    to = std::atoi(s.c_str() + dash + 1);
+    return from < to && to <= 24;
 }
 
 int usage() {
     std::fprintf(stderr, "usage: tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] "
-                         "[--out report.html] [--csv usage.csv] FOLDER|FILE...\n");
+                         "[--month YYYY-MM] [--hours 8-18] [--out report.html] [--csv usage.csv] "
+                         "[--whatif whatif.csv] FOLDER|FILE...\n");
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string from, to, out = "tarnel-report.html", csv;
+    ReportOptions options;
+    std::string month, out = "tarnel-report.html", csv, whatif;
     std::vector<std::string> inputs;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool value = i + 1 < argc;
         if (a == "--from" && value)
-            from = argv[++i];
+            options.from = argv[++i];
         else if (a == "--to" && value)
-            to = argv[++i];
-        else if (a == "--out" && value)
+            options.to = argv[++i];
+        else if (a == "--month" && value)
+            month = argv[++i];
+        else if (a == "--hours" && value) {
+            if (!hoursOf(argv[++i], options.workFrom, options.workTo)) return usage();
+        } else if (a == "--out" && value)
             out = argv[++i];
         else if (a == "--csv" && value)
             csv = argv[++i];
+        else if (a == "--whatif" && value)
+            whatif = argv[++i];
         else if (a.rfind("--", 0) == 0)
             return usage();
         else
             inputs.push_back(a);
     }
-    if (inputs.empty() || (!from.empty() && !isDate(from)) || (!to.empty() && !isDate(to)))
+    if (!month.empty() && (!options.from.empty() || !options.to.empty() ||
+                           !monthBounds(month, options.from, options.to)))
         return usage();
-    UsageReport report(from, to);
+    if (inputs.empty() || (!options.from.empty() && !isDate(options.from)) ||
+        (!options.to.empty() && !isDate(options.to)) ||
+        (!options.from.empty() && !options.to.empty() && options.to < options.from))
+        return usage();
+    UsageReport report(options);
     std::string sources;
     int read = 0;
     for (const std::string& in : inputs) {
@@ -111,7 +163,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarnelreport: cannot write %s\n", csv.c_str());
         return 1;
     }
-    std::printf("tarnelreport: %ld lines read, %ld skipped; %s written\n", report.linesRead(),
-                report.linesSkipped(), out.c_str());
+    if (!whatif.empty() && !writeFile(whatif, whatIfCsv(report))) {
+        std::fprintf(stderr, "tarnelreport: cannot write %s\n", whatif.c_str());
+        return 1;
+    }
+    std::printf("tarnelreport: %ld lines read, %ld skipped, %ld repeated; %s written\n",
+                report.linesRead(), report.linesSkipped(), report.linesRepeated(), out.c_str());
     return 0;
 }

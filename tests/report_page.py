@@ -19,7 +19,12 @@ CHROMIUM = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disabl
 CATCH = ("<script>window.__errors=[];window.addEventListener('error',"
          "function(e){window.__errors.push(String(e.message));});</script>")
 CHECK = """<script>window.addEventListener('load', function () { setTimeout(function () {
-  var r = {errors: window.__errors, canvases: {}};
+  var r = {errors: window.__errors, canvases: {},
+           markup: document.querySelectorAll('#users *:not(tbody,tr,td,th), ' +
+                                             '#computers *:not(tbody,tr,td,th)').length,
+           computers: document.getElementById('computers').textContent,
+           inForce: Array.prototype.map.call(document.querySelectorAll('#whatif tr.in-force'),
+                                             function (t) { return t.cells[0].textContent; })};
   document.querySelectorAll('canvas').forEach(function (c) {
     var d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data, n = 0;
     for (var i = 3; i < d.length; i += 4) if (d[i] > 0) n++;
@@ -29,9 +34,9 @@ CHECK = """<script>window.addEventListener('load', function () { setTimeout(func
   pre.textContent = JSON.stringify(r); document.body.appendChild(pre);
 }, 300); });</script>"""
 
-EXPECTED = {"fig-seats": "2", "fig-sessions": "3", "fig-open": "10.00", "fig-idle": "1.67",
-            "fig-freed": "1.00", "lines-skipped": "2", "whatif-closes-5": "3",
-            "whatif-hours-5": "1.42"}
+EXPECTED = {"fig-seats": "3", "fig-sessions": "4", "fig-open": "18.25", "fig-idle": "2.75",
+            "fig-freed": "14.75", "lines-skipped": "3", "whatif-closes-5": "3",
+            "whatif-hours-5": "17.25", "in-force": "15 min, 30 min"}
 
 
 def main():
@@ -56,6 +61,12 @@ def main():
             canvases = result["canvases"]
             if len(canvases) != 4:
                 failures.append("canvases: expected 4, got %d" % len(canvases))
+            if result["inForce"] != ["15 min", "30 min"]:
+                failures.append("rows marked in force: expected 15 and 30 min, got %s"
+                                % result["inForce"])
+            if result["markup"] != 0 or "<i>PC3</i>" not in result["computers"]:
+                failures.append("a name was rendered as markup (%d elements; computers: %s)"
+                                % (result["markup"], result["computers"]))
             for name, painted in canvases.items():
                 print("report_page: canvas %s: %d pixels drawn" % (name, painted))
                 if painted == 0:
