@@ -19,12 +19,14 @@ declare -A sources=(
     [logrecord]="cmdlog/logrecord.cpp"
     [savename]="idle/savename.cpp"
     [rescuename]="idle/rescuename.cpp idle/savename.cpp"
+    [usagereport]="report/reportmodel.cpp cmdlog/journalformat.cpp"
+    [presets]="installer/presets.cpp settings/settingsformat.cpp"
 )
 total=0
 found=0
 echo "fuzz: the text formats built natively (clang, AddressSanitizer, UBSan), the same for both Windows builds"
-printf '%-10s %14s %9s\n' target executions findings
-for t in settings scramble report logrecord savename rescuename; do
+printf '%-11s %14s %9s\n' target executions findings
+for t in settings scramble report logrecord savename rescuename usagereport presets; do
     files=()
     for f in ${sources[$t]}; do files+=("$src/$f"); done
     clang++ "${flags[@]}" "$src/tests/fuzz/${t}_fuzz.cpp" "${files[@]}" \
@@ -42,9 +44,9 @@ for t in settings scramble report logrecord savename rescuename; do
     runs=${runs:-0}
     n=$(ls "$out/findings/${t}-"* 2>/dev/null | wc -l)
     [ "$status" -ne 0 ] && [ "$n" -eq 0 ] && n=1
-    printf '%-10s %14s %9s\n' "$t" "$runs" "$n"
+    printf '%-11s %14s %9s\n' "$t" "$runs" "$n"
     total=$((total + runs))
     found=$((found + n))
 done
-printf '%-10s %14s %9s\n' total "$total" "$found"
+printf '%-11s %14s %9s\n' total "$total" "$found"
 [ "$found" -eq 0 ]

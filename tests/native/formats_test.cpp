@@ -12,6 +12,7 @@
 #include "cmdlog/journalformat.h"
 #include "cmdlog/logrecord.h"
 #include "idle/reportformat.h"
+#include "report/reportmodel.h"
 #include "settings/settingsformat.h"
 
 using namespace settingsformat;
@@ -136,6 +137,17 @@ TEST_CASE("journal lines: quoting, one line per event, and the time with its off
         {"C:\\a,b.dwg", "\"C:\\a,b.dwg\""},
         {"say \"hi\"", "\"say \"\"hi\"\"\""},
         {"", ""},
+        // What a spreadsheet would run gets a mark that the reader takes off.
+        {"=1+2", "'=1+2"},
+        {"@SUM(1+1)", "'@SUM(1+1)"},
+        {"+49 30", "'+49 30"},
+        {"-x", "'-x"},
+        {"\tx", "'\tx"},
+        {"=HYPERLINK(\"http://h\",\"x\")", "\"'=HYPERLINK(\"\"http://h\"\",\"\"x\"\")\""},
+        {"'=x", "''=x"},
+        {"''", "'''"},
+        {"it's", "it's"},
+        {"'", "'"},
     };
     for (const auto& f : fields) {
         CAPTURE(f.text);
@@ -158,4 +170,37 @@ TEST_CASE("journal lines: quoting, one line per event, and the time with its off
     CHECK(journalTimeText({2026, 12, 8, 14, 5, 2, 60}) == "2026-12-08T14:05:02+01:00");
     CHECK(journalTimeText({2026, 1, 31, 23, 59, 59, -210}) == "2026-01-31T23:59:59-03:30");
     CHECK(journalTimeText({2026, 6, 1, 0, 0, 0, 0}) == "2026-06-01T00:00:00+00:00");
+}
+
+TEST_CASE("the usage report reads damaged lines as skipped, each line once, in time order") {
+    UsageReport r{ReportOptions()};
+    const std::string lines[] = {
+        std::string("\0\0\0", 3),
+        std::string(1, '\0') + "2026-12-07T09:00:00+00:00,PC,u,s,quiet,60,,,,",
+        "1969-12-31T23:59:59+01:00,PC,u,s,quiet,60,,,,",
+        "2101-01-01T00:00:00+00:00,PC,u,s,quiet,60,,,,",
+        "2026-12-07T09:00:00+99:00,PC,u,s,quiet,60,,,,",
+        "2026-12-07T10:00:00+00:00,PC,u,s,quiet,99999999999999999999,,,,",
+        "2026-12-07T11:00:00+00:00,PC,u,s,end,7200,,,,user",
+        "2026-12-07T09:30:00+00:00,PC,u,s,quiet,600,,,,",
+        "2026-12-07T09:00:00+00:00,PC,u,s,start,,,,,TimeInactivity=15",
+        "2026-12-07T09:30:00+00:00,PC,u,s,quiet,600,,,,",
+    };
+    for (const std::string& l : lines)
+        r.addLine(l);
+    r.finish();
+    CHECK(r.linesRead() == 10);
+    CHECK(r.linesSkipped() == 5);
+    CHECK(r.linesRepeated() == 1);
+    const DayFigures& d = r.perUserDay().at("u").at("2026-12-07");
+    CHECK(d.sessions == 1);
+    CHECK(d.secondsOpen == 7200);
+    CHECK(d.secondsIdle == 600);
+    REQUIRE(r.whatIf().size() == 9);
+    CHECK(r.whatIf()[0].closes == 1);
+    CHECK(r.whatIf()[0].secondsFreed == 300);
+    CHECK(r.whatIf()[1].closes == 1);
+    CHECK(r.whatIf()[1].backWithin10 == 1);
+    CHECK(r.whatIf()[2].closes == 0);
+    CHECK(r.whatIf()[2].seatsLive == 1);
 }
