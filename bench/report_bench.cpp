@@ -67,7 +67,9 @@ double reportRead(const std::string& path, size_t& reading, size_t& held) {
     UsageReport report{ReportOptions()};
     report.readFile(path);
     reading = privateBytes() - before;
+    const double read = now() - a;
     report.finish();
+    std::printf("    (reading %.0f ms, figures %.0f ms)\n", read, now() - a - read);
     const double ms = now() - a;
     held = privateBytes() - before;
     return ms;

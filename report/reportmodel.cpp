@@ -27,6 +27,7 @@ enum Code : std::uint8_t {
 };
 
 Code codeOf(std::string_view event) {
+    if (event == journalevent::kQuiet) return kQuietEvent; // most lines
     static const std::pair<const char*, Code> names[] = {
         {journalevent::kStart, kStartEvent},
         {journalevent::kQuiet, kQuietEvent},
@@ -44,7 +45,11 @@ Code codeOf(std::string_view event) {
     return kOther;
 }
 
+// b > 0. Times of 2000-2100 fit 32 bits unsigned, whose division a 32-bit
+// processor does in one step.
 long long floorDiv(long long a, long long b) {
+    if (a >= 0 && a <= 0xFFFFFFFFLL && b <= 0xFFFFFFFFLL)
+        return (long long)((std::uint32_t)a / (std::uint32_t)b);
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
@@ -97,11 +102,13 @@ bool daysOf(const std::string& text, long long& days) {
     return true;
 }
 
-// A whole number of seconds; 0 for an empty or broken field.
+// A whole number of seconds (up to about 300 years); 0 for an empty or
+// broken field, or a larger one.
 long long secondsOf(std::string_view text) {
+    if (text.size() > 10) return 0;
     long long v = 0;
     for (char c : text) {
-        if (c < '0' || c > '9' || v > LLONG_MAX / 20) return 0;
+        if (c < '0' || c > '9') return 0;
         v = v * 10 + (c - '0');
     }
     return v;
@@ -124,10 +131,19 @@ int settingOf(std::string_view detail, std::string_view name) {
     return -1;
 }
 
-std::uint64_t hashOf(const char* p, size_t n) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (size_t i = 0; i < n; ++i)
-        h = (h ^ (unsigned char)p[i]) * 1099511628211ull;
+// A hash of the line, four bytes a step. Lines are told apart by it only
+// from lines of the same session and second.
+std::uint32_t hashOf(const char* p, size_t n) {
+    std::uint32_t h = 2166136261u ^ (std::uint32_t)n;
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        std::uint32_t w;
+        std::memcpy(&w, p + i, 4);
+        h = (h ^ w) * 0x9E3779B1u;
+        h ^= h >> 15;
+    }
+    for (; i < n; ++i)
+        h = (h ^ (unsigned char)p[i]) * 16777619u;
     return h;
 }
 
@@ -198,18 +214,25 @@ long long UsageReport::periodEnd(int offset) const {
 // line goes through.
 bool UsageReport::splitFields(const char* p, size_t n) {
     size_t field = 0, begin = 0;
-    for (size_t i = 0; i < n; ++i) {
+    // A mark of csvField's stands at a field's start only.
+    bool plain = n == 0 || p[0] != '\'';
+    for (size_t i = 0; plain && i < n; ++i) {
         const char c = p[i];
-        if (c == '"' || c == '\'') {
-            if (!splitCsvLine(std::string(p, n), fields_) || fields_.size() != 10) return false;
-            for (size_t k = 0; k < 10; ++k)
-                view_[k] = fields_[k];
-            return true;
+        if (c == '"') {
+            plain = false;
+            break;
         }
         if (c != ',') continue;
         if (field == 9) return false;
         view_[field++] = std::string_view(p + begin, i - begin);
         begin = i + 1;
+        plain = begin >= n || p[begin] != '\'';
+    }
+    if (!plain) {
+        if (!splitCsvLine(std::string(p, n), fields_) || fields_.size() != 10) return false;
+        for (size_t k = 0; k < 10; ++k)
+            view_[k] = fields_[k];
+        return true;
     }
     if (field != 9) return false;
     view_[9] = std::string_view(p + begin, n - begin);
@@ -243,24 +266,29 @@ void UsageReport::addLine(const char* p, size_t n) {
     if (e.code == kExpiredEvent && view_[9].substr(0, 9) == "trial run")
         e.code = kOther; // a trial run's, in older journals: its stretch follows whole
     if (e.code == kStartEvent) {
-        e.timeout = settingOf(view_[9], "TimeInactivity");
+        e.timeout = (std::int16_t)std::min(settingOf(view_[9], "TimeInactivity"), 32767);
         e.flag = settingOf(view_[9], "DryRun") == 1;
     }
     latest_ = std::max(latest_, e.utc);
     const long long day = floorDiv(e.utc + e.offset, kDay);
     if ((fromDays_ == kNoBound || day >= fromDays_) && (toDays_ == kNoBound || day <= toDays_)) {
-        const std::string text(view_[0].substr(0, 10));
-        if (firstDay_.empty() || text < firstDay_) firstDay_ = text;
-        if (lastDay_.empty() || text > lastDay_) lastDay_ = text;
+        firstDayNumber_ = std::min(firstDayNumber_, day);
+        lastDayNumber_ = std::max(lastDayNumber_, day);
     }
-    key_.assign(view_[1]).append("|").append(view_[3]);
-    auto found = sessions_.find(key_);
-    if (found == sessions_.end()) {
-        found = sessions_.emplace(key_, Session()).first;
-        found->second.computer = std::string(view_[1]);
-        found->second.user = std::string(view_[2]);
+    // Most lines are of the same session as the one before.
+    if (!lastSession_ || view_[1] != lastComputer_ || view_[3] != lastSessionId_) {
+        lastComputer_.assign(view_[1]);
+        lastSessionId_.assign(view_[3]);
+        key_.assign(view_[1]).append("|").append(view_[3]);
+        auto found = sessions_.find(key_);
+        if (found == sessions_.end()) {
+            found = sessions_.emplace(key_, Session()).first;
+            found->second.computer = lastComputer_;
+            found->second.user = std::string(view_[2]);
+        }
+        lastSession_ = &found->second;
     }
-    found->second.events.push_back(e);
+    lastSession_->events.push_back(e);
 }
 
 bool UsageReport::readFile(const std::string& path) {
@@ -319,17 +347,25 @@ void UsageReport::addOpen(const std::string& user, const std::string& computer, 
 
 namespace {
 
-// Seconds of [from, to) within working hours, Monday to Friday, local.
+// Working seconds (Monday to Friday, [workFrom, workTo) local) from a
+// Monday long ago up to t.
+long long workingBefore(long long t, int offset, int workFrom, int workTo) {
+    const long long local = t + offset;
+    const long long day = floorDiv(local, kDay);
+    const long long week = floorDiv(day + 3, 7); // 1969-12-29 was a Monday
+    const int weekday = (int)(day + 3 - week * 7);
+    const long long perDay = (workTo - workFrom) * 3600LL;
+    const long long intoDay = local - day * kDay;
+    long long today = 0;
+    if (weekday < 5) today = std::min(std::max(intoDay - workFrom * 3600LL, 0LL), perDay);
+    return week * 5 * perDay + std::min(weekday, 5) * perDay + today;
+}
+
+// Seconds of [from, to) within working hours.
 double workingSeconds(long long from, long long to, int offset, int workFrom, int workTo) {
-    double total = 0;
-    eachDay(from, to, offset, [&](long long day, long long a, long long b) {
-        if (weekdayOf(day) > 4) return;
-        const long long start = day * kDay - offset;
-        const long long lo = std::max(a, start + workFrom * 3600LL);
-        const long long hi = std::min(b, start + workTo * 3600LL);
-        if (hi > lo) total += (double)(hi - lo);
-    });
-    return total;
+    if (to <= from) return 0;
+    return (double)(workingBefore(to, offset, workFrom, workTo) -
+                    workingBefore(from, offset, workFrom, workTo));
 }
 
 } // namespace
@@ -338,18 +374,34 @@ double workingSeconds(long long from, long long to, int offset, int workFrom, in
 void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
     const std::string& user = sessions.front()->user;
     const std::string& computer = sessions.front()->computer;
-    struct Step {
-        const Event* e;
-    };
-    std::vector<Step> timeline;
-    for (Session* s : sessions) {
+    // The sessions' events in time order: one after the other when they do
+    // not overlap, as one user's sessions on one computer mostly do.
+    std::vector<const Event*> timeline;
+    bool overlap = false;
+    for (size_t i = 0; i < sessions.size(); ++i) {
+        const Session* s = sessions[i];
         addOpen(user, computer,
                 {s->events.front().utc, s->events.back().utc, s->events.front().offset});
-        for (const Event& e : s->events)
-            timeline.push_back({&e});
+        overlap = overlap || (i > 0 && sessions[i - 1]->events.back().utc > s->events.front().utc);
     }
-    std::stable_sort(timeline.begin(), timeline.end(),
-                     [](const Step& a, const Step& b) { return a.e->utc < b.e->utc; });
+    if (overlap) {
+        for (const Session* s : sessions)
+            for (const Event& e : s->events)
+                timeline.push_back(&e);
+        std::stable_sort(timeline.begin(), timeline.end(),
+                         [](const Event* a, const Event* b) { return a->utc < b->utc; });
+    }
+    // The figures of one of the user's days, the last one asked kept at hand.
+    long long cachedDay = LLONG_MIN;
+    DayFigures* cached = nullptr;
+    auto dayFigures = [&](long long day) -> DayFigures& {
+        if (day != cachedDay) {
+            cached = &days_[user][dayText(day)];
+            cachedDay = day;
+        }
+        return *cached;
+    };
+    DayFigures& seatFigures = computers_[computer];
     auto clipped = [&](long long from, long long to, int offset, auto f) {
         from = std::max(from, periodStart(offset));
         to = std::min(to, periodEnd(offset));
@@ -370,25 +422,27 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
     auto endFreed = [&](long long at) {
         if (!freed.on) return;
         clipped(freed.from, at, freed.offset, [&](long long day, long long a, long long b) {
-            days_[user][dayText(day)].secondsFreed += (double)(b - a);
-            computers_[computer].secondsFreed += (double)(b - a);
+            dayFigures(day).secondsFreed += (double)(b - a);
+            seatFigures.secondsFreed += (double)(b - a);
             freedWorking_ += workingSeconds(a, b, freed.offset, options_.workFrom, options_.workTo);
         });
         freed.on = false;
     };
     auto idle = [&](long long from, long long to, int offset) {
         clipped(from, to, offset, [&](long long day, long long a, long long b) {
-            days_[user][dayText(day)].secondsIdle += (double)(b - a);
-            computers_[computer].secondsIdle += (double)(b - a);
+            dayFigures(day).secondsIdle += (double)(b - a);
+            seatFigures.secondsIdle += (double)(b - a);
         });
     };
-    for (const Step& step : timeline) {
-        const Event& e = *step.e;
+    auto step = [&](const Event& e) {
         const bool inPeriod = e.utc >= periodStart(e.offset) && e.utc < periodEnd(e.offset);
+        // Only events that count something look their day up.
+        const bool counts = e.code != kQuietEvent && e.code != kExpiredEvent &&
+                            e.code != kDisabledEvent && e.code != kEndEvent && e.code != kOther;
         DayFigures scratch;
         DayFigures& day =
-            inPeriod ? days_[user][dayText(floorDiv(e.utc + e.offset, kDay))] : scratch;
-        DayFigures& seat = inPeriod ? computers_[computer] : scratch;
+            inPeriod && counts ? dayFigures(floorDiv(e.utc + e.offset, kDay)) : scratch;
+        DayFigures& seat = inPeriod ? seatFigures : scratch;
         switch (e.code) {
         case kStartEvent:
             endAbsence(e.utc, true);
@@ -448,6 +502,14 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
         default:
             break;
         }
+    };
+    if (overlap) {
+        for (const Event* e : timeline)
+            step(*e);
+    } else {
+        for (const Session* s : sessions)
+            for (const Event& e : s->events)
+                step(e);
     }
     endAbsence(std::min(latest_, periodEnd(absence.offset)), false);
     endFreed(std::min(latest_, periodEnd(freed.offset)));
@@ -466,21 +528,31 @@ void UsageReport::whatIfFrom(const std::vector<Interval>& absences) {
             row.seatsLive = force->second.first;
             row.seatsTrial = force->second.second;
         }
-        const long long timeout = m * 60LL;
-        for (const Interval& a : absences) {
-            if (a.to - a.from < timeout) continue;
+        whatIf_.push_back(row);
+    }
+    // Each absence once, the timeouts (in order) within it.
+    const long long shortest = whatIf_.front().minutes * 60LL;
+    for (const Interval& a : absences) {
+        const long long length = a.to - a.from;
+        if (length < shortest) continue;
+        const long long start = periodStart(a.offset), stop = periodEnd(a.offset);
+        const long long end = std::min(a.to, stop);
+        const long long workingToEnd =
+            workingBefore(end, a.offset, options_.workFrom, options_.workTo);
+        for (WhatIfRow& row : whatIf_) {
+            const long long timeout = row.minutes * 60LL;
+            if (length < timeout) break;
             const long long close = a.from + timeout;
-            if (close < periodStart(a.offset) || close >= periodEnd(a.offset)) continue;
+            if (close < start || close >= stop) continue;
             ++row.closes;
-            const long long end = std::min(a.to, periodEnd(a.offset));
             if (end > close) {
                 row.secondsFreed += (double)(end - close);
                 row.secondsFreedWorking +=
-                    workingSeconds(close, end, a.offset, options_.workFrom, options_.workTo);
+                    (double)(workingToEnd -
+                             workingBefore(close, a.offset, options_.workFrom, options_.workTo));
             }
-            if (a.returned && a.to - a.from < timeout + 600) ++row.backWithin10;
+            if (a.returned && length < timeout + 600) ++row.backWithin10;
         }
-        whatIf_.push_back(row);
     }
 }
 
@@ -490,20 +562,20 @@ void UsageReport::finish() {
     std::map<std::string, std::vector<Session*>> seats; // computer + user
     for (auto& kv : sessions_) {
         std::vector<Event>& ev = kv.second.events;
-        std::stable_sort(ev.begin(), ev.end(),
-                         [](const Event& a, const Event& b) { return a.utc < b.utc; });
-        std::vector<Event> once;
-        once.reserve(ev.size());
+        auto earlier = [](const Event& a, const Event& b) { return a.utc < b.utc; };
+        if (!std::is_sorted(ev.begin(), ev.end(), earlier))
+            std::stable_sort(ev.begin(), ev.end(), earlier);
+        size_t kept = 0;
         for (size_t i = 0; i < ev.size(); ++i) {
             bool seen = false;
-            for (size_t k = once.size(); k-- > 0 && once[k].utc == ev[i].utc;)
-                seen = seen || once[k].hash == ev[i].hash;
+            for (size_t k = kept; k-- > 0 && ev[k].utc == ev[i].utc;)
+                seen = seen || ev[k].hash == ev[i].hash;
             if (seen)
                 ++repeated_;
             else
-                once.push_back(ev[i]);
+                ev[kept++] = ev[i];
         }
-        ev.swap(once);
+        ev.resize(kept);
         seats[kv.second.computer + "|" + kv.second.user].push_back(&kv.second);
     }
     for (auto& s : seats) {
@@ -524,6 +596,11 @@ void UsageReport::finish() {
     }
     edges_.clear();
     sessions_.clear();
+    lastSession_ = nullptr;
+    if (firstDayNumber_ <= lastDayNumber_) {
+        firstDay_ = dayText(firstDayNumber_);
+        lastDay_ = dayText(lastDayNumber_);
+    }
 }
 
 std::string usageCsv(const UsageReport& r) {

@@ -5,6 +5,7 @@
 // its midnight. Pure logic, free of the platform.
 #pragma once
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -87,10 +88,10 @@ class UsageReport {
     // One event, as kept.
     struct Event {
         long long utc = 0;
-        std::uint64_t hash = 0; // of the whole line: identical lines count once
         long long seconds = 0;
+        std::uint32_t hash = 0; // of the whole line: identical lines count once
         int offset = 0;
-        int timeout = -1; // start: TimeInactivity in minutes
+        std::int16_t timeout = -1; // start: TimeInactivity in minutes
         std::uint8_t code = 0;
         std::uint8_t flag = 0; // closed: discarded; end: by the user; start: trial run
     };
@@ -115,6 +116,7 @@ class UsageReport {
     long lines_ = 0, skipped_ = 0, repeated_ = 0;
     long long latest_ = 0; // the last line's time
     std::string firstDay_, lastDay_;
+    long long firstDayNumber_ = LLONG_MAX, lastDayNumber_ = LLONG_MIN;
     std::map<std::string, Session> sessions_; // computer + session id
     std::map<std::string, std::map<std::string, DayFigures>> days_;
     std::map<std::string, DayFigures> computers_;
@@ -128,7 +130,8 @@ class UsageReport {
     // The line's fields, storage reused from line to line.
     std::array<std::string_view, 10> view_;
     std::vector<std::string> fields_;
-    std::string key_;
+    std::string key_, lastComputer_, lastSessionId_;
+    Session* lastSession_ = nullptr;
     bool splitFields(const char* p, size_t n);
 };
 
