@@ -1,6 +1,6 @@
 // tarnelreport: the CAD manager's usage report from the seats' session
 // journals: one self-contained HTML page, and a CSV per user and day.
-//   tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--month YYYY-MM]
+//   tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--month YYYY-MM|last]
 //                [--hours 8-18] [--out report.html] [--csv usage.csv]
 //                [--whatif whatif.csv] FOLDER|FILE...
 // Exit status: 0 written, 1 nothing could be read or written, 2 bad usage.
@@ -67,8 +67,18 @@ bool isDate(const std::string& s) {
            d <= (m == 2 && !leap ? 28 : days[m - 1]);
 }
 
-// "YYYY-MM": its first and last day.
-bool monthBounds(const std::string& s, std::string& from, std::string& to) {
+// "YYYY-MM": its first and last day; "last" is the month before this
+// one by the computer's clock, for a report a scheduled task makes monthly.
+bool monthBounds(std::string s, std::string& from, std::string& to) {
+    if (s == "last") {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        const int year = now.wMonth == 1 ? now.wYear - 1 : now.wYear;
+        const int month = now.wMonth == 1 ? 12 : now.wMonth - 1;
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d-%02d", year, month);
+        s = text;
+    }
     if (s.size() != 7 || s[4] != '-' || !isDate(s + "-01")) return false;
     from = s + "-01";
     for (const char* last : {"31", "30", "29", "28"})
@@ -92,9 +102,10 @@ bool hoursOf(const std::string& s, int& from, int& to) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] "
-                         "[--month YYYY-MM] [--hours 8-18] [--out report.html] [--csv usage.csv] "
-                         "[--whatif whatif.csv] FOLDER|FILE...\n");
+    std::fprintf(stderr,
+                 "usage: tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] "
+                 "[--month YYYY-MM|last] [--hours 8-18] [--out report.html] [--csv usage.csv] "
+                 "[--whatif whatif.csv] FOLDER|FILE...\n");
     return 2;
 }
 

@@ -70,7 +70,11 @@ run "$bin/windowtool.exe" answer "Tarnel - last session" 30 | sed 's/^/   | /'
 wait_host "$host"
 echo "-- the session journal, one line per event:"
 cat journal/*.csv | tr -d '\r' | sed 's/^\xEF\xBB\xBF//; s/^/   | /'
-echo "== The CAD manager's report from the journal (report.html, usage.csv):"
-run "$bin/tarnelreport.exe" --out report.html --csv usage.csv journal | sed 's/^/   | /'
-tr -d '\r' <usage.csv | sed 's/^/   | /'
+echo "== The CAD manager's report from the journal (report.html, usage.csv, whatif.csv):"
+run "$bin/tarnelreport.exe" --out report.html --csv usage.csv --whatif whatif.csv journal |
+    sed 's/^/   | /'
+tr -d '\r' <usage.csv | sed 's/^\xEF\xBB\xBF//; s/^/   | /'
+echo "-- which timeout: closes, hours freed, in working hours, users back within 10 minutes:"
+tr -d '\r' <whatif.csv | sed 's/^/   | /'
+grep -o 'Timeout in force: <span id="in-force">[^<]*' report.html | sed 's/<span id="in-force">//; s/^/   | /'
 echo "== Done.  Everything is in $demo"

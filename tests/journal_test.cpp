@@ -45,7 +45,8 @@ TEST_CASE("a session's events, each with its columns") {
     Workspace w("journal-session");
     const std::string folder = w.dir + "\\journal";
     CreateDirectoryA(folder.c_str(), nullptr);
-    EnvironmentSetting user("USERNAME", "ana");
+    // A name a spreadsheet would run: marked in the file, read back as it is.
+    EnvironmentSetting user("USERNAME", "@ana");
     m.start({{"TimeInactivity", "2"},
              {"TimeCountdown", "10"},
              {"Action", "2"},
@@ -72,12 +73,13 @@ TEST_CASE("a session's events, each with its columns") {
     CHECK_STARTS(bytes,
                  "\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,"
                  "detail\r\n");
+    CHECK_CONTAINS(bytes, "," + computer() + ",'@ana,");
     std::vector<std::vector<std::string>> r = journalRows(file);
     REQUIRE(r.size() == 11);
     for (const auto& row : r) {
         CHECK(isJournalTime(row[0]));
         CHECK(row[1] == computer());
-        CHECK(row[2] == "ana");
+        CHECK(row[2] == "@ana");
         CHECK(row[3] == r[0][3]);
     }
     CHECK(r[0][4] == "start");

@@ -149,6 +149,17 @@ TEST_CASE("the usage report from a day inside sessions: cut at the edge, not dro
           "90,1,0.50,0.50,0\r\n"
           "120,1,0.00,0.00,1\r\n");
     CHECK_CONTAINS(readFile(dir + "\\report.html"), "id=\"period\">2026-12-08 to 2026-12-08<");
+    // A whole month, and the month before this one as a scheduled task asks.
+    REQUIRE(report(dir, "--month 2026-12 --out month.html journal") == 0);
+    CHECK_CONTAINS(readFile(dir + "\\month.html"), "id=\"period\">2026-12-01 to 2026-12-31<");
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const int month = now.wMonth == 1 ? 12 : now.wMonth - 1;
+    char first[16];
+    std::snprintf(first, sizeof first, "%04d-%02d-01", now.wMonth == 1 ? now.wYear - 1 : now.wYear,
+                  month);
+    REQUIRE(report(dir, "--month last --out last.html journal") == 0);
+    CHECK_CONTAINS(readFile(dir + "\\last.html"), std::string("id=\"period\">") + first + " to ");
 }
 
 TEST_CASE("the report's usage errors") {
