@@ -3,7 +3,9 @@
 # The settings file's one implementation, shared by the module and tarnelcfg.
 add_library(tarnel_settings STATIC
     settings/guardsettings.cpp
+    settings/policyregistry.cpp
     settings/settingsformat.cpp
+    settings/settingspolicy.cpp
     cmdlog/logfilename.cpp)
 target_include_directories(tarnel_settings PUBLIC ${CMAKE_SOURCE_DIR})
 

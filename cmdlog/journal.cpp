@@ -85,12 +85,17 @@ void journalStart(const GuardSettings& settings) {
     closedByModule = false;
     sessionSettings = &settings;
     if (settings.getJournalpath().empty()) return; // no journal: nothing to make
-    std::string detail;
-    for (const settingsformat::KeyInfo& k : settingsformat::kKeys) {
+    std::string detail, byPolicy;
+    for (int i = 0; i < settingsformat::kKeyCount; ++i) {
+        const settingsformat::KeyInfo& k = settingsformat::kKeys[i];
         if (k.text == &settingsformat::Values::password) continue;
         detail += (detail.empty() ? "" : ";") + std::string(k.name) + "=" +
-                  settingsformat::valueText(settings.values(), k);
+                  settingsformat::valueText(settings.effectiveValues(), k);
+        if (settings.policy().sets(i))
+            byPolicy += (byPolicy.empty() ? "" : " ") + std::string(k.name);
     }
+    // The settings Group Policy set, when it set any.
+    if (!byPolicy.empty()) detail += ";Policy=" + byPolicy;
     journal(JournalEvent(journalevent::kStart).withDetail(detail));
 }
 

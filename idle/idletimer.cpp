@@ -22,6 +22,8 @@ namespace {
 IdleTimer state = {};
 // The settings the watch was started with; they live until endIdleWatch.
 const GuardSettings* watchSettings = nullptr;
+void (*minuteHook)() = nullptr;
+int ticksToMinute = 60;
 // What waited in the host at the last tick; empty when nothing did.
 std::string lastWaiting;
 
@@ -164,6 +166,10 @@ void whileCancelling(AcApDocManager* manager) {
 
 void tick() {
     if (state.timerId == 0) return; // a tick queued before the timer stopped
+    if (--ticksToMinute <= 0) {
+        ticksToMinute = 60;
+        if (minuteHook) minuteHook();
+    }
     const GuardSettings* settings = watchSettings;
     const bool cancelWaiting = settings && settings->getCancelWaiting();
     // Every tick starts a new window, so each measures the second before
@@ -234,6 +240,11 @@ const IdleTimer& idleTimerState() {
 
 const GuardSettings* idleSettings() {
     return watchSettings;
+}
+
+void onEveryMinute(void (*hook)()) {
+    minuteHook = hook;
+    ticksToMinute = 60;
 }
 
 void startIdleTimer(const GuardSettings& settings) {

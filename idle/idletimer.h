@@ -40,6 +40,8 @@ const IdleTimer& idleTimerState();
 // only waits for its user (no processor time spent, no script or module command) does not stop the
 // count, and at the end what waits is cancelled before the close action.
 void startIdleTimer(const GuardSettings& settings);
+// Called at every 60th tick of the timer while it runs (null: nothing).
+void onEveryMinute(void (*hook)());
 // Starts the timer again with the settings of the last start; nothing after
 // endIdleWatch or before any start.
 void restartIdleTimer();

@@ -113,6 +113,13 @@ void forgetCancelledBeforeClose() {
     cancelledBeforeClose.clear();
 }
 
+void reportIgnoredPolicy(const std::string& fault) {
+    ResourceScope scope;
+    const ReportTexts texts = loadReportTexts();
+    appendToReportLog(timeText(std::time(nullptr)) + "\n  Group Policy value ignored: " + fault +
+                      " \n" + texts.separator);
+}
+
 void reportStayedBusy(const std::string& busy) {
     ResourceScope scope;
     appendToReportLog(stayedBusyBlock(loadReportTexts(), timeText(std::time(nullptr)), busy));

@@ -26,3 +26,5 @@ void reportCancelledBeforeClose(const std::vector<std::string>& cancelled);
 void forgetCancelledBeforeClose();
 // A drawing still busy after the cancel: nothing is closed.
 void reportStayedBusy(const std::string& busy);
+// A Group Policy value the module ignored, and why: one line.
+void reportIgnoredPolicy(const std::string& fault);

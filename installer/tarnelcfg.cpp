@@ -108,11 +108,17 @@ int show(const std::string& file, bool password) {
         return 1;
     }
     s->load(file);
-    const settingsformat::Values v = s->values();
-    for (const KeyInfo& k : settingsformat::kKeys) {
+    // The values in effect on this computer for this user: Group Policy's
+    // over the file's, each named with its source.
+    const settingsformat::Values v = s->effectiveValues();
+    for (int i = 0; i < settingsformat::kKeyCount; ++i) {
+        const KeyInfo& k = settingsformat::kKeys[i];
         std::string text = settingsformat::valueText(v, k);
         if (k.text == &settingsformat::Values::password && !password && !text.empty())
             text = "(hidden)";
+        if (s->policy().sets(i))
+            text +=
+                std::string(" (") + settingspolicy::sourceName(s->policy().source[(size_t)i]) + ")";
         std::printf("%s: %s\n", k.name, text.c_str());
     }
     return 0;

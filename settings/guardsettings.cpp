@@ -7,6 +7,7 @@
 #include "common/faultpoint.h"
 #include "common/handles.h"
 #include "common/scopeguard.h"
+#include "settings/policyregistry.h"
 #include "settings/settingsformat.h"
 
 using namespace settingsformat;
@@ -61,6 +62,7 @@ bool writeAll(HANDLE file, const std::string& bytes) {
 GuardSettings::GuardSettings(const std::string& path) : configPath(path) {
     v.logfilepath = defaultLogFolder();
     load(configPath);
+    setPolicy(readPolicy());
 }
 
 GuardSettings::~GuardSettings() {
@@ -71,6 +73,7 @@ bool GuardSettings::load(const std::string& path) {
     std::string bytes;
     if (!readAll(path, bytes)) return false;
     readInto(v, bytes);
+    applyPolicy();
     return true;
 }
 
@@ -103,14 +106,14 @@ bool GuardSettings::saveTo(const std::string& path) {
 }
 
 void GuardSettings::buildLogFileName() {
-    if (v.logfilenameType != 0 && v.logfilenameType != 1) return;
+    if (e.logfilenameType != 0 && e.logfilenameType != 1) return;
     char stamp[32] = {};
     std::time_t now = std::time(nullptr);
     if (std::tm* local = std::localtime(&now))
         std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M", local);
     // An empty folder would put the log at the root of the working drive.
-    const std::string folder = v.logfilepath.empty() ? defaultLogFolder() : v.logfilepath;
-    logFileName = logFileNameFor(v.logfilenameType, folder, std::getenv("USERNAME"), stamp);
+    const std::string folder = e.logfilepath.empty() ? defaultLogFolder() : e.logfilepath;
+    logFileName = logFileNameFor(e.logfilenameType, folder, std::getenv("USERNAME"), stamp);
 }
 
 bool GuardSettings::checkPassword(const std::string& text) const {

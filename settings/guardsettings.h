@@ -1,7 +1,10 @@
-// The module's settings and the scrambled settings file that keeps them.
+// The module's settings and the scrambled settings file that keeps them,
+// with the values Group Policy sets over the file's: the getters give the
+// values in effect, the setters and the file the seat's own.
 #pragma once
 #include <string>
 #include "settings/settingsformat.h"
+#include "settings/settingspolicy.h"
 
 class GuardSettings {
   public:
@@ -22,43 +25,67 @@ class GuardSettings {
     void buildLogFileName();
 
     const std::string& getLogFileName() const { return logFileName; }
-    const std::string& getLogfilepath() const { return v.logfilepath; }
-    const std::string& getPassword() const { return v.password; }
-    bool getAllowDisable() const { return v.allowDisable; }
-    bool getProtection() const { return v.protection; }
-    bool getEnableLogging() const { return v.enableLogging; }
-    int getTimeInactivity() const { return v.timeInactivity; }
-    int getTimeCountdown() const { return v.timeCountdown; }
-    int getAction() const { return v.action; }
-    int getLogfilenameType() const { return v.logfilenameType; }
-    bool getCountInput() const { return v.countInput; }
-    bool getCancelWaiting() const { return v.cancelWaiting; }
-    const std::string& getJournalpath() const { return v.journalpath; }
-    bool getDryRun() const { return v.dryRun; }
+    const std::string& getLogfilepath() const { return e.logfilepath; }
+    const std::string& getPassword() const { return e.password; }
+    bool getAllowDisable() const { return e.allowDisable; }
+    bool getProtection() const { return e.protection; }
+    bool getEnableLogging() const { return e.enableLogging; }
+    int getTimeInactivity() const { return e.timeInactivity; }
+    int getTimeCountdown() const { return e.timeCountdown; }
+    int getAction() const { return e.action; }
+    int getLogfilenameType() const { return e.logfilenameType; }
+    bool getCountInput() const { return e.countInput; }
+    bool getCancelWaiting() const { return e.cancelWaiting; }
+    const std::string& getJournalpath() const { return e.journalpath; }
+    bool getDryRun() const { return e.dryRun; }
 
-    bool setLogfilepath(const std::string& x) { return v.logfilepath = x, true; }
-    bool setPassword(const std::string& x) { return v.password = x, true; }
-    bool setAllowDisable(bool x) { return v.allowDisable = x, true; }
-    bool setProtection(bool x) { return v.protection = x, true; }
-    bool setEnableLogging(bool x) { return v.enableLogging = x, true; }
-    bool setTimeInactivity(int x) { return v.timeInactivity = x, true; }
-    bool setTimeCountdown(int x) { return v.timeCountdown = x, true; }
-    bool setAction(int x) { return v.action = x, true; }
-    bool setLogfilenameType(int x) { return v.logfilenameType = x, true; }
-    bool setCountInput(bool x) { return v.countInput = x, true; }
-    bool setCancelWaiting(bool x) { return v.cancelWaiting = x, true; }
-    bool setJournalpath(const std::string& x) { return v.journalpath = x, true; }
-    bool setDryRun(bool x) { return v.dryRun = x, true; }
+    // The seat's own value, which the file keeps; false, storing nothing,
+    // for a setting Group Policy sets (the options dialog's OK stores only
+    // what the user could change).
+    bool setLogfilepath(const std::string& x) {
+        return own(8, &settingsformat::Values::logfilepath, x);
+    }
+    bool setPassword(const std::string& x) { return own(1, &settingsformat::Values::password, x); }
+    bool setAllowDisable(bool x) { return own(5, &settingsformat::Values::allowDisable, x); }
+    bool setProtection(bool x) { return own(0, &settingsformat::Values::protection, x); }
+    bool setEnableLogging(bool x) { return own(6, &settingsformat::Values::enableLogging, x); }
+    bool setTimeInactivity(int x) { return own(2, &settingsformat::Values::timeInactivity, x); }
+    bool setTimeCountdown(int x) { return own(3, &settingsformat::Values::timeCountdown, x); }
+    bool setAction(int x) { return own(4, &settingsformat::Values::action, x); }
+    bool setLogfilenameType(int x) { return own(7, &settingsformat::Values::logfilenameType, x); }
+    bool setCountInput(bool x) { return own(9, &settingsformat::Values::countInput, x); }
+    bool setCancelWaiting(bool x) { return own(10, &settingsformat::Values::cancelWaiting, x); }
+    bool setJournalpath(const std::string& x) {
+        return own(11, &settingsformat::Values::journalpath, x);
+    }
+    bool setDryRun(bool x) { return own(12, &settingsformat::Values::dryRun, x); }
 
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;
 
     // Every setting at once, as the file holds them.
     const settingsformat::Values& values() const { return v; }
-    void setValues(const settingsformat::Values& x) { v = x; }
+    void setValues(const settingsformat::Values& x) { v = x, applyPolicy(); }
+    // Every setting in effect: the file's, and Group Policy's over them.
+    const settingsformat::Values& effectiveValues() const { return e; }
+
+    // Group Policy as read last; setPolicy puts another in force (the
+    // file's values stay the seat's own).
+    const settingspolicy::Policy& policy() const { return policy_; }
+    void setPolicy(settingspolicy::Policy p) { policy_ = std::move(p), applyPolicy(); }
 
   private:
+    void applyPolicy() { e = settingspolicy::applied(v, policy_); }
+    // key: its index in settingsformat::kKeys.
+    template <typename T> bool own(int key, T settingsformat::Values::*field, const T& x) {
+        if (policy_.sets(key)) return false;
+        v.*field = x;
+        applyPolicy();
+        return true;
+    }
     std::string configPath;
     std::string logFileName;
-    settingsformat::Values v;
+    settingsformat::Values v; // the file's
+    settingsformat::Values e; // in effect
+    settingspolicy::Policy policy_;
 };

@@ -8,6 +8,7 @@
 #include "shell/extensionmodule.h"
 #include "shell/lastrunmessage.h"
 #include "settings/guardsettings.h"
+#include "settings/policyregistry.h"
 #include "idle/idletimer.h"
 #include "idle/sessionreport.h"
 #include "options/optionscommand.h"
@@ -44,11 +45,17 @@ AcRx::AppRetCode GuardApp::onInitApp() {
     std::string configPath = std::string(dir ? dir : ".") + "\\tarnel.cfg";
     settings_.reset(new GuardSettings(configPath));
     settings_->buildLogFileName();
+    policyFaultsReported_.clear();
+    reportPolicyFaults();
     // What an earlier unload could not write goes ahead of this start's lines.
     replayLogSpool({&commandLogKind(), &journalLogKind()});
     bindOptionsCommand(settings_.get(), [this](int contextId) { showHelp(contextId); });
     attachReactors(*settings_);
     startIdleTimer(*settings_);
+    // A policy refresh reaches a running seat within a minute.
+    onEveryMinute([] {
+        if (GuardApp* app = guardApp()) app->refreshPolicy();
+    });
     journalStart(*settings_);
     acrxLockApplication(appId());
     return AcRx::kRetOK;
@@ -56,6 +63,7 @@ AcRx::AppRetCode GuardApp::onInitApp() {
 
 AcRx::AppRetCode GuardApp::onUnloadApp() {
     ++unloads_;
+    onEveryMinute(nullptr);
     detachReactors();
     endIdleWatch();
     journalEnd();
@@ -97,6 +105,21 @@ void GuardApp::showHelp(int contextId) {
 void GuardApp::writeSessionReport(const std::string& target, int action, int status,
                                   MessageChoice choice) {
     reportClosedDrawing(target, action, status, choice);
+}
+
+void GuardApp::refreshPolicy() {
+    if (!settings_) return;
+    const std::string folder = settings_->getLogfilepath();
+    const int naming = settings_->getLogfilenameType();
+    settings_->setPolicy(readPolicy());
+    if (settings_->getLogfilepath() != folder || settings_->getLogfilenameType() != naming)
+        settings_->buildLogFileName();
+    reportPolicyFaults();
+}
+
+void GuardApp::reportPolicyFaults() {
+    for (const std::string& fault : settings_->policy().faults)
+        if (policyFaultsReported_.insert(fault).second) reportIgnoredPolicy(fault);
 }
 
 void GuardApp::writeRescueReport(const std::string& target, int action, const std::string& rescue) {

@@ -1,6 +1,7 @@
 // The one application object: start-up, shut-down and the host's messages.
 #pragma once
 #include <memory>
+#include <set>
 #include <string>
 #include "idle/sessionreport.h"
 #include "shell/arxapplication.h"
@@ -26,11 +27,16 @@ class GuardApp : public ArxApplication {
                             MessageChoice choice = MessageChoice::Replace);
     // The same for a drawing saved as a rescue copy instead of to target.
     void writeRescueReport(const std::string& target, int action, const std::string& rescue);
+    // Reads Group Policy again and puts it in force; each value ignored is
+    // reported once a session.
+    void refreshPolicy();
 
   private:
     std::unique_ptr<GuardSettings> settings_; // from onInitApp to onUnloadApp
     HMODULE helpLibrary_ = nullptr;           // loaded on first use, never freed
     unsigned unloads_ = 0;                    // onUnloadApp calls so far
+    std::set<std::string> policyFaultsReported_;
+    void reportPolicyFaults();
 };
 
 // The running GuardApp, or null when the current application is none.

@@ -10,6 +10,11 @@
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "modulefixture.h"
+#include "cmdlog/journal.h"
+#include "journalrows.h"
+#include "policykeys.h"
+#include "settings/guardsettings.h"
+#include "settings/settingsformat.h"
 #include "resources/resource.h"
 #include "shell/guardapp.h"
 #include "shell/hostclasses.h"
@@ -256,4 +261,42 @@ TEST_CASE("a quit taken by the countdown's pump is posted again with its exit co
     MSG msg = {};
     REQUIRE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     CHECK(msg.wParam == 7);
+}
+
+TEST_CASE("Group Policy set or removed mid-session takes effect at the next minute's tick; a "
+          "value ignored is reported once") {
+    PolicyKeys policy;
+    Module m;
+    Workspace w("idle-policy");
+    PolicyKeys::text(HKEY_LOCAL_MACHINE, "Journalpath", w.dir);
+    m.start({{"TimeInactivity", "5"}});
+    w.open("a.dwg");
+    PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 2);
+    PolicyKeys::number(HKEY_CURRENT_USER, "Action", 9); // out of range
+    ticks(59);
+    CHECK(appSettings()->getTimeInactivity() == 5);
+    ticks(1);
+    CHECK(appSettings()->getTimeInactivity() == 2);
+    cadhost::executeLine("ZOOM");
+    ticks(60);
+    PolicyKeys::clear();
+    cadhost::executeLine("ZOOM");
+    ticks(60);
+    CHECK(appSettings()->getTimeInactivity() == 5);
+    m.stop();
+    int reported = 0;
+    for (const std::string& line : lines(readFile(w.dir + "\\tarnel.log")))
+        if (line == "  Group Policy value ignored: Action (user policy): 9 is outside 0 to 2; "
+                    "ignored ")
+            ++reported;
+    CHECK(reported == 1);
+    // The journal's start line names what the policy set.
+    const std::vector<std::vector<std::string>> rows = journalRows(journalFileIn(w.dir));
+    REQUIRE_FALSE(rows.empty());
+    const std::string detail = rows[0][9];
+    CHECK(detail.substr(detail.rfind(";DryRun=")) == ";DryRun=0;Policy=Journalpath");
+    // The seat's own file never took the policy's value.
+    settingsformat::Values file;
+    settingsformat::readInto(file, readFile(m.dir + "\\tarnel.cfg"));
+    CHECK(file.timeInactivity == 5);
 }

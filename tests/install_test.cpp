@@ -11,6 +11,7 @@
 #include "installer/registration.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
+#include "policykeys.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -405,6 +406,15 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
     CHECK(hidden[11] == "Journalpath: ");
     CHECK(hidden[12] == "DryRun: 0");
     CHECK(show("--show-password")[1] == "Password: hush-hush");
+    // Under Group Policy: the values in effect, each policy's named.
+    PolicyKeys policy;
+    PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 15);
+    PolicyKeys::text(HKEY_CURRENT_USER, "Journalpath", "\\\\srv\\j");
+    std::vector<std::string> governed = show("");
+    REQUIRE(governed.size() == 13);
+    CHECK(governed[2] == "TimeInactivity: 15 (computer policy)");
+    CHECK(governed[11] == "Journalpath: \\\\srv\\j (user policy)");
+    CHECK(governed[3] == "TimeCountdown: 30");
 }
 
 TEST_CASE("a start-up module that cannot be loaded gets a line and the host goes on") {

@@ -5,6 +5,7 @@
 #include "common/faultpoint.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
+#include "policykeys.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -332,4 +333,50 @@ TEST_CASE("the temporary file is the process's own") {
 TEST_CASE("an unwritable folder makes the save fail quietly") {
     GuardSettings s("Z:\\no\\such\\folder\\tarnel.cfg");
     CHECK_FALSE(s.save());
+}
+
+TEST_CASE("Group Policy over the settings file: the computer's over the user's, and the file "
+          "keeps the seat's own") {
+    PolicyKeys policy;
+    testkit::EnvironmentSetting root("TARNEL_POLICY_ROOT", "D:\\cad");
+    const std::string path = freshDir("settings-policy") + "\\tarnel.cfg";
+    {
+        GuardSettings s(path);
+        s.setTimeInactivity(25);
+        s.setTimeCountdown(40);
+        s.setJournalpath("C:\\own");
+    }
+    const std::string own = readFile(path);
+    PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 15);
+    PolicyKeys::number(HKEY_CURRENT_USER, "TimeInactivity", 30);
+    PolicyKeys::number(HKEY_CURRENT_USER, "TimeCountdown", 20);
+    PolicyKeys::text(HKEY_LOCAL_MACHINE, "Journalpath", "%TARNEL_POLICY_ROOT%\\journal",
+                     REG_EXPAND_SZ);
+    PolicyKeys::number(HKEY_LOCAL_MACHINE, "Action", 9);    // out of range: the file's holds
+    PolicyKeys::text(HKEY_CURRENT_USER, "CountInput", "1"); // not a number
+    {
+        GuardSettings s(path);
+        CHECK(s.getTimeInactivity() == 15);
+        CHECK(s.getTimeCountdown() == 20);
+        CHECK(s.getJournalpath() == "D:\\cad\\journal");
+        CHECK(s.getAction() == 2);
+        CHECK_FALSE(s.getCountInput());
+        CHECK(s.policy().faults.size() == 2);
+    } // the unload writes the seat's own values, as they were
+    CHECK(readFile(path) == own);
+    {
+        // The options dialog's OK stores what the user could change, and
+        // nothing of what the policy sets.
+        GuardSettings s(path);
+        CHECK_FALSE(s.setTimeInactivity(15));
+        CHECK(s.setAction(1));
+        CHECK(s.getAction() == 1);
+        CHECK(s.values().timeInactivity == 25);
+    }
+    PolicyKeys::clear();
+    GuardSettings without(path);
+    CHECK(without.getTimeInactivity() == 25);
+    CHECK(without.getTimeCountdown() == 40);
+    CHECK(without.getJournalpath() == "C:\\own");
+    CHECK(without.getAction() == 1);
 }

@@ -14,6 +14,7 @@
 #include "idle/reportformat.h"
 #include "report/reportmodel.h"
 #include "settings/settingsformat.h"
+#include "settings/settingspolicy.h"
 
 using namespace settingsformat;
 
@@ -203,4 +204,55 @@ TEST_CASE("the usage report reads damaged lines as skipped, each line once, in t
     CHECK(r.whatIf()[1].backWithin10 == 1);
     CHECK(r.whatIf()[2].closes == 0);
     CHECK(r.whatIf()[2].seatsLive == 1);
+}
+
+TEST_CASE("settings by policy: the computer's over the user's over the file's, bad values "
+          "ignored one by one with their reason") {
+    using settingspolicy::RawValue;
+    using settingspolicy::Source;
+    auto dword = [](const char* name, unsigned long n) {
+        RawValue v;
+        v.name = name;
+        v.type = RawValue::Number;
+        v.number = n;
+        return v;
+    };
+    auto text = [](const char* name, const char* t) {
+        RawValue v;
+        v.name = name;
+        v.type = RawValue::Text;
+        v.text = t;
+        return v;
+    };
+    const std::vector<RawValue> machine = {
+        dword("TimeInactivity", 15), text("journalpath", " \\\\srv\\j "),
+        dword("Action", 7),          text("DryRun", "1"),
+        text("Password", "x"),       dword("Foo", 1),
+        dword("LockOptions", 1)};
+    const std::vector<RawValue> user = {dword("TimeInactivity", 30), dword("TimeCountdown", 20),
+                                        dword("Logfilepath", 5), dword("LockOptions", 2)};
+    const settingspolicy::Policy p = settingspolicy::policyFrom(machine, user);
+    settingsformat::Values file;
+    file.action = 1;
+    file.password = "own";
+    const settingsformat::Values in = settingspolicy::applied(file, p);
+    CHECK(in.timeInactivity == 15);
+    CHECK(in.timeCountdown == 20);
+    CHECK(in.action == 1);
+    CHECK(in.journalpath == "\\\\srv\\j");
+    CHECK(in.dryRun == false);
+    CHECK(in.password == "own");
+    CHECK(p.source[2] == Source::MachinePolicy); // TimeInactivity
+    CHECK(p.source[3] == Source::UserPolicy);    // TimeCountdown
+    CHECK(p.source[4] == Source::File);          // Action
+    CHECK(p.lockOptions);
+    const std::vector<std::string> faults = {
+        "Logfilepath (user policy): not a text (REG_SZ or REG_EXPAND_SZ); ignored",
+        "LockOptions (user policy): must be a REG_DWORD of 0 or 1; ignored",
+        "Action (computer policy): 7 is outside 0 to 2; ignored",
+        "DryRun (computer policy): not a number (REG_DWORD); ignored",
+        "Password (computer policy): cannot be set by policy; ignored",
+        "Foo (computer policy): is no Tarnel policy; ignored"};
+    CHECK(p.faults == faults);
+    CHECK_FALSE(settingspolicy::policyFrom({}, {}).any());
 }
