@@ -53,6 +53,7 @@ add_library(tarnel_core STATIC
     options/optionsdialog.cpp
     options/passwordprompt.cpp
     options/passwordtab.cpp
+    options/policycontrols.cpp
     options/pathdialog.cpp)
 target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat cadrt shell32 ole32 version comctl32)

@@ -1,6 +1,7 @@
 #include "options/configurationtab.h"
 #include "common/shield.h"
 #include "common/textformat.h"
+#include "options/policycontrols.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
@@ -58,6 +59,18 @@ BOOL ConfigurationTab::OnInitDialog() {
         setUpSpin(inactivitySpin, inactivity.low, inactivity.high, 1);
         setUpSpin(countdownSpin, countdown.low, countdown.high, 2);
         DisplayData();
+        showPolicy(m_hWnd, settings_,
+                   {{IDC_CONFIG_INACTIVITY, "TimeInactivity"},
+                    {IDC_CONFIG_INACTIVITY_SPIN, "TimeInactivity"},
+                    {IDC_CONFIG_COUNTDOWN, "TimeCountdown"},
+                    {IDC_CONFIG_COUNTDOWN_SPIN, "TimeCountdown"},
+                    {IDC_CONFIG_ACTION, "Action"},
+                    {IDC_CONFIG_ACTION_CURRENT, "Action"},
+                    {IDC_CONFIG_ACTION_OTHER, "Action"},
+                    {IDC_CONFIG_ALLOW_DISABLE, "AllowDisable"},
+                    {IDC_CONFIG_COUNT_INPUT, "CountInput"},
+                    {IDC_CONFIG_CANCEL_WAITING, "CancelWaiting"},
+                    {IDC_CONFIG_DRY_RUN, "DryRun"}});
     });
     return TRUE;
 }

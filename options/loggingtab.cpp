@@ -1,5 +1,6 @@
 #include "options/loggingtab.h"
 #include "common/shield.h"
+#include "options/policycontrols.h"
 #include "options/pathdialog.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
@@ -20,10 +21,19 @@ void LoggingTab::DoDataExchange(CDataExchange* dx) {
     DDX_Radio(dx, IDC_LOGGING_ONE_FILE, fileNameTypeChoice);
 }
 
+namespace {
+const std::initializer_list<PolicyControl> kControls = {
+    {IDC_LOGGING_ENABLE, "EnableLogging"},      {IDC_LOGGING_FOLDER, "Logfilepath"},
+    {IDC_LOGGING_BROWSE, "Logfilepath"},        {IDC_LOGGING_ONE_FILE, "LogfilenameType"},
+    {IDC_LOGGING_PER_USER, "LogfilenameType"},  {IDC_LOGGING_JOURNAL, "Journalpath"},
+    {IDC_LOGGING_JOURNAL_BROWSE, "Journalpath"}};
+} // namespace
+
 BOOL LoggingTab::OnInitDialog() {
     shielded([&] {
         CAdUiBaseDialog::OnInitDialog();
         DisplayData();
+        showPolicy(m_hWnd, settings_, kControls);
     });
     return TRUE;
 }
@@ -55,15 +65,18 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
     UpdateData(TRUE);
     // The folder is checked before anything is stored: a page that refuses
     // leaves the settings as they were.
+    // A folder Group Policy sets is the administrator's: not the user's to fix.
     const std::string folder = GetDlgItemText(IDC_LOGGING_FOLDER);
-    if (enableLoggingCheck && !validateLogFolder(folder)) {
+    if (enableLoggingCheck && !heldByPolicy(settings_, "Logfilepath") &&
+        !validateLogFolder(folder)) {
         SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_FOLDER), TRUE);
         return FALSE;
     }
     // The journal's folder may be empty (no journal); any other text is
     // checked as the command log's folder is.
     const std::string journal = settingsformat::trim(GetDlgItemText(IDC_LOGGING_JOURNAL));
-    if (!journal.empty() && !validateLogFolder(journal)) {
+    if (!journal.empty() && !heldByPolicy(settings_, "Journalpath") &&
+        !validateLogFolder(journal)) {
         SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_JOURNAL), TRUE);
         return FALSE;
     }
@@ -81,9 +94,14 @@ void LoggingTab::onEnableLoggingClicked() {
     HWND check = ::GetDlgItem(m_hWnd, IDC_LOGGING_ENABLE);
     if (!check) return;
     const BOOL ticked = ::SendMessageA(check, BM_GETCHECK, 0, 0) != 0;
-    for (int id :
-         {IDC_LOGGING_FOLDER, IDC_LOGGING_BROWSE, IDC_LOGGING_ONE_FILE, IDC_LOGGING_PER_USER})
-        if (HWND h = ::GetDlgItem(m_hWnd, id)) ::EnableWindow(h, ticked);
+    for (const PolicyControl& c : kControls) {
+        if (c.id == IDC_LOGGING_ENABLE || c.id == IDC_LOGGING_JOURNAL ||
+            c.id == IDC_LOGGING_JOURNAL_BROWSE)
+            continue;
+        // A control Group Policy holds stays as the policy left it.
+        if (HWND h = ::GetDlgItem(m_hWnd, c.id))
+            ::EnableWindow(h, ticked && !heldByPolicy(settings_, c.key));
+    }
 }
 
 void LoggingTab::onBrowseFolder() {

@@ -1,5 +1,6 @@
 #include "options/passwordtab.h"
 #include "common/shield.h"
+#include "options/policycontrols.h"
 #include "resources/resource.h"
 #include "settings/guardsettings.h"
 
@@ -15,6 +16,11 @@ BOOL PasswordTab::OnInitDialog() {
     shielded([&] {
         CAdUiBaseDialog::OnInitDialog();
         DisplayData();
+        // No policy sets the password; LockOptions holds the page.
+        showPolicy(m_hWnd, settings_,
+                   {{IDC_PASSWORD_PROTECT, nullptr},
+                    {IDC_PASSWORD_NEW, nullptr},
+                    {IDC_PASSWORD_CONFIRM, nullptr}});
     });
     return TRUE;
 }

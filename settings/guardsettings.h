@@ -40,8 +40,8 @@ class GuardSettings {
     bool getDryRun() const { return e.dryRun; }
 
     // The seat's own value, which the file keeps; false, storing nothing,
-    // for a setting Group Policy sets (the options dialog's OK stores only
-    // what the user could change).
+    // for a setting Group Policy sets, and for every one under LockOptions
+    // (the options dialog's OK stores only what the user could change).
     bool setLogfilepath(const std::string& x) {
         return own(8, &settingsformat::Values::logfilepath, x);
     }
@@ -78,7 +78,7 @@ class GuardSettings {
     void applyPolicy() { e = settingspolicy::applied(v, policy_); }
     // key: its index in settingsformat::kKeys.
     template <typename T> bool own(int key, T settingsformat::Values::*field, const T& x) {
-        if (policy_.sets(key)) return false;
+        if (policy_.sets(key) || policy_.lockOptions) return false;
         v.*field = x;
         applyPolicy();
         return true;

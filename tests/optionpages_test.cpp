@@ -7,6 +7,7 @@
 #include "aced.h"
 #include "cadhost.h"
 #include "modulefixture.h"
+#include "policykeys.h"
 #include "options/abouttab.h"
 #include "options/hyperlinkctrl.h"
 #include "options/pathdialog.h"
@@ -432,4 +433,95 @@ TEST_CASE("a click that cannot open the link beeps and says why") {
                                    "associated\nwith the given filename extension."});
     CHECK(shown[0].icon == systemIcon(MB_ICONEXCLAMATION));
     CHECK(after == RGB(0, 0, 238)); // back to the normal colour
+}
+
+namespace {
+// What the options dialog shows of one control and of a page's note.
+struct Shown {
+    bool enabled;
+    std::string text;
+};
+Shown shown(HWND page, int id) {
+    return {IsWindowEnabled(GetDlgItem(page, id)) != FALSE, controlText(page, id)};
+}
+bool noteShown(HWND page) {
+    HWND note = GetDlgItem(page, IDC_POLICY_NOTE);
+    return note && (GetWindowLongA(note, GWL_STYLE) & WS_VISIBLE) &&
+           windowText(note) == "Some of these settings are set by your administrator.";
+}
+} // namespace
+
+TEST_CASE("a setting Group Policy sets: its control disabled showing the policy's value, the "
+          "page's line, and OK storing only the rest") {
+    PolicyKeys policy;
+    PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 15);
+    PolicyKeys::text(HKEY_CURRENT_USER, "Journalpath", "C:\\policy\\journal");
+    Module m;
+    Workspace w("options-policy");
+    m.start({{"TimeInactivity", "25"}, {"Logfilepath", w.dir}});
+    Shown inactivity{}, countdown{}, journal{}, folder{};
+    bool configNote = false, loggingNote = false, passwordNote = true;
+    WhenVisible opened(kOptions, [&](HWND h) {
+        HWND tab = GetDlgItem(h, IDC_OPTIONS_TAB);
+        HWND config = findPage(h, IDC_CONFIG_INACTIVITY);
+        inactivity = shown(config, IDC_CONFIG_INACTIVITY);
+        countdown = shown(config, IDC_CONFIG_COUNTDOWN);
+        configNote = noteShown(config);
+        setControlText(config, IDC_CONFIG_COUNTDOWN, "45");
+        clickTab(tab, 1);
+        passwordNote = noteShown(findPage(h, IDC_PASSWORD_CONFIRM));
+        clickTab(tab, 2);
+        HWND logging = loggingPage(h);
+        journal = shown(logging, IDC_LOGGING_JOURNAL);
+        folder = shown(logging, IDC_LOGGING_FOLDER);
+        loggingNote = noteShown(logging);
+        clickButton(h, IDOK);
+    });
+    cadhost::executeLine("tarnel_opt");
+    REQUIRE(opened.ran());
+    CHECK_FALSE(inactivity.enabled);
+    CHECK(inactivity.text == "15");
+    CHECK(countdown.enabled);
+    CHECK(configNote);
+    CHECK_FALSE(passwordNote);
+    CHECK_FALSE(journal.enabled);
+    CHECK(journal.text == "C:\\policy\\journal");
+    CHECK(folder.enabled);
+    CHECK(loggingNote);
+    // OK stored the countdown, and nothing the policy sets.
+    CHECK(appSettings()->getTimeCountdown() == 45);
+    CHECK(appSettings()->values().timeInactivity == 25);
+    CHECK(appSettings()->values().journalpath.empty());
+}
+
+TEST_CASE("LockOptions: every page read-only whatever the password, OK storing nothing") {
+    PolicyKeys policy;
+    PolicyKeys::number(HKEY_LOCAL_MACHINE, "LockOptions", 1);
+    Module m;
+    Workspace w("options-locked");
+    m.start({{"TimeInactivity", "25"}, {"Logfilepath", w.dir}});
+    std::vector<bool> enabled;
+    std::vector<bool> notes;
+    WhenVisible opened(kOptions, [&](HWND h) {
+        HWND tab = GetDlgItem(h, IDC_OPTIONS_TAB);
+        HWND config = findPage(h, IDC_CONFIG_INACTIVITY);
+        for (int id : {IDC_CONFIG_INACTIVITY, IDC_CONFIG_ACTION, IDC_CONFIG_DRY_RUN})
+            enabled.push_back(IsWindowEnabled(GetDlgItem(config, id)) != FALSE);
+        notes.push_back(noteShown(config));
+        clickTab(tab, 1);
+        HWND password = findPage(h, IDC_PASSWORD_CONFIRM);
+        enabled.push_back(IsWindowEnabled(GetDlgItem(password, IDC_PASSWORD_PROTECT)) != FALSE);
+        notes.push_back(noteShown(password));
+        clickTab(tab, 2);
+        HWND logging = loggingPage(h);
+        for (int id : {IDC_LOGGING_ENABLE, IDC_LOGGING_BROWSE, IDC_LOGGING_JOURNAL})
+            enabled.push_back(IsWindowEnabled(GetDlgItem(logging, id)) != FALSE);
+        notes.push_back(noteShown(logging));
+        clickButton(h, IDOK);
+    });
+    cadhost::executeLine("tarnel_opt");
+    REQUIRE(opened.ran());
+    CHECK(enabled == std::vector<bool>(7, false));
+    CHECK(notes == std::vector<bool>(3, true));
+    CHECK(appSettings()->values().timeInactivity == 25);
 }
