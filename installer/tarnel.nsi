@@ -121,6 +121,12 @@ Section "Tarnel"
     File "${BINDIR}\tarnel.chm"
     File "${BINDIR}\tarnelcfg.exe"
     File "${BINDIR}\tarnelreport.exe"
+    ; The Group Policy template, for the domain's central store.
+    SetOutPath "$INSTDIR\policy\en-US"
+    File "${BINDIR}\policy\en-US\Tarnel.adml"
+    SetOutPath "$INSTDIR\policy"
+    File "${BINDIR}\policy\Tarnel.admx"
+    SetOutPath "$INSTDIR"
     ${If} $Presets != ""
         nsExec::ExecToLog '"$INSTDIR\tarnelcfg.exe" set "$INSTDIR\tarnel.cfg" $Presets'
         Pop $R2
@@ -156,6 +162,10 @@ Section "Uninstall"
     Delete "$INSTDIR\tarnel.chm"
     Delete "$INSTDIR\tarnelcfg.exe"
     Delete "$INSTDIR\tarnelreport.exe"
+    Delete "$INSTDIR\policy\en-US\Tarnel.adml"
+    RMDir "$INSTDIR\policy\en-US"
+    Delete "$INSTDIR\policy\Tarnel.admx"
+    RMDir "$INSTDIR\policy"
     Delete "$INSTDIR\tarnel.cfg"
     Delete "$INSTDIR\uninst.exe"
     RMDir "$INSTDIR" ; users' logs kept there keep the folder

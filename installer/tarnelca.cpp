@@ -124,8 +124,21 @@ std::string installedFolder(const std::string& product) {
 }
 
 // The files the package installs (installer/tarnel.wxs).
-const char* const kShippedFiles[] = {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
-                                     "tarnelreport.exe"};
+const char* const kShippedFiles[] = {"tarnel15.arx",
+                                     "TarnelRes.dll",
+                                     "tarnel.chm",
+                                     "tarnelcfg.exe",
+                                     "tarnelreport.exe",
+                                     "policy\\Tarnel.admx",
+                                     "policy\\en-US\\Tarnel.adml"};
+// Their subfolders, deepest first.
+const char* const kShippedFolders[] = {"policy\\en-US", "policy"};
+
+// The folders a file below base needs.
+void makeFoldersFor(const std::string& base, const std::string& file) {
+    for (size_t at = file.find('\\'); at != std::string::npos; at = file.find('\\', at + 1))
+        CreateDirectoryA((base + file.substr(0, at)).c_str(), nullptr);
+}
 
 const char kUpgradeCode[] = "{6B0E4C1A-2F57-4D0B-9C1E-5A3B7D2E9F10}";
 
@@ -218,6 +231,8 @@ void removeFolder(const std::string& folder) {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
     }
+    for (const char* sub : kShippedFolders)
+        RemoveDirectoryA((folder + sub).c_str());
     RemoveDirectoryA(folder.c_str());
 }
 
@@ -362,6 +377,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelBackup(MSIHANDLE install) 
         if (!made && !CreateDirectoryA(backup.c_str(), nullptr))
             return fail(install, backup + " could not be made: " + systemErrorText(GetLastError()));
         made = true;
+        makeFoldersFor(backup, name);
         if (!CopyFileA(from.c_str(), (backup + name).c_str(), FALSE))
             return fail(install,
                         from + " could not be copied aside: " + systemErrorText(GetLastError()));
@@ -377,6 +393,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelFilesBack(MSIHANDLE instal
         const std::string from = backup + name, to = dir + name;
         if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
         CreateDirectoryA(dir.c_str(), nullptr);
+        makeFoldersFor(dir, name);
         SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!CopyFileA(from.c_str(), to.c_str(), FALSE))
             report(install, "Tarnel: " + to + " could not be put back: " +

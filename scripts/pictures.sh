@@ -33,7 +33,19 @@ tool snap "Tarnel options - password" prompt.bmp 30
 tool press "Tarnel options - password" 2
 wait "$host"
 
-for b in configuration password logging about prompt; do
+# The Configuration page with two settings set by Group Policy.
+settings Protection=0 TimeInactivity=10 TimeCountdown=30 Action=2
+policy='HKLM\Software\Policies\Tarnel'
+run reg add "$policy" /v TimeInactivity /t REG_DWORD /d 15 /f >/dev/null
+run reg add "$policy" /v Action /t REG_DWORD /d 1 /f >/dev/null
+run "$bin/cadhost.exe" /timeout 60 /ld "$mod" /b options.scr &
+host=$!
+tool snap "Tarnel options" policy.bmp 30
+tool press "Tarnel options" 2
+wait "$host"
+run reg delete "$policy" /f >/dev/null
+
+for b in configuration password logging about prompt policy; do
     python3 "$here/bmp2png.py" "$b.bmp" "options-$b.png"
     rm -f "$b.bmp"
 done

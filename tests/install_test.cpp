@@ -193,8 +193,13 @@ void checkHostLoadsModule(const std::string& name) {
     CHECK_LACKS(t, "fault");
 }
 
-const char* const kShipped[] = {"tarnel15.arx", "TarnelRes.dll", "tarnel.chm", "tarnelcfg.exe",
-                                "tarnelreport.exe"};
+const char* const kShipped[] = {"tarnel15.arx",
+                                "TarnelRes.dll",
+                                "tarnel.chm",
+                                "tarnelcfg.exe",
+                                "tarnelreport.exe",
+                                "policy\\Tarnel.admx",
+                                "policy\\en-US\\Tarnel.adml"};
 
 bool gone(const std::string& path, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 100) {
