@@ -108,17 +108,19 @@ int show(const std::string& file, bool password) {
         return 1;
     }
     s->load(file);
-    // The values in effect on this computer for this user: Group Policy's
-    // over the file's, each named with its source.
+    // The values in effect on this computer for this user, each with its
+    // source: a policy, the file, or the default.
     const settingsformat::Values v = s->effectiveValues();
     for (int i = 0; i < settingsformat::kKeyCount; ++i) {
         const KeyInfo& k = settingsformat::kKeys[i];
         std::string text = settingsformat::valueText(v, k);
         if (k.text == &settingsformat::Values::password && !password && !text.empty())
             text = "(hidden)";
-        if (s->policy().sets(i))
-            text +=
-                std::string(" (") + settingspolicy::sourceName(s->policy().source[(size_t)i]) + ")";
+        const char* source = s->policy().sets(i)
+                                 ? settingspolicy::sourceName(s->policy().source[(size_t)i])
+                             : s->fromFile(i) ? "file"
+                                              : "default";
+        text += std::string(" (") + source + ")";
         std::printf("%s: %s\n", k.name, text.c_str());
     }
     return 0;

@@ -73,6 +73,7 @@ bool GuardSettings::load(const std::string& path) {
     std::string bytes;
     if (!readAll(path, bytes)) return false;
     readInto(v, bytes);
+    fileKeys = keysSetBy(bytes);
     applyPolicy();
     return true;
 }

@@ -3,6 +3,7 @@
 // values in effect, the setters and the file the seat's own.
 #pragma once
 #include <string>
+#include <vector>
 #include "settings/settingsformat.h"
 #include "settings/settingspolicy.h"
 
@@ -66,6 +67,8 @@ class GuardSettings {
     // Every setting at once, as the file holds them.
     const settingsformat::Values& values() const { return v; }
     void setValues(const settingsformat::Values& x) { v = x, applyPolicy(); }
+    // Whether the file last loaded set the key (its index in kKeys).
+    bool fromFile(int key) const { return (size_t)key < fileKeys.size() && fileKeys[(size_t)key]; }
     // Every setting in effect: the file's, and Group Policy's over them.
     const settingsformat::Values& effectiveValues() const { return e; }
 
@@ -86,6 +89,7 @@ class GuardSettings {
     std::string configPath;
     std::string logFileName;
     settingsformat::Values v; // the file's
+    std::vector<bool> fileKeys;
     settingsformat::Values e; // in effect
     settingspolicy::Policy policy_;
 };

@@ -8,18 +8,19 @@ std::vector<settingspolicy::RawValue> readPolicyValues(HKEY root) {
     std::vector<RawValue> values;
     RegKey key;
     if (RegOpenKeyExA(root, kPolicyKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return values;
+    // One call a value: a folder longer than the buffer is no folder.
+    std::string data(8192, '\0');
     for (DWORD i = 0;; ++i) {
         char name[256];
-        DWORD nameSize = sizeof name, type = 0, size = 0;
-        LONG status = RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, nullptr, &size);
+        DWORD nameSize = sizeof name, type = 0, got = (DWORD)data.size() - 1;
+        const LONG status = RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(&data[0]), &got);
         if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) continue;
-        std::string data(size + 1, '\0');
-        nameSize = sizeof name;
-        DWORD got = size;
-        if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
-                          reinterpret_cast<BYTE*>(&data[0]), &got) != ERROR_SUCCESS)
+        if (status == ERROR_MORE_DATA)
+            type = REG_BINARY, got = 0; // ignored as of the wrong type
+        else if (status != ERROR_SUCCESS)
             continue;
+        data[got] = '\0';
         RawValue v;
         v.name.assign(name, nameSize);
         if (type == REG_DWORD && got == sizeof(DWORD)) {

@@ -141,6 +141,19 @@ void readInto(Values& v, const std::string& bytes) {
     }
 }
 
+std::vector<bool> keysSetBy(const std::string& bytes) {
+    std::vector<bool> set(kKeyCount, false);
+    std::string key, value;
+    for (const std::string& line : fileLines(bytes)) {
+        if (!splitLine(line, key, value)) continue;
+        const KeyInfo* k = findKey(key);
+        if (!k) continue;
+        const int n = std::atoi(value.c_str());
+        if (k->kind != KeyInfo::Number || (n >= k->low && n <= k->high)) set[k - kKeys] = true;
+    }
+    return set;
+}
+
 std::vector<std::string> plainLinesOf(const Values& v) {
     static const Values defaults;
     std::vector<std::string> lines;

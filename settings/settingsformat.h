@@ -66,6 +66,9 @@ std::string valueText(const Values& values, const KeyInfo& key);
 // Applies the file's lines to values as the loader does: keys in any case,
 // numbers only within their ranges, the later accepted line winning.
 void readInto(Values& values, const std::string& bytes);
+// Which keys (by their index in kKeys) the file's lines set, as readInto
+// takes them.
+std::vector<bool> keysSetBy(const std::string& bytes);
 // The lines, in the file's order and formats, before scrambling: the nine
 // base keys always, an added key only when it is not at its default.
 std::vector<std::string> plainLinesOf(const Values& values);

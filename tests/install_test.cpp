@@ -403,14 +403,14 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
     };
     std::vector<std::string> hidden = show("");
     REQUIRE(hidden.size() == 13);
-    CHECK(hidden[1] == "Password: (hidden)");
-    CHECK(hidden[2] == "TimeInactivity: 42");
-    CHECK(hidden[8] == "Logfilepath: E:\\logs");
-    CHECK(hidden[9] == "CountInput: 1");
-    CHECK(hidden[10] == "CancelWaiting: 0");
-    CHECK(hidden[11] == "Journalpath: ");
-    CHECK(hidden[12] == "DryRun: 0");
-    CHECK(show("--show-password")[1] == "Password: hush-hush");
+    CHECK(hidden[1] == "Password: (hidden) (file)");
+    CHECK(hidden[2] == "TimeInactivity: 42 (file)");
+    CHECK(hidden[8] == "Logfilepath: E:\\logs (file)");
+    CHECK(hidden[9] == "CountInput: 1 (file)");
+    CHECK(hidden[10] == "CancelWaiting: 0 (default)");
+    CHECK(hidden[11] == "Journalpath:  (default)");
+    CHECK(hidden[12] == "DryRun: 0 (default)");
+    CHECK(show("--show-password")[1] == "Password: hush-hush (file)");
     // Under Group Policy: the values in effect, each policy's named.
     PolicyKeys policy;
     PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 15);
@@ -419,7 +419,7 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
     REQUIRE(governed.size() == 13);
     CHECK(governed[2] == "TimeInactivity: 15 (computer policy)");
     CHECK(governed[11] == "Journalpath: \\\\srv\\j (user policy)");
-    CHECK(governed[3] == "TimeCountdown: 30");
+    CHECK(governed[3] == "TimeCountdown: 30 (file)");
 }
 
 TEST_CASE("a start-up module that cannot be loaded gets a line and the host goes on") {
