@@ -44,22 +44,22 @@ class GuardSettings {
     // for a setting Group Policy sets, and for every one under LockOptions
     // (the options dialog's OK stores only what the user could change).
     bool setLogfilepath(const std::string& x) {
-        return own(8, &settingsformat::Values::logfilepath, x);
+        return own(&settingsformat::Values::logfilepath, x);
     }
-    bool setPassword(const std::string& x) { return own(1, &settingsformat::Values::password, x); }
-    bool setAllowDisable(bool x) { return own(5, &settingsformat::Values::allowDisable, x); }
-    bool setProtection(bool x) { return own(0, &settingsformat::Values::protection, x); }
-    bool setEnableLogging(bool x) { return own(6, &settingsformat::Values::enableLogging, x); }
-    bool setTimeInactivity(int x) { return own(2, &settingsformat::Values::timeInactivity, x); }
-    bool setTimeCountdown(int x) { return own(3, &settingsformat::Values::timeCountdown, x); }
-    bool setAction(int x) { return own(4, &settingsformat::Values::action, x); }
-    bool setLogfilenameType(int x) { return own(7, &settingsformat::Values::logfilenameType, x); }
-    bool setCountInput(bool x) { return own(9, &settingsformat::Values::countInput, x); }
-    bool setCancelWaiting(bool x) { return own(10, &settingsformat::Values::cancelWaiting, x); }
+    bool setPassword(const std::string& x) { return own(&settingsformat::Values::password, x); }
+    bool setAllowDisable(bool x) { return own(&settingsformat::Values::allowDisable, x); }
+    bool setProtection(bool x) { return own(&settingsformat::Values::protection, x); }
+    bool setEnableLogging(bool x) { return own(&settingsformat::Values::enableLogging, x); }
+    bool setTimeInactivity(int x) { return own(&settingsformat::Values::timeInactivity, x); }
+    bool setTimeCountdown(int x) { return own(&settingsformat::Values::timeCountdown, x); }
+    bool setAction(int x) { return own(&settingsformat::Values::action, x); }
+    bool setLogfilenameType(int x) { return own(&settingsformat::Values::logfilenameType, x); }
+    bool setCountInput(bool x) { return own(&settingsformat::Values::countInput, x); }
+    bool setCancelWaiting(bool x) { return own(&settingsformat::Values::cancelWaiting, x); }
     bool setJournalpath(const std::string& x) {
-        return own(11, &settingsformat::Values::journalpath, x);
+        return own(&settingsformat::Values::journalpath, x);
     }
-    bool setDryRun(bool x) { return own(12, &settingsformat::Values::dryRun, x); }
+    bool setDryRun(bool x) { return own(&settingsformat::Values::dryRun, x); }
 
     // True without protection, else exactly when text is the password.
     bool checkPassword(const std::string& text) const;
@@ -79,9 +79,9 @@ class GuardSettings {
 
   private:
     void applyPolicy() { e = settingspolicy::applied(v, policy_); }
-    // key: its index in settingsformat::kKeys.
-    template <typename T> bool own(int key, T settingsformat::Values::*field, const T& x) {
-        if (policy_.sets(key) || policy_.lockOptions) return false;
+    template <typename T> bool own(T settingsformat::Values::*field, const T& x) {
+        const int key = settingsformat::keyIndexOf(field);
+        if (policy_.lockOptions || (key >= 0 && policy_.sets(key))) return false;
         v.*field = x;
         applyPolicy();
         return true;

@@ -94,6 +94,24 @@ const KeyInfo kKeys[kKeyCount] = {
     flag("DryRun", &Values::dryRun),
 };
 
+int keyIndexOf(int Values::*field) {
+    for (int i = 0; i < kKeyCount; ++i)
+        if (kKeys[i].number == field) return i;
+    return -1;
+}
+
+int keyIndexOf(bool Values::*field) {
+    for (int i = 0; i < kKeyCount; ++i)
+        if (kKeys[i].flag == field) return i;
+    return -1;
+}
+
+int keyIndexOf(std::string Values::*field) {
+    for (int i = 0; i < kKeyCount; ++i)
+        if (kKeys[i].text == field) return i;
+    return -1;
+}
+
 const KeyInfo* findKey(const std::string& name) {
     for (const KeyInfo& k : kKeys)
         if (equalsNoCase(name, k.name)) return &k;

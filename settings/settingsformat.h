@@ -57,6 +57,10 @@ constexpr int kBaseKeyCount = 9;
 extern const KeyInfo kKeys[kKeyCount];
 // The key of that name in any letter case, or null.
 const KeyInfo* findKey(const std::string& name);
+// The index in kKeys of the key of that field.
+int keyIndexOf(int Values::*field);
+int keyIndexOf(bool Values::*field);
+int keyIndexOf(std::string Values::*field);
 // Stores a (trimmed) value of the key as the loader does: a number out of
 // range leaves the field as it was.
 void storeValue(Values& values, const KeyInfo& key, const std::string& value);
