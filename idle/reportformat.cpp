@@ -76,6 +76,11 @@ std::string withCancelled(const ReportTexts& t, const std::string& message,
     return message + formatText(t.messageCancelled.c_str(), all.c_str());
 }
 
+std::string ignoredPolicyBlock(const ReportTexts& t, const std::string& timeText,
+                               const std::string& fault) {
+    return timeText + "\n  Group Policy value ignored: " + fault + " \n" + t.separator;
+}
+
 std::string stayedBusyBlock(const ReportTexts& t, const std::string& timeText,
                             const std::string& busy) {
     return timeText + "\n" + formatText(t.stayedBusy.c_str(), busy.c_str()) + t.separator;

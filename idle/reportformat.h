@@ -45,6 +45,9 @@ std::string cancelledBlock(const ReportTexts& texts, const std::string& timeText
 // close; the message itself when nothing was.
 std::string withCancelled(const ReportTexts& texts, const std::string& message,
                           const std::vector<std::string>& cancelled);
+// The block for a Group Policy value the module ignored, and why.
+std::string ignoredPolicyBlock(const ReportTexts& texts, const std::string& timeText,
+                               const std::string& fault);
 // The block written when a drawing stayed busy after the cancel, so that
 // nothing was closed.
 std::string stayedBusyBlock(const ReportTexts& texts, const std::string& timeText,

@@ -115,9 +115,7 @@ void forgetCancelledBeforeClose() {
 
 void reportIgnoredPolicy(const std::string& fault) {
     ResourceScope scope;
-    const ReportTexts texts = loadReportTexts();
-    appendToReportLog(timeText(std::time(nullptr)) + "\n  Group Policy value ignored: " + fault +
-                      " \n" + texts.separator);
+    appendToReportLog(ignoredPolicyBlock(loadReportTexts(), timeText(std::time(nullptr)), fault));
 }
 
 void reportStayedBusy(const std::string& busy) {

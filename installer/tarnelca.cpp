@@ -191,6 +191,12 @@ std::string fromHex(const std::string& hex) {
     return bytes;
 }
 
+// Writes the settings keepSettings kept, split into its three fields.
+bool writeKeptSettings(const std::vector<std::string>& kept) {
+    return writeSettingsFile(kept[0], fromHex(kept[2]),
+                             (DWORD)std::strtoul(kept[1].c_str(), nullptr, 10));
+}
+
 // The fields of a deferred step's data, split at '|'.
 std::vector<std::string> fields(const std::string& data) {
     std::vector<std::string> out;
@@ -353,7 +359,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelRestore(MSIHANDLE install)
     if (f.size() != 3) return ERROR_SUCCESS;
     const std::string& cfg = f[0];
     if (GetFileAttributesA(cfg.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS; // kept
-    if (!writeSettingsFile(cfg, fromHex(f[2]), (DWORD)std::strtoul(f[1].c_str(), nullptr, 10))) {
+    if (!writeKeptSettings(f)) {
         // The upgrade rolls back rather than leave the seat without its settings.
         report(install,
                "Tarnel is not installed: the seat's settings could not be written back to " + cfg +
@@ -428,8 +434,7 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelSettingsBack(MSIHANDLE ins
         DeleteFileA(cfg.c_str());
         return ERROR_SUCCESS;
     }
-    if (!writeSettingsFile(cfg, fromHex(f[2]), (DWORD)std::strtoul(f[1].c_str(), nullptr, 10)))
-        report(install, "Tarnel: " + cfg + " could not be put back");
+    if (!writeKeptSettings(f)) report(install, "Tarnel: " + cfg + " could not be put back");
     return ERROR_SUCCESS;
 }
 

@@ -515,7 +515,7 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
     endFreed(std::min(latest_, periodEnd(freed.offset)));
 }
 
-void UsageReport::whatIfFrom(const std::vector<Interval>& absences) {
+void UsageReport::whatIfFrom() {
     std::set<int> minutes(whatIfMinutes().begin(), whatIfMinutes().end());
     for (const auto& f : inForce_)
         minutes.insert(f.first);
@@ -532,7 +532,7 @@ void UsageReport::whatIfFrom(const std::vector<Interval>& absences) {
     }
     // Each absence once, the timeouts (in order) within it.
     const long long shortest = whatIf_.front().minutes * 60LL;
-    for (const Interval& a : absences) {
+    for (const Interval& a : absences_) {
         const long long length = a.to - a.from;
         if (length < shortest) continue;
         const long long start = periodStart(a.offset), stop = periodEnd(a.offset);
@@ -584,7 +584,7 @@ void UsageReport::finish() {
         });
         figureSeat(s.second);
     }
-    whatIfFrom(absences_);
+    whatIfFrom();
     for (auto& d : edges_) {
         std::sort(d.second.begin(), d.second.end());
         int now = 0, most = 0;

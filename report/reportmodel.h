@@ -108,7 +108,8 @@ class UsageReport {
     };
     void figureSeat(const std::vector<Session*>& sessions);
     void addOpen(const std::string& user, const std::string& computer, const Interval& i);
-    void whatIfFrom(const std::vector<Interval>& absences);
+    // The what-if of every absence.
+    void whatIfFrom();
     long long periodStart(int offset) const;
     long long periodEnd(int offset) const;
     ReportOptions options_;

@@ -72,8 +72,7 @@ GuardSettings::~GuardSettings() {
 bool GuardSettings::load(const std::string& path) {
     std::string bytes;
     if (!readAll(path, bytes)) return false;
-    readInto(v, bytes);
-    fileKeys = keysSetBy(bytes);
+    fileKeys = readInto(v, bytes);
     applyPolicy();
     return true;
 }

@@ -118,11 +118,12 @@ const KeyInfo* findKey(const std::string& name) {
     return nullptr;
 }
 
-void storeValue(Values& v, const KeyInfo& k, const std::string& value) {
+bool storeValue(Values& v, const KeyInfo& k, const std::string& value) {
     const int n = std::atoi(value.c_str());
     switch (k.kind) {
     case KeyInfo::Number:
-        if (n >= k.low && n <= k.high) v.*k.number = n;
+        if (n < k.low || n > k.high) return false;
+        v.*k.number = n;
         break;
     case KeyInfo::Flag:
         v.*k.flag = n != 0;
@@ -131,6 +132,7 @@ void storeValue(Values& v, const KeyInfo& k, const std::string& value) {
         v.*k.text = value;
         break;
     }
+    return true;
 }
 
 std::string valueText(const Values& v, const KeyInfo& k) {
@@ -151,23 +153,13 @@ bool Values::operator==(const Values& o) const {
     return true;
 }
 
-void readInto(Values& v, const std::string& bytes) {
-    std::string key, value;
-    for (const std::string& line : fileLines(bytes)) {
-        if (!splitLine(line, key, value)) continue;
-        if (const KeyInfo* k = findKey(key)) storeValue(v, *k, value);
-    }
-}
-
-std::vector<bool> keysSetBy(const std::string& bytes) {
+std::vector<bool> readInto(Values& v, const std::string& bytes) {
     std::vector<bool> set(kKeyCount, false);
     std::string key, value;
     for (const std::string& line : fileLines(bytes)) {
         if (!splitLine(line, key, value)) continue;
-        const KeyInfo* k = findKey(key);
-        if (!k) continue;
-        const int n = std::atoi(value.c_str());
-        if (k->kind != KeyInfo::Number || (n >= k->low && n <= k->high)) set[k - kKeys] = true;
+        if (const KeyInfo* k = findKey(key))
+            if (storeValue(v, *k, value)) set[(size_t)(k - kKeys)] = true;
     }
     return set;
 }

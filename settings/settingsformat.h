@@ -62,17 +62,15 @@ int keyIndexOf(int Values::*field);
 int keyIndexOf(bool Values::*field);
 int keyIndexOf(std::string Values::*field);
 // Stores a (trimmed) value of the key as the loader does: a number out of
-// range leaves the field as it was.
-void storeValue(Values& values, const KeyInfo& key, const std::string& value);
+// range leaves the field as it was (false).
+bool storeValue(Values& values, const KeyInfo& key, const std::string& value);
 // The key's value as the file writes it.
 std::string valueText(const Values& values, const KeyInfo& key);
 
 // Applies the file's lines to values as the loader does: keys in any case,
-// numbers only within their ranges, the later accepted line winning.
-void readInto(Values& values, const std::string& bytes);
-// Which keys (by their index in kKeys) the file's lines set, as readInto
-// takes them.
-std::vector<bool> keysSetBy(const std::string& bytes);
+// numbers only within their ranges, the later accepted line winning. Which
+// keys (by their index in kKeys) the lines set.
+std::vector<bool> readInto(Values& values, const std::string& bytes);
 // The lines, in the file's order and formats, before scrambling: the nine
 // base keys always, an added key only when it is not at its default.
 std::vector<std::string> plainLinesOf(const Values& values);

@@ -261,13 +261,8 @@ std::string settingsPath() {
 // test's start: each module starts without any.
 static void emptySpool() {
     const std::string folder = logSpoolFolder();
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    for (const std::string& name : testkit::filesIn(folder))
+        DeleteFileA((folder + "\\" + name).c_str());
 }
 
 Module::Module() {
