@@ -60,7 +60,8 @@ target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat ca
 
 # The module's version resource; the options tests link it too, as the About
 # page reads it from the module.
-add_library(tarnel_version OBJECT shell/tarnel.rc)
+tarnel_version_rc(module_rc tarnel15.arx "Tarnel: closes AutoCAD for users who walked away")
+add_library(tarnel_version OBJECT ${module_rc})
 target_include_directories(tarnel_version PRIVATE ${CMAKE_SOURCE_DIR})
 add_library(tarnel15 SHARED shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
             $<TARGET_OBJECTS:arxlink>)

@@ -8,6 +8,14 @@
 ; Exit codes: 0 installed, 2 a bad preset, 3 no AutoCAD product key found.
 ; Built by CMake: makensis -DBINDIR=... -DOUTFILE=... -DVERSION=... tarnel.nsi
 Unicode true
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 "CompanyName" "Tarnel"
+VIAddVersionKey /LANG=1033 "FileDescription" "Tarnel setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductName" "Tarnel"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "TarnelSetup.exe"
 RequestExecutionLevel admin
 Name "Tarnel"
 OutFile "${OUTFILE}"

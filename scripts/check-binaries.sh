@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Static checks of what a build ships, read with the objdump of its own
 # architecture: runs on any machine, also where the files cannot be started.
+# The imports and versions are read by scripts/check_shipped.py.
 #   scripts/check-binaries.sh BUILD_DIR
 # The shipped build (wine-arch win32) must be i386 through and through; the
 # x64 test build x86-64.
@@ -43,9 +44,12 @@ for dll in $imports; do
     [[ "$allowed" == *" $lower "* ]] || fail "tarnel15.arx imports $dll, which is neither Windows nor the host"
 done
 
-# The About page shows the module's own version resource.
-"$prefix-strings" -el "$bin/tarnel15.arx" | grep -qx VS_VERSION_INFO ||
-    fail "tarnel15.arx: no version resource"
+# Every import on Windows 2000 (the shipped build), and one version in
+# every file and in the package's File table.
+here=$(cd "$(dirname "$0")" && pwd)
+imports=()
+[ "$prefix" = i686-w64-mingw32 ] && imports=(--imports "$here/../tests/windows-imports.txt")
+python3 "$here/check_shipped.py" "$build" "$prefix-objdump" "${imports[@]}" || failed=1
 
 [ "$failed" -eq 0 ] && echo "the files in $bin are $format, as they must be"
 exit "$failed"

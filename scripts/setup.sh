@@ -17,9 +17,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 need=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg -s "$1" >/dev/null 2>&1; }
-have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have_cmd i686-w64-mingw32-g++-win32 || need+=(g++-mingw-w64-i686-win32)
 have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
-have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have_cmd x86_64-w64-mingw32-g++-win32 || need+=(g++-mingw-w64-x86-64-win32)
 have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
 have_cmd cmake || need+=(cmake)
 have_cmd g++ || need+=(g++)

@@ -201,6 +201,41 @@ const char* const kShipped[] = {"tarnel15.arx",
                                 "policy\\Tarnel.admx",
                                 "policy\\en-US\\Tarnel.adml"};
 
+// The files that carry a version resource, and their version.
+const char* const kVersioned[] = {"tarnel15.arx", "TarnelRes.dll", "tarnelcfg.exe",
+                                  "tarnelreport.exe"};
+
+std::string fileVersion(const std::string& path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return "(none)";
+    std::vector<char> info(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
+        return "(unreadable)";
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionLS));
+}
+
+// The files a later test package carries: the build's with its version.
+std::string packageFiles(const char* version) {
+    return binDir() + "\\..\\test-packages\\" + version + "\\files";
+}
+
+// Each versioned file in the folder is the one of that version's package.
+void checkFilesOf(const std::string& dir, const char* version, const std::string& files) {
+    for (const char* f : kVersioned) {
+        CAPTURE(f);
+        CHECK(fileVersion(dir + "\\" + f) == std::string(version) + ".0");
+        const bool same = readFile(dir + "\\" + f) == readFile(files + "\\" + f);
+        CHECK_MESSAGE(same, "the installed file differs from " << files);
+    }
+}
+
 bool gone(const std::string& path, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 100) {
         if (!fileExists(path)) return true;
@@ -597,6 +632,8 @@ TEST_CASE("the package: an upgrade keeps the seat's settings, a downgrade is ref
     CHECK(readFile(cfgOf(dir)) == seatFile);
     for (const char* f : kShipped)
         CHECK_MESSAGE(fileExists(dir + "\\" + f), f);
+    // Each file replaced by the later version's, which says so.
+    checkFilesOf(dir, "1.5.1", packageFiles("1.5.1"));
     checkRegistered(dir);
 
     // The earlier package over the later one: refused, nothing changed.
@@ -617,6 +654,7 @@ TEST_CASE("the package: an upgrade keeps the seat's settings, a downgrade is ref
     CHECK(cfg[2] == "TimeInactivity:8");
     CHECK(cfg[3] == "TimeCountdown:44");
     CHECK((GetFileAttributesA(cfgOf(moved).c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    checkFilesOf(moved, "1.5.2", packageFiles("1.5.2"));
     checkRegistered(moved);
 
     REQUIRE(msiexec("/x", next, "", logs + "\\remove.log") == 0);
@@ -651,6 +689,7 @@ TEST_CASE("the package: a failed upgrade leaves the earlier version installed, r
         CAPTURE(f);
         CHECK(readFile(dir + "\\" + f) == shipped[f]);
     }
+    checkFilesOf(dir, "1.5.0", binDir());
     CHECK(readFile(cfgOf(dir)) == seatFile);
     CHECK_FALSE(fileExists(dir + "\\~tarnel-undo"));
     CHECK(registryString("Software\\Tarnel\\Tarnel\\Loader", "MODULE", HKEY_LOCAL_MACHINE) ==
@@ -664,6 +703,7 @@ TEST_CASE("the package: a failed upgrade leaves the earlier version installed, r
     REQUIRE(msiexec("/i", later, "", logs + "\\upgrade.log") == 0);
     CHECK(installedPackages().size() == 1);
     CHECK(installedPackages() != first);
+    checkFilesOf(dir, "1.5.1", packageFiles("1.5.1"));
     CHECK(readFile(cfgOf(dir)) == seatFile);
     CHECK(keyExists(acad));
     CHECK_FALSE(keyExists(vertical));
