@@ -69,7 +69,7 @@ std::string journalLost(unsigned long lost) {
                         " journal lines were lost while the journal could not be written"));
 }
 
-const LogKind kJournal = {"journal", journalHeader, journalLost};
+const LogKind kJournal = {"journal", journalHeader, journalLost, "journal lines", nullptr};
 
 DWORD sessionStartTick = 0;
 bool closedByModule = false;
@@ -77,14 +77,11 @@ bool closedByModule = false;
 // journalEnd; they are read at each event, so a folder changed in the
 // options dialog takes effect at once.
 const GuardSettings* sessionSettings = nullptr;
+// The settings the journal last named, so a change is journaled once.
+std::string journaledSettings;
 
-} // namespace
-
-void journalStart(const GuardSettings& settings) {
-    sessionStartTick = GetTickCount();
-    closedByModule = false;
-    sessionSettings = &settings;
-    if (settings.getJournalpath().empty()) return; // no journal: nothing to make
+// The settings in effect (all but the password), and those Group Policy set.
+std::string settingsDetail(const GuardSettings& settings) {
     std::string detail, byPolicy;
     for (int i = 0; i < settingsformat::kKeyCount; ++i) {
         const settingsformat::KeyInfo& k = settingsformat::kKeys[i];
@@ -96,7 +93,26 @@ void journalStart(const GuardSettings& settings) {
     }
     // The settings Group Policy set, when it set any.
     if (!byPolicy.empty()) detail += ";Policy=" + byPolicy;
-    journal(JournalEvent(journalevent::kStart).withDetail(detail));
+    return detail;
+}
+
+} // namespace
+
+void journalStart(const GuardSettings& settings) {
+    sessionStartTick = GetTickCount();
+    closedByModule = false;
+    sessionSettings = &settings;
+    journaledSettings = settingsDetail(settings);
+    journal(JournalEvent(journalevent::kStart).withDetail(journaledSettings));
+}
+
+void journalSettingsChanged() {
+    const GuardSettings* s = sessionSettings;
+    if (!s) return;
+    std::string detail = settingsDetail(*s);
+    if (detail == journaledSettings) return;
+    journaledSettings = std::move(detail);
+    journal(JournalEvent(journalevent::kSettings).withDetail(journaledSettings));
 }
 
 void journalHostClosed() {

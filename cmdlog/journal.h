@@ -26,6 +26,9 @@ const std::string& journalSession();
 // events are journaled to settings' folder from here until journalEnd, and
 // settings must live that long.
 void journalStart(const GuardSettings& settings);
+// "settings", when the settings in effect differ from those the journal
+// last named (a policy refresh, the options' OK): the same detail as "start".
+void journalSettingsChanged();
 // "host-closed": the close action closes the host.
 void journalHostClosed();
 // "end" at unload: the session's length, and who ended the host ("module"

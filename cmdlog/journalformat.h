@@ -12,6 +12,7 @@ constexpr const char* kJournalColumns =
 // The events, as the writers name them and the report reads them.
 namespace journalevent {
 constexpr char kStart[] = "start";              // the module started; detail: the settings
+constexpr char kSettings[] = "settings";        // the settings in effect changed; detail: them
 constexpr char kQuiet[] = "quiet";              // a quiet stretch of a minute or more ended
 constexpr char kCountdown[] = "countdown";      // the countdown window appeared
 constexpr char kCancelled[] = "cancelled";      // the countdown's Cancel

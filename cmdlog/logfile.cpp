@@ -8,7 +8,7 @@ namespace {
 // whole; readers that share writing, as editors, tails and report tools
 // do, are let in and never block a writer.
 HANDLE openLog(const std::string& fileName, DWORD disposition) {
-    if (faultpoint::fails("CreateFileA")) {
+    if (faultpoint::failsFor("CreateFileA", fileName)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }

@@ -7,12 +7,17 @@
 #include "common/handles.h"
 
 // What makes one kind of log: the name it is kept under while waiting, its
-// header, written first into a new file, and the line that says how many
-// records were lost past the bound.
+// header, written first into a new file, the line that says how many
+// records were lost past the bound, what its records are called when a
+// fault is reported ("journal lines"), and, for a log that has one, the file
+// its records go to at once when this one cannot be opened (null: none;
+// the records wait for the file).
 struct LogKind {
     const char* name;
     std::string (*header)();
     std::string (*lostLine)(unsigned long lost);
+    const char* records;
+    std::string (*fallback)(const std::string& file);
 };
 
 // Opens the log for appending, created when missing; invalid when it cannot

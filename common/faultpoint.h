@@ -7,6 +7,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <string>
 #include "common/criticalsection.h"
 
 namespace faultpoint {
@@ -38,6 +39,22 @@ inline bool fails(const char* call) {
         p = i.plan;
     }
     return p && (*p)(call);
+}
+
+// The file the call asked about is for, while a plan answers (null when the
+// caller named none): a plan standing in for one server asks it.
+inline const char*& currentFile() {
+    static thread_local const char* file = nullptr;
+    return file;
+}
+
+// fails(call) for a call on that file.
+inline bool failsFor(const char* call, const std::string& file) {
+    const char* before = currentFile();
+    currentFile() = file.c_str();
+    const bool failed = fails(call);
+    currentFile() = before;
+    return failed;
 }
 
 // A plan that fails the k-th call from now on (k counts from 1), and with

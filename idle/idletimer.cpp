@@ -266,6 +266,16 @@ void restartIdleTimer() {
     startStretch(); // the stop before it journaled the stretch it ended
 }
 
+void followCountInput() {
+    const GuardSettings* settings = watchSettings;
+    if (!settings || state.timerId == 0) return; // no watch without the count
+    if (settings->getCountInput() == inputWatchRunning()) return;
+    if (settings->getCountInput())
+        startInputWatch();
+    else
+        stopInputWatch();
+}
+
 void stopIdleTimer() {
     ++state.generation;
     stopCancelling();

@@ -45,6 +45,9 @@ void onEveryMinute(void (*hook)());
 // Starts the timer again with the settings of the last start; nothing after
 // endIdleWatch or before any start.
 void restartIdleTimer();
+// Starts or stops the input watch as CountInput now says, while the count
+// runs (a policy refresh changed it).
+void followCountInput();
 // Closes the countdown window, kills the timer and stops counting input;
 // the count stays.
 void stopIdleTimer();

@@ -81,6 +81,11 @@ std::string ignoredPolicyBlock(const ReportTexts& t, const std::string& timeText
     return timeText + "\n  Group Policy value ignored: " + fault + " \n" + t.separator;
 }
 
+std::string logFaultBlock(const ReportTexts& t, const std::string& timeText,
+                          const std::string& fault) {
+    return timeText + "\n  Log records lost: " + fault + " \n" + t.separator;
+}
+
 std::string stayedBusyBlock(const ReportTexts& t, const std::string& timeText,
                             const std::string& busy) {
     return timeText + "\n" + formatText(t.stayedBusy.c_str(), busy.c_str()) + t.separator;

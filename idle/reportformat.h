@@ -52,5 +52,8 @@ std::string ignoredPolicyBlock(const ReportTexts& texts, const std::string& time
 // nothing was closed.
 std::string stayedBusyBlock(const ReportTexts& texts, const std::string& timeText,
                             const std::string& busy);
+// The block for records of a log that could not be kept, and why.
+std::string logFaultBlock(const ReportTexts& texts, const std::string& timeText,
+                          const std::string& fault);
 // "\n" written as CR LF.
 std::string withCrLf(const std::string& text);

@@ -1,8 +1,6 @@
 #include "idle/sessionreport.h"
 #include <ctime>
-#include "common/faultpoint.h"
-#include "common/handles.h"
-#include "common/wholewrite.h"
+#include "cmdlog/logwriter.h"
 #include "idle/reportformat.h"
 #include "resources/resource.h"
 #include "shell/registrymessage.h"
@@ -42,20 +40,6 @@ std::string timeText(std::time_t now) {
     return text;
 }
 
-// Appends the block to path whole, or leaves the file as it was (false).
-bool appendBlockTo(const std::string& path, const std::string& block) {
-    if (faultpoint::fails("CreateFileA")) return false;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
-    LARGE_INTEGER zero = {}, end = {};
-    if (faultpoint::fails("SetFilePointerEx") ||
-        !SetFilePointerEx(file.get(), zero, &end, FILE_END))
-        return false;
-    // A part of a block would be read as a report.
-    return writeWholeAt(file.get(), end, withCrLf(block));
-}
-
 // "folder\tarnel.log", or empty when folder could not be had.
 std::string logIn(const char* folder, DWORD n) {
     if (n == 0 || n >= MAX_PATH) return std::string();
@@ -64,17 +48,34 @@ std::string logIn(const char* folder, DWORD n) {
     return path + "tarnel.log";
 }
 
-// Appends the block to the report log in the working directory; when that
-// cannot be written (held, a folder, a folder gone or read-only), to the
-// one in the user's temporary folder.
-void appendToReportLog(const std::string& block) {
-    char dir[MAX_PATH] = {};
-    const std::string work = logIn(dir, GetCurrentDirectoryA(MAX_PATH, dir));
-    if (!work.empty() && appendBlockTo(work, block)) return;
+// The one in the user's temporary folder, when the working directory's
+// cannot be written (held, a folder, a folder gone or read-only).
+std::string reportLogFallback(const std::string& file) {
     char temp[MAX_PATH] = {};
     const std::string fallback = logIn(temp, GetTempPathA(MAX_PATH, temp));
-    if (!fallback.empty() && _stricmp(fallback.c_str(), work.c_str()) != 0)
-        appendBlockTo(fallback, block);
+    return _stricmp(fallback.c_str(), file.c_str()) == 0 ? std::string() : fallback;
+}
+
+std::string reportLogHeader() {
+    return std::string();
+}
+
+std::string reportLogLost(unsigned long lost) {
+    return "Tarnel: " + std::to_string(lost) +
+           " report blocks were lost while the report log could not be written\r\n";
+}
+
+const LogKind kReportLog = {"report", reportLogHeader, reportLogLost, "report blocks",
+                            reportLogFallback};
+
+// Queues the block for the report log in the working directory, through
+// the log writer: the host's thread never opens the file, which is often
+// on the drawing's share. A block is written whole or not at all.
+void appendToReportLog(const std::string& block) {
+    char dir[MAX_PATH] = {};
+    std::string work = logIn(dir, GetCurrentDirectoryA(MAX_PATH, dir));
+    if (work.empty()) work = reportLogFallback(std::string());
+    appendRecord(work, kReportLog, withCrLf(block));
 }
 
 } // namespace
@@ -121,4 +122,13 @@ void reportIgnoredPolicy(const std::string& fault) {
 void reportStayedBusy(const std::string& busy) {
     ResourceScope scope;
     appendToReportLog(stayedBusyBlock(loadReportTexts(), timeText(std::time(nullptr)), busy));
+}
+
+const LogKind& reportLogKind() {
+    return kReportLog;
+}
+
+void reportLogFault(const std::string& fault) {
+    // Any thread: the built-in texts, as the resource library is the host's.
+    appendToReportLog(logFaultBlock(builtInReportTexts(), timeText(std::time(nullptr)), fault));
 }

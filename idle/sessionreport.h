@@ -1,9 +1,10 @@
 // What the close action leaves behind for each drawing: a block in the
-// report log in the working directory, and the registry message shown at
-// the next start.
+// report log in the working directory (written by the log writer, never on
+// the host's thread), and the registry message shown at the next start.
 #pragma once
 #include <string>
 #include <vector>
+#include "cmdlog/logfile.h"
 
 // Whether a report replaces the registry message an earlier drawing of the
 // same close action left.
@@ -28,3 +29,7 @@ void forgetCancelledBeforeClose();
 void reportStayedBusy(const std::string& busy);
 // A Group Policy value the module ignored, and why: one line.
 void reportIgnoredPolicy(const std::string& fault);
+// Records of a log that could not be kept, and why: one line (from any thread).
+void reportLogFault(const std::string& fault);
+// The report log's kind, for its writer.
+const LogKind& reportLogKind();

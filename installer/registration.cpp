@@ -79,15 +79,36 @@ std::vector<std::string> productKeys(const std::string& only) {
     std::vector<std::string> found;
     RegKey release = openMachineKey(kReleaseKey, KEY_READ);
     if (!release) return found;
+    // `only` may name several, ';' between.
+    std::vector<std::string> named;
+    for (size_t start = 0; start < only.size();) {
+        size_t end = only.find(';', start);
+        if (end == std::string::npos) end = only.size();
+        if (end > start) named.push_back(only.substr(start, end - start));
+        start = end + 1;
+    }
     char name[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof name;
         if (RegEnumKeyExA(release.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
-        if (only.empty() || lstrcmpiA(name, only.c_str()) == 0) found.push_back(name);
+        bool wanted = named.empty();
+        for (const std::string& n : named)
+            wanted = wanted || lstrcmpiA(name, n.c_str()) == 0;
+        if (wanted) found.push_back(name);
     }
     return found;
+}
+
+std::string heldProductKeys() {
+    std::string held;
+    for (const std::string& product : productKeys()) {
+        if (!openMachineKey(std::string(kReleaseKey) + "\\" + product + "\\" + kEntry, KEY_READ))
+            continue;
+        held += (held.empty() ? "" : ";") + product;
+    }
+    return held;
 }
 
 std::string noProductKey(const std::string& only) {

@@ -14,8 +14,13 @@ extern const char kReleaseKey[];
 // The module's own key, which each product's entry points to.
 extern const char kModuleKey[];
 
-// The product keys found, or only `only` when it is given and found.
+// The product keys found, or only those `only` names (one, or several with
+// ';' between) when it is given and found.
 std::vector<std::string> productKeys(const std::string& only = "");
+
+// The product keys that hold the module's entry now, ';' between; empty
+// when none does.
+std::string heldProductKeys();
 
 // What to say when productKeys(only) finds none.
 std::string noProductKey(const std::string& only = "");

@@ -16,6 +16,7 @@ VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "Tarnel"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "OriginalFilename" "TarnelSetup.exe"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Tarnel"
 RequestExecutionLevel admin
 Name "Tarnel"
 OutFile "${OUTFILE}"

@@ -9,11 +9,9 @@
 //     install with its reason in the installer's log. What passes is handed
 //     to the deferred steps as the properties TarnelSetArgs and
 //     TarnelProductKey.
-//   TarnelRestore (deferred, after the files at an upgrade): tarnel.cfg as
-//     it was before the earlier package was removed, in the new folder.
-//     Windows Installer keeps it, as that removal knows it is part of an
-//     upgrade; Wine's removal does not say so and takes it; and an upgrade
-//     given another INSTALLDIR leaves it behind. TarnelPresets reads it first.
+//   TarnelRestore (deferred, after the files at an upgrade): the seat's
+//     tarnel.cfg copied into the new folder when it is not there (an upgrade
+//     given another INSTALLDIR), before the earlier package is removed.
 //   TarnelForget (commit, at uninstall): tarnel.cfg goes once the removal
 //     has succeeded, so a removal that rolls back keeps the seat's settings.
 //   An upgrade installs over the earlier version and removes it only once
@@ -22,8 +20,11 @@
 //   TarnelBackup (deferred, before the files) copies the installed files
 //     aside, TarnelFilesBack (rollback) copies them back, TarnelBackupDrop
 //     (commit) removes the copies;
-//   TarnelSettingsBack (rollback) puts tarnel.cfg back as it was, or
-//     removes it when there was none;
+//   TarnelSettingsBack (rollback) puts tarnel.cfg back as it was (the copy
+//     TarnelBackup kept), or removes it when there was none;
+//   no step's data carries tarnel.cfg's bytes, which hold the password:
+//     a verbose log shows the data (MsiHiddenProperties hides it on
+//     Windows, not under Wine);
 //   TarnelRegisterBack (rollback) puts the registration back as it was.
 //   The earlier version's removal (with UPGRADINGPRODUCTCODE, or, where the
 //   installer does not set it, finding the later version installed) leaves
@@ -88,23 +89,6 @@ bool readSmallFile(const std::string& path, std::string& text) {
         if (text.size() > 64 * 1024) return false; // neither file is ever that long
     }
     return true;
-}
-
-const char kHex[] = "0123456789abcdef";
-
-// The seat's tarnel.cfg (from) for TarnelRestore to write to `to`:
-// "to|attributes|bytes in hex".
-std::string keepSettings(const std::string& from, const std::string& to) {
-    const DWORD attributes = GetFileAttributesA(from.c_str());
-    std::string bytes;
-    if (attributes == INVALID_FILE_ATTRIBUTES || !readSmallFile(from, bytes) || bytes.empty())
-        return "";
-    std::string data = to + "|" + std::to_string(attributes) + "|";
-    for (unsigned char c : bytes) {
-        data += kHex[c >> 4];
-        data += kHex[c & 15];
-    }
-    return data;
 }
 
 // The module's component in installer/tarnel.wxs.
@@ -173,29 +157,20 @@ bool writeSettingsFile(const std::string& cfg, const std::string& bytes, DWORD a
     return true;
 }
 
-// "cfg|attributes|hex" as keepSettings makes it (an empty file too), or
-// "cfg|absent|".
-std::string settingsState(const std::string& cfg) {
-    const std::string kept = keepSettings(cfg, cfg);
-    if (!kept.empty()) return kept;
-    const DWORD attributes = GetFileAttributesA(cfg.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return cfg + "|absent|";
-    return cfg + "|" + std::to_string(attributes) + "|";
-}
-
-std::string fromHex(const std::string& hex) {
+// Copies tarnel.cfg with its attributes (read-only kept), whole or not at
+// all. Its bytes never travel in a step's data, which a verbose log shows:
+// the file holds the options password.
+bool copySettingsFile(const std::string& from, const std::string& to) {
+    const DWORD attributes = GetFileAttributesA(from.c_str());
     std::string bytes;
-    const std::string digits = kHex;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes += (char)(digits.find(hex[i]) * 16 + digits.find(hex[i + 1]));
-    return bytes;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !readSmallFile(from, bytes)) return false;
+    return writeSettingsFile(to, bytes, attributes);
 }
 
-// Writes the settings keepSettings kept, split into its three fields.
-bool writeKeptSettings(const std::vector<std::string>& kept) {
-    return writeSettingsFile(kept[0], fromHex(kept[2]),
-                             (DWORD)std::strtoul(kept[1].c_str(), nullptr, 10));
-}
+// In the backup folder: the seat's tarnel.cfg as it was, or a mark that
+// there was none.
+const char kKeptSettings[] = "tarnel.cfg";
+const char kNoSettings[] = "tarnel.cfg.absent";
 
 // The fields of a deferred step's data, split at '|'.
 std::vector<std::string> fields(const std::string& data) {
@@ -207,12 +182,14 @@ std::vector<std::string> fields(const std::string& data) {
     return out;
 }
 
-// The registration now: "folder|product key or *", or "|" for none.
+// The registration now: "folder|product keys", the product keys that hold
+// the entry (';' between), or "|" for none. Not "every product key": a
+// rollback would spread the module to products that never loaded it.
 std::string registrationState() {
     const std::string folder = registration::registeredFolder();
-    if (folder.empty()) return "|";
-    const std::string product = registration::rememberedProductKey();
-    return folder + "|" + (product.empty() ? registration::kEveryProductKey : product);
+    const std::string held = registration::heldProductKeys();
+    if (folder.empty() || held.empty()) return "|";
+    return folder + "|" + held;
 }
 
 // A product or upgrade code as Windows Installer's registry keeps it.
@@ -240,6 +217,16 @@ void removeFolder(const std::string& folder) {
     for (const char* sub : kShippedFolders)
         RemoveDirectoryA((folder + sub).c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+// Removes the backup folder, with the settings kept in it.
+void dropBackup(const std::string& backup) {
+    for (const char* name : {kKeptSettings, kNoSettings}) {
+        const std::string path = backup + name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    }
+    removeFolder(backup);
 }
 
 } // namespace
@@ -306,7 +293,15 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     presets::Plan plan;
     fault = presets::plan([&](const char* name) { return property(install, name); }, entries, plan);
     if (!fault.empty()) return fail(install, fault);
-    // Without PRODUCTKEY, the one chosen at install, if any.
+    // Without PRODUCTKEY, the one chosen at install, if any; a registration
+    // from a release that did not remember it keeps to the product keys
+    // that hold its entry, unless that is every one.
+    if (plan.productKey.empty() && registration::rememberedProductKey().empty()) {
+        const std::string held = registration::heldProductKeys();
+        if (!held.empty() &&
+            registration::productKeys(held).size() < registration::productKeys().size())
+            plan.productKey = held;
+    }
     const std::string productKey = registration::chosenProductKey(plan.productKey);
     if (registration::productKeys(productKey).empty())
         return fail(install, registration::noProductKey(productKey));
@@ -328,8 +323,8 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     // An upgrade: the seat's settings, in case the earlier package's removal
     // takes them.
     if (!property(install, "TARNELOLDER").empty()) {
-        const std::string kept = keepSettings(seatCfg, cfg);
-        if (!kept.empty()) MsiSetPropertyA(install, "TarnelRestore", kept.c_str());
+        if (GetFileAttributesA(seatCfg.c_str()) != INVALID_FILE_ATTRIBUTES)
+            MsiSetPropertyA(install, "TarnelRestore", (cfg + "|" + seatCfg).c_str());
     }
     if (!plan.productKey.empty())
         MsiSetPropertyA(install, "TarnelProductKey", commandLine({plan.productKey}).c_str());
@@ -339,7 +334,11 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
     MsiSetPropertyA(install, "TarnelBackup", (dir + "|" + backup).c_str());
     MsiSetPropertyA(install, "TarnelFilesBack", (dir + "|" + backup).c_str());
     MsiSetPropertyA(install, "TarnelBackupDrop", backup.c_str());
-    MsiSetPropertyA(install, "TarnelSettingsBack", settingsState(cfg).c_str());
+    // tarnel.cfg as it is now: TarnelBackup keeps a copy in the backup
+    // folder; "absent" when there is none to keep.
+    const bool hasSettings = GetFileAttributesA(cfg.c_str()) != INVALID_FILE_ATTRIBUTES;
+    MsiSetPropertyA(install, "TarnelSettingsBack",
+                    (cfg + "|" + (hasSettings ? backup : std::string("absent"))).c_str());
     // An upgrade into another folder: the earlier version's files, which it
     // leaves as this version holds the same components, go once it is gone.
     std::string older = property(install, "TARNELOLDER");
@@ -356,10 +355,10 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
 
 extern "C" __declspec(dllexport) UINT __stdcall TarnelRestore(MSIHANDLE install) {
     const std::vector<std::string> f = fields(property(install, "CustomActionData"));
-    if (f.size() != 3) return ERROR_SUCCESS;
-    const std::string& cfg = f[0];
+    if (f.size() != 2) return ERROR_SUCCESS;
+    const std::string &cfg = f[0], &seat = f[1];
     if (GetFileAttributesA(cfg.c_str()) != INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS; // kept
-    if (!writeKeptSettings(f)) {
+    if (!copySettingsFile(seat, cfg)) {
         // The upgrade rolls back rather than leave the seat without its settings.
         report(install,
                "Tarnel is not installed: the seat's settings could not be written back to " + cfg +
@@ -375,8 +374,22 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelBackup(MSIHANDLE install) 
     const std::vector<std::string> f = fields(property(install, "CustomActionData"));
     if (f.size() != 2) return ERROR_SUCCESS;
     const std::string &dir = f[0], &backup = f[1];
-    removeFolder(backup); // one an interrupted run left
+    dropBackup(backup); // one an interrupted run left
     bool made = false;
+    // tarnel.cfg first, as it is before this install writes its presets, or
+    // the mark that there is none, so a rollback puts back what was there.
+    if (GetFileAttributesA(dir.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!CreateDirectoryA(backup.c_str(), nullptr))
+            return fail(install, backup + " could not be made: " + systemErrorText(GetLastError()));
+        made = true;
+        const std::string cfg = dir + "tarnel.cfg";
+        const bool kept = GetFileAttributesA(cfg.c_str()) == INVALID_FILE_ATTRIBUTES
+                              ? writeSettingsFile(backup + kNoSettings, "", FILE_ATTRIBUTE_NORMAL)
+                              : copySettingsFile(cfg, backup + kKeptSettings);
+        if (!kept)
+            return fail(install, cfg + " could not be kept aside: " +
+                                     systemErrorText(GetLastError()));
+    }
     for (const char* name : kShippedFiles) {
         const std::string from = dir + name;
         if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
@@ -407,13 +420,13 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelFilesBack(MSIHANDLE instal
         else
             report(install, "Tarnel: " + to + " put back");
     }
-    removeFolder(backup);
+    dropBackup(backup);
     return ERROR_SUCCESS;
 }
 
 extern "C" __declspec(dllexport) UINT __stdcall TarnelBackupDrop(MSIHANDLE install) {
     const std::string backup = property(install, "CustomActionData");
-    if (!backup.empty()) removeFolder(backup);
+    if (!backup.empty()) dropBackup(backup);
     return ERROR_SUCCESS;
 }
 
@@ -427,14 +440,18 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelOldFolder(MSIHANDLE instal
 
 extern "C" __declspec(dllexport) UINT __stdcall TarnelSettingsBack(MSIHANDLE install) {
     const std::vector<std::string> f = fields(property(install, "CustomActionData"));
-    if (f.size() != 3) return ERROR_SUCCESS;
-    const std::string& cfg = f[0];
-    if (f[1] == "absent") {
+    if (f.size() != 2) return ERROR_SUCCESS;
+    const std::string &cfg = f[0], &backup = f[1];
+    const bool none = backup == "absent" ||
+                      GetFileAttributesA((backup + kNoSettings).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (none) {
         SetFileAttributesA(cfg.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(cfg.c_str());
         return ERROR_SUCCESS;
     }
-    if (!writeKeptSettings(f)) report(install, "Tarnel: " + cfg + " could not be put back");
+    const std::string kept = backup + kKeptSettings;
+    if (GetFileAttributesA(kept.c_str()) == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS; // not reached
+    if (!copySettingsFile(kept, cfg)) report(install, "Tarnel: " + cfg + " could not be put back");
     return ERROR_SUCCESS;
 }
 

@@ -1,4 +1,5 @@
 #include "options/optionsdialog.h"
+#include "cmdlog/journal.h"
 #include "common/shield.h"
 #include "idle/idletimer.h"
 #include "resources/resource.h"
@@ -48,6 +49,7 @@ void OptionsDialog::OnOK() {
         settings_.save(); // a failed save is not reported
         stopIdleTimer();
         restartIdleTimer();
+        journalSettingsChanged();
         CAcUiTabMainDialog::OnOK();
     });
 }

@@ -15,6 +15,7 @@ const long long kNoBound = LLONG_MIN;
 enum Code : std::uint8_t {
     kOther,
     kStartEvent,
+    kSettingsEvent,
     kQuietEvent,
     kCancelledEvent,
     kDisabledEvent,
@@ -30,6 +31,7 @@ Code codeOf(std::string_view event) {
     if (event == journalevent::kQuiet) return kQuietEvent; // most lines
     static const std::pair<const char*, Code> names[] = {
         {journalevent::kStart, kStartEvent},
+        {journalevent::kSettings, kSettingsEvent},
         {journalevent::kQuiet, kQuietEvent},
         {journalevent::kCancelled, kCancelledEvent},
         {journalevent::kDisabled, kDisabledEvent},
@@ -265,7 +267,7 @@ void UsageReport::addLine(const char* p, size_t n) {
     if (e.code == kEndEvent) e.flag = view_[9] == "user";
     if (e.code == kExpiredEvent && view_[9].substr(0, 9) == "trial run")
         e.code = kOther; // a trial run's, in older journals: its stretch follows whole
-    if (e.code == kStartEvent) {
+    if (e.code == kStartEvent || e.code == kSettingsEvent) {
         e.timeout = (std::int16_t)std::min(settingOf(view_[9], "TimeInactivity"), 32767);
         e.flag = settingOf(view_[9], "DryRun") == 1;
     }
@@ -438,7 +440,8 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
         const bool inPeriod = e.utc >= periodStart(e.offset) && e.utc < periodEnd(e.offset);
         // Only events that count something look their day up.
         const bool counts = e.code != kQuietEvent && e.code != kExpiredEvent &&
-                            e.code != kDisabledEvent && e.code != kEndEvent && e.code != kOther;
+                            e.code != kDisabledEvent && e.code != kEndEvent && e.code != kOther &&
+                            e.code != kSettingsEvent;
         DayFigures scratch;
         DayFigures& day =
             inPeriod && counts ? dayFigures(floorDiv(e.utc + e.offset, kDay)) : scratch;
@@ -449,6 +452,10 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
             endFreed(e.utc);
             ++day.sessions;
             ++seat.sessions;
+            if (inPeriod && e.timeout > 0)
+                ++(e.flag ? inForce_[e.timeout].second : inForce_[e.timeout].first);
+            break;
+        case kSettingsEvent: // a timeout in force from here on in the session
             if (inPeriod && e.timeout > 0)
                 ++(e.flag ? inForce_[e.timeout].second : inForce_[e.timeout].first);
             break;

@@ -103,6 +103,13 @@ def main(argv):
 
     msi = os.path.join(bin_dir, "Tarnel.msi")
     properties = {row["Property"]: row["Value"] for row in peversion.msi_table(msi, "Property")}
+    # The steps' data that carries the password or tarnel.cfg (which holds
+    # it) never reaches a verbose log.
+    hidden = set(properties.get("MsiHiddenProperties", "").split(";"))
+    for secret in ("PASSWORD", "TarnelSetArgs", "TarnelSettingsBack", "TarnelRestore"):
+        if secret not in hidden:
+            faults.append("Tarnel.msi: %s, which carries the options password, is not in "
+                          "MsiHiddenProperties" % secret)
     if properties.get("ProductVersion") != version:
         faults.append("Tarnel.msi: ProductVersion is %r, expected %r"
                       % (properties.get("ProductVersion"), version))

@@ -41,7 +41,10 @@ std::string fault(const KeyInfo& key, const RawValue& v) {
                    std::to_string(key.high);
         return "";
     case KeyInfo::Text:
-        return v.type == RawValue::Text ? "" : "not a text (REG_SZ or REG_EXPAND_SZ)";
+        // Every text a policy may set is a folder: an empty one would turn
+        // the seat's log or journal off without a word.
+        if (v.type != RawValue::Text) return "not a text (REG_SZ or REG_EXPAND_SZ)";
+        return settingsformat::trim(v.text).empty() ? "an empty folder" : "";
     }
     return "";
 }

@@ -7,6 +7,7 @@
 #include "cmdlog/logwriter.h"
 #include "shell/extensionmodule.h"
 #include "shell/lastrunmessage.h"
+#include "shell/registrymessage.h"
 #include "settings/guardsettings.h"
 #include "settings/policyregistry.h"
 #include "idle/idletimer.h"
@@ -47,8 +48,17 @@ AcRx::AppRetCode GuardApp::onInitApp() {
     settings_->buildLogFileName();
     policyFaultsReported_.clear();
     reportPolicyFaults();
+    // Log records that could not be kept are told at the next start and in
+    // the report log, from whichever thread finds them.
+    const std::string messageKey = tarnelRegistryKey();
+    onLogFault([messageKey](const std::string& sentence) {
+        addRegistryLogFault(messageKey, sentence);
+        reportLogFault(sentence);
+    });
     // What an earlier unload could not write goes ahead of this start's lines.
-    replayLogSpool({&commandLogKind(), &journalLogKind()});
+    replayLogSpool({&commandLogKind(), &journalLogKind(), &reportLogKind()});
+    if (settings_->getEnableLogging()) prepareLog(settings_->getLogFileName(), commandLogKind());
+    prepareLog(journalFileIn(settings_->getJournalpath()), journalLogKind());
     bindOptionsCommand(settings_.get(), [this](int contextId) { showHelp(contextId); });
     attachReactors(*settings_);
     startIdleTimer(*settings_);
@@ -69,6 +79,7 @@ AcRx::AppRetCode GuardApp::onUnloadApp() {
     journalEnd();
     // The last records are written now, or spooled for the next start.
     closeLogWriter(kLogUnloadWaitMs);
+    onLogFault(nullptr);
     bindOptionsCommand(nullptr, nullptr);
     settings_.reset(); // its destructor writes the settings file
     return AcRx::kRetOK;
@@ -114,6 +125,8 @@ void GuardApp::refreshPolicy() {
     settings_->setPolicy(readPolicy());
     if (settings_->getLogfilepath() != folder || settings_->getLogfilenameType() != naming)
         settings_->buildLogFileName();
+    followCountInput();
+    journalSettingsChanged();
     reportPolicyFaults();
 }
 

@@ -11,8 +11,14 @@ void showLastRunMessage() {
     // The value is read whole, whatever its length, so a long one is shown
     // (as much as the box takes) and deleted instead of coming back at
     // every start.
-    std::string text;
-    if (!readRegistryMessage(key, text)) return;
+    std::string text, faults;
+    const bool message = readRegistryMessage(key, text);
+    // Log records that could not be kept are told too, after the message.
+    if (readRegistryLogFaults(key, faults) && !faults.empty())
+        text += (text.empty() ? "" : "\n\n") + std::string("Tarnel could not keep every log record:\n") +
+                faults;
+    else if (!message)
+        return;
     if (text.size() > kLastRunShownMax) text.resize(kLastRunShownMax);
     if (text.empty()) return;
     std::string caption = loadString(IDS_LASTRUN_CAPTION);
@@ -22,4 +28,5 @@ void showLastRunMessage() {
                     MB_ICONINFORMATION | MB_OK) <= 0)
         return;
     deleteRegistryMessage(key);
+    deleteRegistryLogFaults(key);
 }

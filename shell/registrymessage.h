@@ -13,3 +13,9 @@ void writeRegistryMessage(const std::string& key, const std::string& text);
 // is none or it cannot be read.
 bool readRegistryMessage(const std::string& key, std::string& text);
 void deleteRegistryMessage(const std::string& key);
+// Log records that could not be kept: sentences kept beside the message
+// ("LogFault", one a line, each added to those before) and shown with it
+// at the next start, whatever the close action writes meanwhile.
+void addRegistryLogFault(const std::string& key, const std::string& sentence);
+bool readRegistryLogFaults(const std::string& key, std::string& text);
+void deleteRegistryLogFaults(const std::string& key);

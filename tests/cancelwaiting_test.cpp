@@ -115,7 +115,7 @@ TEST_CASE("left waiting with CancelWaiting on: cancelled, then saved and closed"
         const std::string what = std::string(c.cancelled) +
                                  (c.lines[0] == "DDOPTIONS" ? ", the command DDOPTIONS" : "") +
                                  " in " + w.dir + "\\plan.dwg";
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() >= 4);
         CHECK(isTimeLine(log[0]));
         if (c.lines[0] == "DDOPTIONS") {
@@ -237,7 +237,7 @@ TEST_CASE("a cancel that does not end the command in time: nothing closed, the w
     CHECK(idleTimerState().timerId != 0);
     CHECK(acDocManagerPtr()->documentCount() == 1);
     CHECK_LACKS(w.transcript(), "document saved");
-    std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+    std::vector<std::string> log = lines(reportLog(w.dir));
     REQUIRE(log.size() == 6);
     CHECK(log[1] == "  Cancelled before the close: the command LINE in " + w.dir + "\\plan.dwg ");
     CHECK(log[4] == "  Nothing was closed: the command LINE in " + w.dir +

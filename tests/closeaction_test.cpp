@@ -44,13 +44,13 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(readFile(w.dir + "\\plan.dwg") == drawingBytes("LINE 0,0 1,1\r\n"));
         CHECK(readFile(w.dir + "\\tarnel_plan.dwg") ==
               drawingBytes("LINE 0,0 1,1\r\nCIRCLE 5,5 1\r\n"));
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() == 4);
         CHECK(isTimeLine(log[0]));
         CHECK(log[1] == "  Drawing: " + w.dir + "\\tarnel_plan.dwg ");
         CHECK(log[2] == "Save to other dwg.  Status: 1 ");
         CHECK(log[3] == std::string(59, '='));
-        CHECK_CONTAINS(readFile(w.dir + "\\tarnel.log"), "\r\n");
+        CHECK_CONTAINS(reportLog(w.dir), "\r\n");
         CHECK(modtest::registryMessage() == "Your last session was saved to " + w.dir +
                                                 "\\tarnel_plan.dwg " + log[0] + " with status 1.");
         CHECK_FALSE(IsWindow(adsw_acadMainWnd()));
@@ -65,7 +65,7 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(count(t, "document saved " + w.dir + "\\dirty.dwg") == 2);
         CHECK(count(t, "document saved " + w.dir + "\\clean.dwg") == 1);
         CHECK(readFile(w.dir + "\\dirty.dwg") == drawingBytes("LINE 1,1 2,2\r\n"));
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() == 8);
         CHECK(log[6] == "Save to current dwg.  Status: 1 ");
         CHECK_CONTAINS(modtest::registryMessage(), "dirty.dwg");
@@ -78,7 +78,7 @@ TEST_CASE("the close action for each setting, with real files") {
         cadhost::executeLine("ERASE");
         runCloseAction(nullptr);
         CHECK_LACKS(w.transcript(), "document saved");
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() == 9);
         for (int i = 0; i < 3; ++i) {
             CHECK(isTimeLine(log[i * 3]));
@@ -110,7 +110,7 @@ TEST_CASE("the close action for each setting, with real files") {
         const std::string copy = w.rescueDir() + "\\" + rescued[0];
         CHECK(readFile(copy) == drawingBytes("LINE 0,0 1,1\r\nCIRCLE 2,2 1\r\n"));
         CHECK(readFile(w.dir + "\\local.dwg") == drawingBytes("LINE 5,5 6,6\r\n"));
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() == 9);
         CHECK(log[1] == "  Drawing: " + share + "\\plan.dwg ");
         CHECK(log[2] == "Save to current dwg.  Status: 0 ");
@@ -151,7 +151,7 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(readFile(copy) == drawingBytes("ARC 1\r\n"));
         for (const std::string& n : taken)
             CHECK(readFile(w.rescueDir() + "\\" + n) == "someone else's");
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() == 5);
         CHECK(log[2] == "Save to other dwg.  Status: 0 ");
         CHECK(log[3] == "  Could not be saved there; rescue copy: " + copy + " ");
@@ -178,7 +178,7 @@ TEST_CASE("the close action for each setting, with real files") {
         CHECK(acedGetVar("DBMOD", &rb) == RTNORM);
         CHECK(rb.resval.rint != 0);
         CHECK(IsWindow(adsw_acadMainWnd()));
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() == 12);
         CHECK(log[2] == "Save to current dwg.  Status: 1 ");
         CHECK(log[6] == "Save to current dwg.  Status: 0 ");
@@ -296,7 +296,7 @@ TEST_CASE("a drawing never saved takes a free name in the working folder, never 
         const std::string free =
             w.dir + "\\" + prefix + name.substr(0, name.size() - 4) + " (2).dwg";
         CHECK(readFile(free) == drawingBytes("LINE 7,7 8,8\r\n"));
-        std::vector<std::string> log = lines(readFile(w.dir + "\\tarnel.log"));
+        std::vector<std::string> log = lines(reportLog(w.dir));
         REQUIRE(log.size() == 4);
         CHECK(log[1] == "  Drawing: " + free + " ");
         CHECK(modtest::registryMessage() ==
@@ -331,7 +331,7 @@ TEST_CASE("a drawing the host gives no name or document for is skipped; the rest
         CHECK(count(t, "document closed " + w.dir + "\\a.dwg") == 1);
         CHECK(count(t, "document closed " + w.dir + "\\b.dwg") == 0);
         CHECK(count(t, "document closed " + w.dir + "\\c.dwg") == 1);
-        CHECK(lines(readFile(w.dir + "\\tarnel.log")).size() == 8);
+        CHECK(lines(reportLog(w.dir)).size() == 8);
         // The host stays open for the drawing left, and the watch runs again.
         CHECK(IsWindow(adsw_acadMainWnd()));
         CHECK(idleTimerState().timerId != 0);
@@ -352,7 +352,7 @@ TEST_CASE("without an iterator the close action closes nothing and the watch sta
     runCloseAction(nullptr);
     CHECK(acDocManagerPtr()->documentCount() == 1);
     CHECK(IsWindow(adsw_acadMainWnd()));
-    CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
+    CHECK_FALSE(reportLogExists(w.dir));
     CHECK(idleTimerState().timerId != 0);
     faults->noIterator = false;
     CHECK(cadhost::closeAllDrawings());

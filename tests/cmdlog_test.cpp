@@ -22,8 +22,11 @@
 #include "common/faultpoint.h"
 #include "journalrows.h"
 #include "modulefixture.h"
+#include "policykeys.h"
 #include "stalledserver.h"
 #include "cmdlog/tarnelreact.h"
+#include "idle/closeactioncode.h"
+#include "shell/registrymessage.h"
 
 using namespace testkit;
 using modtest::Module;
@@ -527,28 +530,38 @@ TEST_CASE("a log another writer holds: the reactor never waits, every record com
         CHECK_STARTS(l[i], "Command K" + std::to_string(i) + "\t");
 }
 
-TEST_CASE("a log on a server that does not answer: nothing waits, the unload spools, the next "
-          "start writes it first") {
-    StalledServer server;
+TEST_CASE("a log on a server that does not answer: nothing waits, on the host's thread neither, "
+          "the unload spools, the next start writes it first") {
     modtest::Workspace w("cmdlog-stalled");
-    const std::string journal = journalFileIn(w.dir);
+    // Every open in the workspace waits, the report log's (the working
+    // folder's, and the temporary folder's in it) too, on any thread.
+    StalledServer server(w.dir);
+    const std::string journal = journalFileIn(w.dir), logs = w.dir + "\\logs";
+    REQUIRE(CreateDirectoryA(logs.c_str(), nullptr));
     const std::map<std::string, std::string> settings = {{"EnableLogging", "1"},
                                                          {"LogfilenameType", "0"},
-                                                         {"Logfilepath", w.dir},
+                                                         {"Logfilepath", logs},
                                                          {"Journalpath", w.dir},
                                                          {"TimeInactivity", "2"}};
     Module m;
     m.start(settings);
+    // The minute's tick reads these: a journal line for the settings changed
+    // and a report block for the value ignored, both queued by a tick.
+    PolicyKeys policy;
+    PolicyKeys::number(HKEY_CURRENT_USER, "TimeCountdown", 20);
+    PolicyKeys::number(HKEY_CURRENT_USER, "Action", 9);
     LARGE_INTEGER freq, a, b;
     QueryPerformanceFrequency(&freq);
     auto ms = [&] { return (b.QuadPart - a.QuadPart) * 1000.0 / freq.QuadPart; };
-    double worstCall = 0, worstTick = 0;
-    for (int i = 0; i < 65; ++i) {
+    double worstCall = 0, worstTick = 0, minuteTick = 0, report = 0;
+    for (int i = 0; i < 65; ++i) { // the policy at the 60th
         QueryPerformanceCounter(&a);
         modtest::ticks(1);
         QueryPerformanceCounter(&b);
-        worstTick = std::max(worstTick, ms());
+        (i == 59 ? minuteTick : worstTick) = std::max(i == 59 ? minuteTick : worstTick, ms());
     }
+    CHECK(keptLogRecords() == 3); // start, settings, the policy's block
+    PolicyKeys::clear();
     for (int i = 0; i < 20; ++i) { // the first ends the quiet stretch: a journal line too
         const std::string name = "K" + std::to_string(i);
         QueryPerformanceCounter(&a);
@@ -557,11 +570,22 @@ TEST_CASE("a log on a server that does not answer: nothing waits, the unload spo
         QueryPerformanceCounter(&b);
         worstCall = std::max(worstCall, ms());
     }
+    // A block of the report log, which is in the working folder.
+    QueryPerformanceCounter(&a);
+    guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
+    QueryPerformanceCounter(&b);
+    report = ms();
     CHECK(worstCall < 2);
     CHECK(worstTick < 2);
-    MESSAGE("while the open waits: worst reactor call " << worstCall << " ms, worst tick "
-                                                        << worstTick << " ms");
-    CHECK(keptLogRecords() == 22); // start, quiet, and the commands
+    // The registry's policy read, a journal line and a report block: an
+    // open of either file there would wait ten seconds.
+    CHECK(minuteTick < 50);
+    CHECK(report < 50);
+    MESSAGE("while every open waits: worst reactor call " << worstCall << " ms, worst tick "
+                                                          << worstTick << " ms, the minute's "
+                                                          << minuteTick << " ms, report " << report
+                                                          << " ms");
+    CHECK(keptLogRecords() == 25); // and quiet, the commands, the block
     // The unload waits two seconds at most, then spools.
     const DWORD began = GetTickCount();
     m.stop();
@@ -569,14 +593,17 @@ TEST_CASE("a log on a server that does not answer: nothing waits, the unload spo
     CHECK(unload < 2500);
     CHECK(keptLogRecords() == 0);
     CHECK_FALSE(fileExists(journal));
+    CHECK_FALSE(fileExists(logs + "\\tarnel.log"));
     CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
     server.answer();
-    // The next start: the spooled lines first, then its own.
+    // The next start: the spooled lines first, then its own (the block's
+    // message is not shown: nobody would answer it).
+    modtest::deleteRegistryMessage();
     m.start(settings);
     w.open("one.dwg");
     cadhost::executeLine("ZOOM");
     m.stop();
-    std::vector<std::string> l = lines(readFile(w.dir + "\\tarnel.log"));
+    std::vector<std::string> l = lines(readFile(logs + "\\tarnel.log"));
     REQUIRE(l.size() == 21);
     for (int i = 0; i < 20; ++i)
         CHECK_STARTS(l[i], "Command K" + std::to_string(i) + "\t");
@@ -584,8 +611,10 @@ TEST_CASE("a log on a server that does not answer: nothing waits, the unload spo
     std::vector<std::string> events;
     for (const std::vector<std::string>& row : journalRows(journal))
         events.push_back(row[4]);
-    CHECK(events == std::vector<std::string>{"start", "quiet", "end", "start", "end"});
-    CHECK(takeSpooledLogs({"command-log", "journal"}).empty());
+    CHECK(events ==
+          std::vector<std::string>{"start", "settings", "quiet", "end", "start", "end"});
+    CHECK_CONTAINS(readFile(w.dir + "\\tarnel.log"), "  Action: Quit, don't save.\r\n");
+    CHECK(takeSpooledLogs({"command-log", "journal", "report"}).empty());
 }
 
 TEST_CASE("the unload writes what was kept") {
@@ -604,6 +633,148 @@ TEST_CASE("the unload writes what was kept") {
     REQUIRE(l.size() == 2);
     CHECK_STARTS(l[0], "Command ZOOM\t");
     CHECK_STARTS(l[1], "Command PAN\t");
+}
+
+TEST_CASE("a slow share that still answers: the batch in flight at the unload is spooled too") {
+    modtest::Workspace w("cmdlog-slowwrite");
+    StalledServer slow(w.dir + "\\elsewhere", 3000); // every write takes three seconds
+    Module m;
+    m.start({{"EnableLogging", "1"}, {"LogfilenameType", "0"}, {"Logfilepath", w.dir}});
+    w.open("one.dwg");
+    cadhost::executeLine("ZOOM");
+    Sleep(300); // the writer has it in flight
+    m.stop();
+    const std::vector<SpooledLog> spooled = takeSpooledLogs({"command-log", "journal", "report"});
+    REQUIRE(spooled.size() == 1);
+    REQUIRE_FALSE(spooled[0].records.empty());
+    CHECK_STARTS(spooled[0].records.back(), "Command ZOOM\t");
+    slow.answer();
+    CHECK(waitLogWritten(5000));
+}
+
+TEST_CASE("a journal folder that does not answer holds up no other log; the unload spools only "
+          "its lines") {
+    modtest::Workspace w("cmdlog-onedead");
+    const std::string dead = w.dir + "\\dead", logs = w.dir + "\\logs";
+    REQUIRE(CreateDirectoryA(logs.c_str(), nullptr));
+    StalledServer server(dead);
+    Module m;
+    m.start({{"EnableLogging", "1"},
+             {"LogfilenameType", "0"},
+             {"Logfilepath", logs},
+             {"Journalpath", dead}});
+    w.open("one.dwg");
+    cadhost::executeLine("ZOOM");
+    cadhost::executeLine("PAN");
+    // Written while the journal's open waits.
+    size_t written = 0;
+    for (int i = 0; i < 100 && written < 2; ++i, Sleep(20))
+        written = modtest::count(readFile(logs + "\\tarnel.log"), "Command ");
+    CHECK(written == 2);
+    m.stop();
+    const std::vector<SpooledLog> spooled = takeSpooledLogs({"command-log", "journal", "report"});
+    REQUIRE(spooled.size() == 1);
+    CHECK(spooled[0].kind == "journal");
+    REQUIRE(spooled[0].records.size() == 2); // the session's start and end
+    CHECK_CONTAINS(spooled[0].records[0], ",start,");
+    CHECK_CONTAINS(spooled[0].records[1], ",end,");
+    server.answer();
+}
+
+TEST_CASE("a start's spool: read by the writer, each line a record under the bound, the file "
+          "kept until its lines are written") {
+    modtest::Workspace w("cmdlog-respool");
+    Module m; // it empties the spool: made before this test's
+    const std::string logs = w.dir + "\\logs", file = logs + "\\tarnel.log";
+    SpooledLog earlier;
+    earlier.kind = "command-log";
+    earlier.file = file;
+    for (size_t i = 0; i + 5 < kMaxKeptLogRecords; ++i)
+        earlier.records.push_back("Command S" + std::to_string(i) + "\n");
+    REQUIRE(spoolLogs({earlier}));
+    m.start({{"EnableLogging", "1"}, {"LogfilenameType", "0"}, {"Logfilepath", logs}});
+    w.open("one.dwg");
+    for (int i = 0; i < 10; ++i)
+        cadhost::executeLine("ZOOM");
+    CHECK_FALSE(waitLogWritten(3 * kLogRetryMs)); // the folder is not there yet
+    CHECK(keptLogRecords() == kMaxKeptLogRecords);
+    // The spool stays while its lines wait: a crash now would lose none.
+    CHECK(filesIn(w.temp + "\\tarnel-spool").size() == 1);
+    REQUIRE(CreateDirectoryA(logs.c_str(), nullptr));
+    CHECK(waitLogWritten(5000));
+    const std::string bytes = readFile(file);
+    CHECK_CONTAINS(bytes, "Tarnel: 5 command records were lost while the log could not be written\n"
+                          "Command S5\n");
+    CHECK(modtest::count(bytes, "Command ") == kMaxKeptLogRecords);
+    CHECK(modtest::count(bytes, "Command ZOOM\t") == 10);
+    CHECK(filesIn(w.temp + "\\tarnel-spool").empty());
+    m.stop();
+}
+
+TEST_CASE("records that cannot be kept are told at the next start and in the report log: a spool "
+          "that cannot be written, one of another format, a folder gone for thirty days") {
+    modtest::Workspace w("cmdlog-told");
+    Module m; // it empties the spool: made before this test's
+    const std::string gone = w.dir + "\\gone", spool = w.temp + "\\tarnel-spool";
+    REQUIRE(CreateDirectoryA(spool.c_str(), nullptr));
+    writeFile(spool + "\\0.spool", "Tarnel spool 9\nsomething else\n");
+    SpooledLog old;
+    old.kind = "journal";
+    old.file = gone + "\\PC.csv";
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    old.since = (((unsigned long long)now.dwHighDateTime << 32) | now.dwLowDateTime) -
+                31ull * 864000000000ull;
+    old.records = {"x\r\n"};
+    REQUIRE(spoolLogs({old}));
+    m.start({{"EnableLogging", "1"}, {"LogfilenameType", "0"}, {"Logfilepath", gone}});
+    w.open("one.dwg");
+    cadhost::executeLine("ZOOM");
+    CHECK_FALSE(waitLogWritten(3 * kLogRetryMs));
+    {
+        faultpoint::Scope full([](const char* c) { return std::string(c) == "SpoolFile"; });
+        m.stop();
+    }
+    CHECK(fileExists(spool + "\\0.spool.bad"));
+    CHECK(takeSpooledLogs({"command-log", "journal", "report"}).empty());
+    const std::string told = registryString(tarnelRegistryKey(), "LogFault");
+    CHECK_CONTAINS(told, "a spool file of an unknown format was set aside as " + spool +
+                             "\\0.spool.bad: its lines could not be kept");
+    CHECK_CONTAINS(told, "1 journal lines for " + gone +
+                             "\\PC.csv, unreachable for 30 days, could not be kept");
+    CHECK_CONTAINS(told, "1 command records for " + gone + "\\tarnel.log could not be kept: " +
+                             spool + " cannot be written: ");
+    CHECK(modtest::count(modtest::reportLog(w.dir), "  Log records lost: ") == 3);
+    // The next start tells the user, once.
+    DialogDriver dialogs;
+    dialogs.press(IDOK);
+    m.start({});
+    m.stop();
+    REQUIRE(dialogs.seen.size() == 1);
+    std::string text;
+    for (const std::string& t : dialogs.seen[0].texts)
+        text += t;
+    CHECK_CONTAINS(text, "Tarnel could not keep every log record:\n");
+    CHECK_CONTAINS(text, "1 command records for " + gone + "\\tarnel.log could not be kept");
+    CHECK(registryString(tarnelRegistryKey(), "LogFault") == "(none)");
+}
+
+TEST_CASE("without a hold on the module no writer runs its code: the records wait for the spool") {
+    modtest::Workspace w("cmdlog-nohold");
+    Module m;
+    {
+        faultpoint::Scope noHold([](const char* c) { return std::string(c) == "LoadLibraryW"; });
+        m.start({{"EnableLogging", "1"}, {"LogfilenameType", "0"}, {"Logfilepath", w.dir}});
+        w.open("one.dwg");
+        cadhost::executeLine("ZOOM");
+        CHECK_FALSE(waitLogWritten(3 * kLogRetryMs));
+        CHECK(keptLogRecords() == 1);
+        m.stop();
+    }
+    CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
+    m.start({{"EnableLogging", "1"}, {"LogfilenameType", "0"}, {"Logfilepath", w.dir}});
+    m.stop();
+    CHECK(modtest::count(readFile(w.dir + "\\tarnel.log"), "Command ZOOM\t") == 1);
 }
 
 TEST_CASE("hosts sharing one journal: one header, every line whole, each host's in order") {
@@ -631,7 +802,8 @@ TEST_CASE("hosts sharing one journal: one header, every line whole, each host's 
     CHECK(whole == writers * each);
 }
 
-TEST_CASE("spool files: whole ones are taken oldest first, anything else is set aside") {
+TEST_CASE("spool files: whole ones of either format are taken oldest first, record by record; "
+          "anything else is set aside and named; a file goes once let go, unless kept") {
     const std::string temp = freshDir("cmdlog-spool");
     testkit::EnvironmentSetting tmp("TMP", temp), tempVar("TEMP", temp);
     const std::string folder = logSpoolFolder();
@@ -642,37 +814,73 @@ TEST_CASE("spool files: whole ones are taken oldest first, anything else is set 
         std::string bytes;
         bool taken;
     };
-    const std::string head = "Tarnel spool 1\n";
+    const std::string v1 = "Tarnel spool 1\n", v2 = "Tarnel spool 2\n";
     const Row rows[] = {
-        {"2", head + "journal 6 3\nj1.csvb\nc", true},
-        {"1", head + "command-log 5 2\nc.loga\n" + "journal 6 1\nj1.csvz", true},
-        {"3", head + "journal 6 9\nj1.csvshort", false},      // cut short
-        {"4", head + "printer 5 1\nc.logx", false},           // a kind not asked for
-        {"5", "Tarnel spool 2\njournal 6 1\nj1.csvx", false}, // another format
-        {"6", head + "journal 0 1\n\nx", false},              // no file
-        {"7", head + "journal 99999999999 1\nx", false},      // a length past any spool
+        {"2", v1 + "journal 6 3\nj1.csvb\nc", true},
+        {"1", v1 + "command-log 5 2\nc.loga\n" + "journal 6 1\nj1.csvz", true},
+        {"3", v1 + "journal 6 9\nj1.csvshort", false},      // cut short
+        {"4", v1 + "printer 5 1\nc.logx", false},           // a kind not asked for
+        {"5", "Tarnel spool 3\njournal 6 1\nj1.csvx", false}, // another format
+        {"6", v1 + "journal 0 1\n\nx", false},              // no file
+        {"7", v1 + "journal 99999999999 1\nx", false},      // a length past any spool
+        {"8", v2 + "T journal 5 2 6 2\nj2.csvR 2\na\nR 2\nb\n", true},
+        {"9", v2 + "T journal 5 2 6 3\nj2.csvR 2\na\n", false}, // a record short
     };
     for (const Row& r : rows)
         writeFile(folder + "\\" + r.name + ".spool", r.bytes);
-    const std::vector<SpooledLog> logs = takeSpooledLogs({"command-log", "journal"});
-    REQUIRE(logs.size() == 3);
-    CHECK(logs[0].kind == "command-log");
-    CHECK(logs[0].file == "c.log");
-    CHECK(logs[0].bytes == "a\n");
-    CHECK(logs[1].bytes == "z");
-    CHECK(logs[2].file == "j1.csv");
-    CHECK(logs[2].bytes == "b\nc");
+    std::vector<std::string> setAside;
+    {
+        const std::vector<TakenSpool> taken = takeSpools({"command-log", "journal"}, &setAside);
+        REQUIRE(taken.size() == 3);
+        REQUIRE(taken[0].logs.size() == 2);
+        CHECK(taken[0].logs[0].kind == "command-log");
+        CHECK(taken[0].logs[0].file == "c.log");
+        CHECK(taken[0].logs[0].records == std::vector<std::string>{"a\n"});
+        CHECK(taken[0].logs[1].records == std::vector<std::string>{"z"});
+        REQUIRE(taken[1].logs.size() == 1);
+        CHECK(taken[1].logs[0].file == "j1.csv");
+        CHECK(taken[1].logs[0].records == std::vector<std::string>{"b\n", "c"});
+        REQUIRE(taken[2].logs.size() == 1);
+        CHECK(taken[2].logs[0].file == "j2.csv");
+        CHECK(taken[2].logs[0].since == 5);
+        CHECK(taken[2].logs[0].lost == 2);
+        CHECK(taken[2].logs[0].records == std::vector<std::string>{"a\n", "b\n"});
+        // Held while its records wait: still there, and no other start takes it.
+        CHECK(fileExists(folder + "\\8.spool"));
+        CHECK(takeSpools({"journal"}).empty());
+    }
+    std::vector<std::string> expectAside;
     for (const Row& r : rows) {
         CAPTURE(r.name);
         const std::string path = folder + "\\" + r.name + ".spool";
         CHECK_FALSE(fileExists(path));
         CHECK(fileExists(path + ".bad") == !r.taken);
-        if (!r.taken) CHECK(readFile(path + ".bad") == r.bytes);
+        if (!r.taken) {
+            CHECK(readFile(path + ".bad") == r.bytes);
+            expectAside.push_back(path + ".bad");
+        }
     }
-    // What is written is read back the same.
-    REQUIRE(spoolLogs({{"journal", "\\\\server\\j\\PC.csv", std::string("x\0y\n", 4)}}));
+    std::sort(setAside.begin(), setAside.end());
+    CHECK(setAside == expectAside);
+    // What is written is read back the same; a file kept stays for later.
+    SpooledLog log;
+    log.kind = "journal";
+    log.file = "\\\\server\\j\\PC.csv";
+    log.since = 132000000000000000ull;
+    log.lost = 3;
+    log.records = {std::string("x\0y\n", 4), "z\n"};
+    REQUIRE(spoolLogs({log}));
+    REQUIRE(spoolLogs({log})); // twice in one tick: two files
+    {
+        std::vector<TakenSpool> taken = takeSpools({"journal"});
+        REQUIRE(taken.size() == 2);
+        taken[0].file->keep();
+    }
     const std::vector<SpooledLog> again = takeSpooledLogs({"journal"});
     REQUIRE(again.size() == 1);
-    CHECK(again[0].file == "\\\\server\\j\\PC.csv");
-    CHECK(again[0].bytes == std::string("x\0y\n", 4));
+    CHECK(again[0].file == log.file);
+    CHECK(again[0].since == log.since);
+    CHECK(again[0].lost == 3);
+    CHECK(again[0].records == log.records);
+    CHECK(takeSpooledLogs({"journal"}).empty());
 }

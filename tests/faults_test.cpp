@@ -107,11 +107,15 @@ TEST_CASE("the report block and the registry message: whole or not at all") {
     everyCall(
         tally,
         [&] {
+            waitLogWritten(5000); // what the run before kept, so each run tries the files
             writeFile(log, earlier);
             writeFile(fallback, earlier);
             deleteRegistryMessage();
         },
-        [&] { guardApp()->writeSessionReport(w.dir + "\\tarnel_a.dwg", SaveToOtherDrawing, 1); },
+        [&] {
+            guardApp()->writeSessionReport(w.dir + "\\tarnel_a.dwg", SaveToOtherDrawing, 1);
+            waitLogWritten(4 * kLogRetryMs); // the writer's tries meet the faults
+        },
         [&](bool) {
             const std::string now = readFile(log), other = readFile(fallback);
             // At most one of the two logs got the block.

@@ -2,6 +2,7 @@
 // generation check, nesting, the countdown's cadence, and a timer that is
 // started twice.
 #include <doctest.h>
+#include <map>
 #include "textchecks.h"
 #include "acdocman.h"
 #include "aced.h"
@@ -9,6 +10,7 @@
 #include "common/testseam.h"
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
+#include "idle/inputwatch.h"
 #include "modulefixture.h"
 #include "cmdlog/journal.h"
 #include "journalrows.h"
@@ -124,7 +126,7 @@ TEST_CASE("with no drawing open the close action runs directly and closes the ho
     ticks(1);
     CHECK_FALSE(IsWindow(main));
     CHECK_LACKS(w.transcript(), "application context");
-    CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
+    CHECK_FALSE(reportLogExists(w.dir));
     CHECK(registryMessage() == "(none)");
     CHECK(idleTimerState().timerId == 0);
 }
@@ -149,7 +151,7 @@ TEST_CASE("Disable pressed in the last second wins over the close action") {
     CHECK(rb.resval.rint != 0);
     CHECK(readFile(w.dir + "\\keep.dwg") == drawingBytes("LINE 0,0 1,1\r\n"));
     CHECK_FALSE(fileExists(w.dir + "\\tarnel_keep.dwg"));
-    CHECK_FALSE(fileExists(w.dir + "\\tarnel.log"));
+    CHECK_FALSE(reportLogExists(w.dir));
     CHECK(registryMessage() == "(none)");
     CHECK(IsWindow(adsw_acadMainWnd()));
 }
@@ -195,7 +197,7 @@ TEST_CASE("a tick nested in the close action does not run it a second time") {
     const std::string t = w.transcript();
     CHECK(count(t, "application context") == 1);
     CHECK(count(t, "document closed") == 2);
-    CHECK(count(readFile(w.dir + "\\tarnel.log"), "Status: 1") == 2);
+    CHECK(count(reportLog(w.dir), "Status: 1") == 2);
     CHECK(acDocManagerPtr()->documentCount() == 0);
 }
 
@@ -263,8 +265,9 @@ TEST_CASE("a quit taken by the countdown's pump is posted again with its exit co
     CHECK(msg.wParam == 7);
 }
 
-TEST_CASE("Group Policy set or removed mid-session takes effect at the next minute's tick; a "
-          "value ignored is reported once") {
+TEST_CASE("Group Policy set or removed mid-session takes effect at the next minute's tick, "
+          "CountInput's watch and the journal's settings line with it; a value ignored is "
+          "reported once") {
     PolicyKeys policy;
     Module m;
     Workspace w("idle-policy");
@@ -273,28 +276,46 @@ TEST_CASE("Group Policy set or removed mid-session takes effect at the next minu
     w.open("a.dwg");
     PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 2);
     PolicyKeys::number(HKEY_CURRENT_USER, "Action", 9); // out of range
+    PolicyKeys::number(HKEY_CURRENT_USER, "CountInput", 1);
+    PolicyKeys::text(HKEY_CURRENT_USER, "Logfilepath", " "); // no folder: ignored
     ticks(59);
     CHECK(appSettings()->getTimeInactivity() == 5);
+    CHECK_FALSE(inputWatchRunning());
     ticks(1);
     CHECK(appSettings()->getTimeInactivity() == 2);
+    CHECK(inputWatchRunning());
+    CHECK(appSettings()->getLogfilepath() != " ");
     cadhost::executeLine("ZOOM");
     ticks(60);
     PolicyKeys::clear();
+    PolicyKeys::text(HKEY_LOCAL_MACHINE, "Journalpath", w.dir);
     cadhost::executeLine("ZOOM");
     ticks(60);
     CHECK(appSettings()->getTimeInactivity() == 5);
+    CHECK_FALSE(inputWatchRunning());
     m.stop();
-    int reported = 0;
-    for (const std::string& line : lines(readFile(w.dir + "\\tarnel.log")))
-        if (line == "  Group Policy value ignored: Action (user policy): 9 is outside 0 to 2; "
-                    "ignored ")
-            ++reported;
-    CHECK(reported == 1);
+    std::map<std::string, int> reported;
+    for (const std::string& line : lines(reportLog(w.dir)))
+        ++reported[line];
+    CHECK(reported["  Group Policy value ignored: Action (user policy): 9 is outside 0 to 2; "
+                   "ignored "] == 1);
+    CHECK(reported["  Group Policy value ignored: Logfilepath (user policy): an empty folder; "
+                   "ignored "] == 1);
     // The journal's start line names what the policy set.
     const std::vector<std::vector<std::string>> rows = journalRows(journalFileIn(w.dir));
     REQUIRE_FALSE(rows.empty());
     const std::string detail = rows[0][9];
     CHECK(detail.substr(detail.rfind(";DryRun=")) == ";DryRun=0;Policy=Journalpath");
+    // Each change of the settings in effect: one line, with the same detail.
+    std::vector<std::string> changes;
+    for (const std::vector<std::string>& row : rows)
+        if (row[4] == "settings") changes.push_back(row[9]);
+    REQUIRE(changes.size() == 2);
+    CHECK_CONTAINS(changes[0], "TimeInactivity=2;");
+    CHECK_CONTAINS(changes[0], ";CountInput=1;");
+    CHECK_CONTAINS(changes[0], ";Policy=TimeInactivity CountInput Journalpath");
+    CHECK_CONTAINS(changes[1], "TimeInactivity=5;");
+    CHECK_CONTAINS(changes[1], ";DryRun=0;Policy=Journalpath");
     // The seat's own file never took the policy's value.
     settingsformat::Values file;
     settingsformat::readInto(file, readFile(m.dir + "\\tarnel.cfg"));

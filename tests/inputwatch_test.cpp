@@ -304,6 +304,8 @@ TEST_CASE("a window that opens under the resting pointer is not input") {
     CHECK(idleTimerState().idleSeconds == 0);
     CHECK(countdownHwnd() == nullptr);
     // The countdown opens again under the pointer and runs out.
+    LASTINPUTINFO before = {sizeof before, 0};
+    REQUIRE(GetLastInputInfo(&before));
     ticks(51);
     const HWND second = countdownHwnd();
     REQUIRE(second != nullptr);
@@ -311,6 +313,11 @@ TEST_CASE("a window that opens under the resting pointer is not input") {
         takeMessages();
         Sleep(10);
     }
+    // The window's appearance did give an input event (the pointer entered
+    // it), or this case would prove nothing on this display.
+    LASTINPUTINFO after = {sizeof after, 0};
+    REQUIRE(GetLastInputInfo(&after));
+    CHECK(after.dwTime != before.dwTime);
     ticks(1);
     CHECK(idleTimerState().idleSeconds == 52);
     CHECK(countdownHwnd() == second);

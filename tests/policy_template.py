@@ -4,7 +4,9 @@ for every key of the settings file's key table but the password and the
 protection (and LockOptions beside them), each with the policy key, the
 key's value name and its range; every string and presentation the ADMX
 names defined in the ADML, every presentation's controls those of its
-policy.
+policy; each policy's class, its supportedOn a known definition, its texts
+there, a folder written as REG_EXPAND_SZ. Faults made on purpose in copies
+of the template must each be found.
     policy_template.py SOURCE_DIR"""
 import os
 import re
@@ -28,14 +30,22 @@ def key_table(src):
     return keys
 
 
-def main():
-    src = sys.argv[1]
+# Products the Windows namespace's supportedOn definitions name, as used
+# here; a name outside it would show as "not supported" in the editor.
+KNOWN_SUPPORTED = {"SUPPORTED_Win2k", "SUPPORTED_WindowsXP", "SUPPORTED_WindowsVista",
+                   "SUPPORTED_Windows7"}
+# The settings that name a folder: written as REG_EXPAND_SZ, so %NAME% works.
+PATH_KEYS = {"Logfilepath", "Journalpath"}
+
+
+def check(admx, adml, keys):
+    """The template's faults, one text each."""
     failures = []
-    admx = ET.parse(os.path.join(src, "policy", "Tarnel.admx")).getroot()
-    adml = ET.parse(os.path.join(src, "policy", "en-US", "Tarnel.adml")).getroot()
     strings = {s.get("id") for s in adml.iterfind(".//p:stringTable/p:string", NS)}
     presentations = {p.get("id"): p for p in adml.iterfind(".//p:presentationTable/p:presentation", NS)}
-    keys = key_table(src)
+    prefixes = {u.get("prefix"): u.get("namespace")
+                for u in admx.iterfind("p:policyNamespaces/p:using", NS)}
+    own_supported = {d.get("name") for d in admx.iterfind(".//p:supportedOn/p:definitions/p:definition", NS)}
     expected = {n: k for n, k in keys.items() if n not in ("Password", "Protection")}
     expected["LockOptions"] = ("flag", 0, 1)
     policies = {p.get("name"): p for p in admx.iterfind(".//p:policies/p:policy", NS)}
@@ -48,11 +58,25 @@ def main():
         where = "policy " + name
         if p.get("key") != KEY:
             failures.append("%s: key %s" % (where, p.get("key")))
-        if p.find("p:supportedOn", NS) is None or p.find("p:parentCategory", NS).get("ref") != "Tarnel":
+        if p.get("class") not in ("User", "Machine", "Both"):
+            failures.append("%s: class %s, not User, Machine or Both" % (where, p.get("class")))
+        supported = p.find("p:supportedOn", NS)
+        category = p.find("p:parentCategory", NS)
+        if supported is None or category is None or category.get("ref") != "Tarnel":
             failures.append("%s: no supportedOn or not in the Tarnel category" % where)
+        else:
+            ref = supported.get("ref", "")
+            prefix, _, product = ref.rpartition(":")
+            known = (prefixes.get(prefix) == "Microsoft.Policies.Windows" and
+                     product in KNOWN_SUPPORTED) or (not prefix and product in own_supported)
+            if not known:
+                failures.append("%s: supportedOn %s is no known definition" % (where, ref))
+        needed = ["displayName", "explainText"] + (["presentation"] if kind != "flag" else [])
         for attr in ("displayName", "explainText", "presentation"):
             ref = p.get(attr)
             if ref is None:
+                if attr in needed:
+                    failures.append("%s: no %s" % (where, attr))
                 continue
             m = re.fullmatch(r"\$\((string|presentation)\.(\w+)\)", ref)
             if not m or (m.group(1) == "string" and m.group(2) not in strings) or \
@@ -73,6 +97,8 @@ def main():
         tag = e.tag.split("}")[1]
         if kind == "text" and tag != "text":
             failures.append("%s: a %s, not a text box" % (where, tag))
+        if name in PATH_KEYS and e.get("expandable") != "true":
+            failures.append("%s: a folder not written as REG_EXPAND_SZ (expandable)" % where)
         if kind == "number" and tag == "decimal":
             if (int(e.get("minValue")), int(e.get("maxValue"))) != (low, high):
                 failures.append("%s: range %s-%s, the key table's %d-%d"
@@ -86,14 +112,54 @@ def main():
                     failures.append("%s: item %s not defined" % (where, item.get("displayName")))
         elif kind == "number":
             failures.append("%s: a %s for a number" % (where, tag))
-        pres = presentations.get(p.get("presentation", "")[len("$(presentation."):-1])
+        pres = presentations.get((p.get("presentation") or "")[len("$(presentation."):-1])
         refs = [c.get("refId") for c in pres] if pres is not None else []
         if refs != [e.get("id")]:
             failures.append("%s: presentation controls %s, element %s" % (where, refs, e.get("id")))
+    return failures
+
+
+def policy(root, name):
+    return next(p for p in root.iterfind(".//p:policies/p:policy", NS) if p.get("name") == name)
+
+
+def without_explain(admx):
+    del policy(admx, "TimeInactivity").attrib["explainText"]
+
+
+def bad_class(admx):
+    policy(admx, "Action").set("class", "Everyone")
+
+
+def unknown_supported(admx):
+    policy(admx, "DryRun").find("p:supportedOn", NS).set("ref", "windows:SUPPORTED_Win3000")
+
+
+def path_not_expandable(admx):
+    del policy(admx, "Journalpath").find("p:elements", NS)[0].attrib["expandable"]
+
+
+# Faults the check must find: each one made in a copy of the template.
+MUTATIONS = [without_explain, bad_class, unknown_supported, path_not_expandable]
+
+
+def main():
+    src = sys.argv[1]
+    admx_path = os.path.join(src, "policy", "Tarnel.admx")
+    adml = ET.parse(os.path.join(src, "policy", "en-US", "Tarnel.adml")).getroot()
+    keys = key_table(src)
+    admx = ET.parse(admx_path).getroot()
+    failures = check(admx, adml, keys)
+    for mutate in MUTATIONS:
+        copy = ET.parse(admx_path).getroot()
+        mutate(copy)
+        if not check(copy, adml, keys):
+            failures.append("the check does not see the template %s" % mutate.__name__.replace("_", " "))
     for f in failures:
         print("policy_template: FAILED: " + f)
-    print("policy_template: %d policies, %s" % (len(policies),
-                                               "ok" if not failures else "%d failures" % len(failures)))
+    policies = list(admx.iterfind(".//p:policies/p:policy", NS))
+    print("policy_template: %d policies, %d faults made and found, %s"
+          % (len(policies), len(MUTATIONS), "ok" if not failures else "%d failures" % len(failures)))
     return 1 if failures else 0
 
 

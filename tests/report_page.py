@@ -36,7 +36,7 @@ CHECK = """<script>window.addEventListener('load', function () { setTimeout(func
 
 EXPECTED = {"fig-seats": "3", "fig-sessions": "4", "fig-open": "18.25", "fig-idle": "2.75",
             "fig-freed": "14.75", "lines-skipped": "3", "whatif-closes-5": "3",
-            "whatif-hours-5": "17.25", "in-force": "15 min, 30 min"}
+            "whatif-hours-5": "17.25", "in-force": "15 min, 20 min, 30 min"}
 
 
 def main():
@@ -61,8 +61,8 @@ def main():
             canvases = result["canvases"]
             if len(canvases) != 4:
                 failures.append("canvases: expected 4, got %d" % len(canvases))
-            if result["inForce"] != ["15 min", "30 min"]:
-                failures.append("rows marked in force: expected 15 and 30 min, got %s"
+            if result["inForce"] != ["15 min", "20 min", "30 min"]:
+                failures.append("rows marked in force: expected 15, 20 and 30 min, got %s"
                                 % result["inForce"])
             if result["markup"] != 0 or "<i>PC3</i>" not in result["computers"]:
                 failures.append("a name was rendered as markup (%d elements; computers: %s)"

@@ -3,6 +3,7 @@
 #include <doctest.h>
 #include "textchecks.h"
 #include "acdocman.h"
+#include "cmdlog/logwriter.h"
 #include "common/faultpoint.h"
 #include "idle/closeaction.h"
 #include "modulefixture.h"
@@ -19,44 +20,63 @@ TEST_CASE("the report log only grows") {
     m.start({{"Action", "0"}});
     w.open("g.dwg");
     runCloseAction(nullptr);
-    std::string log = readFile(w.dir + "\\tarnel.log");
+    std::string log = reportLog(w.dir);
     CHECK_STARTS(log, "earlier run\r\n");
     CHECK(lines(log).size() == 4);
 }
 
-TEST_CASE("a report log that cannot be written: the block goes to the temporary folder's") {
+TEST_CASE("a report log that cannot be written: the block goes to the temporary folder's, or "
+          "waits until it can be written; the host never waits and nothing is lost") {
     Module m;
     Workspace w("report-faults");
     m.start({{"Action", "0"}});
     const std::string work = w.dir + "\\tarnel.log", temp = w.temp + "\\tarnel.log";
     auto reset = [&] {
+        REQUIRE(waitLogWritten(5000));
         DeleteFileA(work.c_str());
         RemoveDirectoryA(work.c_str());
         DeleteFileA(temp.c_str());
         deleteRegistryMessage();
     };
     auto check = [&](size_t workLines, size_t tempLines) {
+        CHECK(waitLogWritten(5000));
         CHECK(lines(readFile(work)).size() == workLines); // nothing, not even a part
         CHECK(lines(readFile(temp)).size() == tempLines);
         // The next start tells the user whatever became of the block.
         CHECK_STARTS(registryMessage(), "Your last session was aborted ");
     };
-    for (const char* call : {"CreateFileA", "SetFilePointerEx", "WriteFile"}) {
-        CAPTURE(call);
+    // Once: an open that fails sends the block to the temporary folder's at
+    // once; a write that fails keeps it for the next try of the same file.
+    const struct {
+        const char* call;
+        size_t work, temp;
+    } once[] = {{"CreateFileA", 0, 3},
+                {"GetFileSizeEx", 3, 0},
+                {"SetFilePointerEx", 3, 0},
+                {"WriteFile", 3, 0}};
+    for (const auto& o : once) {
+        CAPTURE(o.call);
         reset();
         {
-            int seen = 0; // the working folder's attempt fails, the fallback's does not
+            int seen = 0;
             faultpoint::Scope fault(
-                [call, &seen](const char* c) { return std::string(c) == call && ++seen == 1; });
+                [&o, &seen](const char* c) { return std::string(c) == o.call && ++seen == 1; });
             guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
+            CHECK(waitLogWritten(5000));
+        }
+        check(o.work, o.temp);
+    }
+    SUBCASE("no file can be had: the block waits, and is written once one can") {
+        reset();
+        {
+            faultpoint::Scope fault([](const char* c) { return std::string(c) == "CreateFileA"; });
+            guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
+            CHECK_FALSE(waitLogWritten(3 * kLogRetryMs));
+            CHECK(keptLogRecords() == 1);
+            CHECK_FALSE(fileExists(work));
+            CHECK_FALSE(fileExists(temp));
         }
         check(0, 3);
-        reset();
-        {
-            faultpoint::Scope fault([call](const char* c) { return std::string(c) == call; });
-            guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
-        }
-        check(0, 0);
     }
     SUBCASE("held by a program that does not share writing") {
         reset();
@@ -65,6 +85,7 @@ TEST_CASE("a report log that cannot be written: the block goes to the temporary 
                                   OPEN_EXISTING, 0, nullptr);
         REQUIRE(held != INVALID_HANDLE_VALUE);
         guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
+        CHECK(waitLogWritten(5000));
         CloseHandle(held);
         check(0, 3);
     }
@@ -83,7 +104,7 @@ TEST_CASE("a report log that cannot be written: the block goes to the temporary 
             guardApp()->writeSessionReport("", QuitWithoutSaving, 1);
         }
         CHECK(registryMessage() == "(none)");
-        CHECK(lines(readFile(work)).size() == 3);
+        CHECK(lines(reportLog(w.dir)).size() == 3);
     }
 }
 
@@ -100,7 +121,7 @@ TEST_CASE("built-in texts stand in for missing string-table entries") {
               "Tarnel application will close AutoCAD.\nSeconds: 9");
         ticks(9);
     }
-    std::string log = readFile(w.dir + "\\tarnel.log");
+    std::string log = reportLog(w.dir);
     std::vector<std::string> l = lines(log);
     REQUIRE(l.size() == 4);
     CHECK(log == l[0] + "\r\n  Drawing: " + w.dir + "\\tarnel_p.dwg \r\n" +

@@ -139,7 +139,7 @@ struct Sequence {
 
     // Every rescue the report names is a file in the rescue folder.
     void checkRescues() {
-        const size_t named = countOf(readFile(w.dir + "\\tarnel.log"), "rescue copy: ", 0);
+        const size_t named = countOf(reportLog(w.dir), "rescue copy: ", 0);
         if (named != filesIn(w.rescueDir()).size())
             fail(std::to_string(named) + " rescue copies reported, " +
                  std::to_string(filesIn(w.rescueDir()).size()) + " on disk");
@@ -152,7 +152,7 @@ struct Sequence {
 
     // Ticks, maybe with a click on the countdown delivered by the first pump.
     void tickRun() {
-        const std::string before = readFile(w.dir + "\\tarnel.log");
+        const std::string before = reportLog(w.dir);
         const size_t from = w.transcript().size();
         // Now and then a run long enough for a whole expiry.
         int n = pick(3) == 0 ? 60 + pick(40) : 1 + pick(70);
@@ -168,7 +168,7 @@ struct Sequence {
         }
         // Every drawing the module closed has exactly one report block.
         const std::string t = w.transcript();
-        const std::string log = readFile(w.dir + "\\tarnel.log");
+        const std::string log = reportLog(w.dir);
         size_t closed = countOf(t, "document closed", from);
         size_t newBlocks = countOf(log, "=====\r\n", 0) - countOf(before, "=====\r\n", 0);
         size_t failed = countOf(t, "document save failed", from);

@@ -53,6 +53,8 @@ void writeJournals(const std::string& dir) {
     writeFile(journals + "\\PC3.csv",
               std::string(kHeader) +
                   "2026-12-07T23:00:00+01:00,<i>PC3</i>,'=1+2,u1,start,,,,,TimeInactivity=30\r\n"
+                  // a policy changed the timeout mid-session: in force too
+                  "2026-12-08T00:00:00+01:00,<i>PC3</i>,'=1+2,u1,settings,,,,,TimeInactivity=20\r\n"
                   "2026-12-08T01:00:00+01:00,<i>PC3</i>,'=1+2,u1,end,7200,,,,user\r\n");
     writeFile(journals + "\\notes.csv", "a file of another format\r\n");
 }
@@ -101,14 +103,15 @@ TEST_CASE("the usage report: clock days, hours freed until the user came back, t
         {"fig-freed-working", "0.75"},
         {"fig-closes", "1"},
         {"fig-saved", "1"},
-        {"lines-read", "25"},
+        {"lines-read", "26"},
         {"lines-skipped", "3"},
         {"lines-repeated", "8"},
         {"period", "2026-12-07 to 2026-12-08"},
-        {"in-force", "15 min, 30 min"},
+        {"in-force", "15 min, 20 min, 30 min"},
         {"whatif-force-15", "in force (2 sessions), trial run (1 session)"},
         {"whatif-force-30", "in force (1 session)"},
-        {"whatif-force-20", ""},
+        {"whatif-force-20", "in force (1 session)"},
+        {"whatif-force-45", ""},
         {"whatif-back-30", "1"},
     };
     for (const auto& f : figures) {

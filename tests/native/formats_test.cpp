@@ -230,7 +230,8 @@ TEST_CASE("settings by policy: the computer's over the user's over the file's, b
         text("Password", "x"),       dword("Foo", 1),
         dword("LockOptions", 1)};
     const std::vector<RawValue> user = {dword("TimeInactivity", 30), dword("TimeCountdown", 20),
-                                        dword("Logfilepath", 5), dword("LockOptions", 2)};
+                                        dword("Logfilepath", 5), dword("LockOptions", 2),
+                                        text("Journalpath", " ")};
     const settingspolicy::Policy p = settingspolicy::policyFrom(machine, user);
     settingsformat::Values file;
     file.action = 1;
@@ -249,10 +250,15 @@ TEST_CASE("settings by policy: the computer's over the user's over the file's, b
     const std::vector<std::string> faults = {
         "Logfilepath (user policy): not a text (REG_SZ or REG_EXPAND_SZ); ignored",
         "LockOptions (user policy): must be a REG_DWORD of 0 or 1; ignored",
+        "Journalpath (user policy): an empty folder; ignored",
         "Action (computer policy): 7 is outside 0 to 2; ignored",
         "DryRun (computer policy): not a number (REG_DWORD); ignored",
         "Password (computer policy): cannot be set by policy; ignored",
         "Foo (computer policy): is no Tarnel policy; ignored"};
     CHECK(p.faults == faults);
     CHECK_FALSE(settingspolicy::policyFrom({}, {}).any());
+    // An empty folder from a policy leaves the seat's own.
+    const settingspolicy::Policy empty = settingspolicy::policyFrom({text("Logfilepath", "")}, {});
+    CHECK_FALSE(empty.sets(8));
+    CHECK(empty.faults.size() == 1);
 }

@@ -1,4 +1,5 @@
 #include "modulefixture.h"
+#include "cmdlog/logwriter.h"
 #include <cctype>
 #include <commctrl.h>
 #include "aced.h"
@@ -11,6 +12,16 @@
 #include "settings/settingsformat.h"
 
 namespace modtest {
+
+std::string reportLog(const std::string& dir) {
+    waitLogWritten(5000);
+    return testkit::readFile(dir + "\\tarnel.log");
+}
+
+bool reportLogExists(const std::string& dir) {
+    waitLogWritten(5000);
+    return testkit::fileExists(dir + "\\tarnel.log");
+}
 
 void writeSettings(const std::map<std::string, std::string>& values) {
     std::string bytes;

@@ -18,6 +18,10 @@ void writeSettings(const std::map<std::string, std::string>& values);
 void deleteRegistryMessage();
 // The "Message" value, or "(none)".
 std::string registryMessage();
+// The report log in dir ("tarnel.log") once the log writer has written what
+// it was handed, and whether it is there.
+std::string reportLog(const std::string& dir);
+bool reportLogExists(const std::string& dir);
 void setRegistryMessage(const std::string& text);
 
 // Host faults switched on for the life of the scope; every way out of it
