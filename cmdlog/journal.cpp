@@ -4,23 +4,12 @@
 #include <cstdlib>
 #include <ctime>
 #include "cmdlog/logwriter.h"
+#include "common/utf8.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
 
 namespace {
 
-std::string toUtf8(const std::string& ansi) {
-    if (ansi.empty()) return ansi;
-    const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), nullptr, 0);
-    if (wide <= 0) return ansi;
-    std::wstring w((size_t)wide, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), &w[0], wide);
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return ansi;
-    std::string out((size_t)n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 // The computer's name, asked once: it names the file and fills a column.
 const std::string& computerName() {
@@ -57,9 +46,9 @@ std::string journalHeader() {
 
 // The event's line now: texts in the user's code page written as UTF-8.
 std::string lineFor(JournalEvent e) {
-    e.drawing = toUtf8(e.drawing);
-    e.detail = toUtf8(e.detail);
-    return journalLine(nowText(), toUtf8(computerName()), toUtf8(userName()), journalSession(), e);
+    e.drawing = ansiToUtf8(e.drawing);
+    e.detail = ansiToUtf8(e.detail);
+    return journalLine(nowText(), ansiToUtf8(computerName()), ansiToUtf8(userName()), journalSession(), e);
 }
 
 std::string journalLost(unsigned long lost) {

@@ -17,7 +17,8 @@ ReportTexts builtInReportTexts() {
             "Your last session could not save %s %s. The drawing was left open with its changes.",
             "  Cancelled before the close: %s \n",
             " Before the close, Tarnel cancelled %s.",
-            "  Nothing was closed: %s stayed busy after the cancel. \n"};
+            "  Nothing was closed: %s stayed busy after the cancel. \n",
+            "And %d more drawings went to rescue copies: see tarnel.log."};
 }
 
 namespace {
@@ -50,6 +51,17 @@ std::string rescueBlock(const ReportTexts& t, const std::string& timeText,
 std::string rescueMessage(const ReportTexts& t, const std::string& timeText,
                           const std::string& target, const std::string& rescue) {
     return formatText(t.messageRescued.c_str(), target.c_str(), timeText.c_str(), rescue.c_str());
+}
+
+std::string rescuesMessage(const ReportTexts& t, const std::string& timeText,
+                           const std::vector<std::pair<std::string, std::string>>& rescued) {
+    std::string text;
+    const size_t shown = rescued.size() < 3 ? rescued.size() : 3;
+    for (size_t i = 0; i < shown; ++i)
+        text += (i ? "\n" : "") + rescueMessage(t, timeText, rescued[i].first, rescued[i].second);
+    if (rescued.size() > shown)
+        text += "\n" + formatText(t.moreRescued.c_str(), (int)(rescued.size() - shown));
+    return text;
 }
 
 std::string registryMessage(const ReportTexts& t, const std::string& timeText,

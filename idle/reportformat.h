@@ -20,6 +20,7 @@ struct ReportTexts {
     std::string cancelled;        // entry 19
     std::string messageCancelled; // entry 20
     std::string stayedBusy;       // entry 21
+    std::string moreRescued;      // entry 22
 };
 
 // The texts used when the resource library lacks an entry.
@@ -37,6 +38,11 @@ std::string rescueBlock(const ReportTexts& texts, const std::string& timeText,
                         const std::string& target, int action, const std::string& rescue);
 std::string rescueMessage(const ReportTexts& texts, const std::string& timeText,
                           const std::string& target, const std::string& rescue);
+// The message for every drawing of one close that went to a rescue copy
+// (target, rescue), in order: a line each for the first three, then how
+// many more there were.
+std::string rescuesMessage(const ReportTexts& texts, const std::string& timeText,
+                           const std::vector<std::pair<std::string, std::string>>& rescued);
 // The block written when what waited in the host was cancelled before the
 // close: one line for each thing cancelled.
 std::string cancelledBlock(const ReportTexts& texts, const std::string& timeText,

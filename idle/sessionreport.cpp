@@ -9,8 +9,9 @@
 
 namespace {
 
-// What the close under way cancelled first.
+// What the close under way cancelled first, and the rescue copies it made.
 std::vector<std::string> cancelledBeforeClose;
+std::vector<std::pair<std::string, std::string>> rescuedThisClose;
 
 ReportTexts loadReportTexts() {
     ReportTexts t = builtInReportTexts();
@@ -30,6 +31,7 @@ ReportTexts loadReportTexts() {
     pick(IDS_REPORT_CANCELLED, t.cancelled);
     pick(IDS_MESSAGE_CANCELLED, t.messageCancelled);
     pick(IDS_REPORT_STAYED_BUSY, t.stayedBusy);
+    pick(IDS_MESSAGE_MORE_RESCUED, t.moreRescued);
     return t;
 }
 
@@ -98,9 +100,11 @@ void reportRescuedDrawing(const std::string& target, int action, const std::stri
     const std::string when = timeText(std::time(nullptr));
     const ReportTexts texts = loadReportTexts();
     appendToReportLog(rescueBlock(texts, when, target, action, rescue));
-    writeRegistryMessage(
-        tarnelRegistryKey(),
-        withCancelled(texts, rescueMessage(texts, when, target, rescue), cancelledBeforeClose));
+    // Every drawing of this close that went to a rescue copy is named.
+    rescuedThisClose.push_back({target, rescue});
+    writeRegistryMessage(tarnelRegistryKey(),
+                         withCancelled(texts, rescuesMessage(texts, when, rescuedThisClose),
+                                       cancelledBeforeClose));
 }
 
 void reportCancelledBeforeClose(const std::vector<std::string>& cancelled) {
@@ -112,6 +116,7 @@ void reportCancelledBeforeClose(const std::vector<std::string>& cancelled) {
 
 void forgetCancelledBeforeClose() {
     cancelledBeforeClose.clear();
+    rescuedThisClose.clear();
 }
 
 void reportIgnoredPolicy(const std::string& fault) {

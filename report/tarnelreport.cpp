@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "common/handles.h"
+#include "common/utf8.h"
 #include "report/reportmodel.h"
 #include "report/reportpage.h"
 
@@ -157,7 +158,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "tarnelreport: cannot read %s\n", f.c_str());
             }
         }
-        sources += (sources.empty() ? "" : ", ") + in;
+        // The page is UTF-8; the command line is in the user's code page.
+        sources += (sources.empty() ? "" : ", ") + ansiToUtf8(in);
     }
     if (read == 0) {
         std::fprintf(stderr, "tarnelreport: no journal could be read\n");

@@ -122,6 +122,30 @@ TEST_CASE("the close action for each setting, with real files") {
                                                 "\\plan.dwg " + log[0] +
                                                 ". A rescue copy was saved to " + copy + ".");
     }
+    SUBCASE("two drawings rescued: the next start names both") {
+        m.start({{"Action", "1"}});
+        const std::string share = w.dir + "\\share";
+        REQUIRE(CreateDirectoryA(share.c_str(), nullptr));
+        w.open("share\\plan.dwg", "LINE 0,0 1,1\r\n");
+        cadhost::executeLine("CIRCLE 2,2 1");
+        w.open("share\\site.dwg", "LINE 0,0 1,1\r\n");
+        cadhost::executeLine("CIRCLE 3,3 1");
+        // The drive went away at night.
+        REQUIRE(DeleteFileA((share + "\\plan.dwg").c_str()));
+        REQUIRE(DeleteFileA((share + "\\site.dwg").c_str()));
+        REQUIRE(RemoveDirectoryA(share.c_str()));
+        runCloseAction(nullptr);
+        std::vector<std::string> rescued = filesIn(w.rescueDir());
+        REQUIRE(rescued.size() == 2);
+        const std::string message = modtest::registryMessage();
+        for (const char* name : {"plan.dwg", "site.dwg"}) {
+            CAPTURE(name);
+            CHECK_CONTAINS(message, "Your last session could not save " + share + "\\" + name);
+        }
+        for (const std::string& copy : rescued)
+            CHECK_CONTAINS(message, ". A rescue copy was saved to " + w.rescueDir() + "\\" + copy);
+        CHECK(lines(message).size() == 2);
+    }
     SUBCASE(
         "a copy held by another program is rescued under a second name when the first is taken") {
         m.start({{"Action", "2"}});

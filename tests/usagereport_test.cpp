@@ -129,6 +129,16 @@ TEST_CASE("the usage report: clock days, hours freed until the user came back, t
     writeFile(binDir() + "\\..\\test-files\\report-page.html", page);
 }
 
+TEST_CASE("the usage report names the folders given as the page's UTF-8, whatever their "
+          "characters") {
+    const std::string dir = freshDir("usage-report-umlaut");
+    const std::string folder = "Journal \xFC"; // "Journal ü" in the user's code page
+    REQUIRE(CreateDirectoryA((dir + "\\" + folder).c_str(), nullptr));
+    writeFile(dir + "\\" + folder + "\\PC1.csv", std::string(kHeader) + kPc1);
+    REQUIRE(report(dir, "--out report.html \"" + folder + "\"") == 0);
+    CHECK_CONTAINS(readFile(dir + "\\report.html"), "From Journal \xC3\xBC (1 journals)");
+}
+
 TEST_CASE("the usage report from a day inside sessions: cut at the edge, not dropped") {
     const std::string dir = freshDir("usage-report-from");
     writeJournals(dir);

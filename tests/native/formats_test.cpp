@@ -88,6 +88,35 @@ TEST_CASE("a rescued drawing's block and message name both files") {
           "copy was saved to C:\\Temp\\Tarnel rescue\\plan_20261208-021000.dwg.");
 }
 
+TEST_CASE("every rescued drawing of a close is named in the message: three, then how many more") {
+    ReportTexts t = builtInReportTexts();
+    const std::string when = "08.12.2026 at 02:10:00";
+    std::vector<std::pair<std::string, std::string>> rescued;
+    std::vector<std::string> sentences;
+    for (int i = 1; i <= 5; ++i) {
+        const std::string target = "N:\\d" + std::to_string(i) + ".dwg";
+        const std::string copy = "C:\\R\\d" + std::to_string(i) + "_s.dwg";
+        rescued.push_back({target, copy});
+        sentences.push_back(rescueMessage(t, when, target, copy));
+    }
+    const struct {
+        size_t drawings;
+        std::string message;
+    } rows[] = {
+        {1, sentences[0]},
+        {2, sentences[0] + "\n" + sentences[1]},
+        {3, sentences[0] + "\n" + sentences[1] + "\n" + sentences[2]},
+        {5, sentences[0] + "\n" + sentences[1] + "\n" + sentences[2] +
+                "\nAnd 2 more drawings went to rescue copies: see tarnel.log."},
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.drawings);
+        const std::vector<std::pair<std::string, std::string>> some(rescued.begin(),
+                                                                     rescued.begin() + r.drawings);
+        CHECK(rescuesMessage(t, when, some) == r.message);
+    }
+}
+
 TEST_CASE("rescue names: the drawing's base name and the time, a number when taken") {
     CHECK(rescueNameIn("C:\\T\\Tarnel rescue", "N:\\jobs\\plan.dwg", "20261208-021000", 1) ==
           "C:\\T\\Tarnel rescue\\plan_20261208-021000.dwg");
