@@ -5,6 +5,7 @@
 #include <ctime>
 #include "cmdlog/logwriter.h"
 #include "common/utf8.h"
+#include "settings/folderpath.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
 
@@ -116,11 +117,10 @@ void journalEnd() {
     sessionSettings = nullptr;
 }
 
-std::string journalFileIn(const std::string& folder) {
+std::string journalFileIn(const std::string& written) {
+    const std::string folder = folderpath::inUse(written);
     if (folder.empty()) return folder;
-    std::string path = folder;
-    if (path.back() != '\\' && path.back() != '/') path += '\\';
-    return path + computerName() + ".csv";
+    return folder + (folder.back() == '\\' ? "" : "\\") + computerName() + ".csv";
 }
 
 const std::string& journalSession() {

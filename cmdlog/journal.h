@@ -16,8 +16,9 @@ void journal(const JournalEvent& event);
 bool appendJournal(const std::string& file, const JournalEvent& event);
 // The journal's kind of log, for its writer.
 const LogKind& journalLogKind();
-// The journal file for a folder: "<folder>\<computer name>.csv"; empty for
-// an empty folder.
+// The journal file for a folder as written (quotes, %NAME%, forward slashes
+// and a trailing separator read as settings/folderpath.h says):
+// "<folder>\<computer name>.csv"; empty for an empty folder.
 std::string journalFileIn(const std::string& folder);
 // This host start's session id.
 const std::string& journalSession();

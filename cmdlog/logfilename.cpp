@@ -2,7 +2,9 @@
 
 std::string logFileNameFor(int type, const std::string& folder, const char* userName,
                            const std::string& stamp) {
-    if (type == 0) return folder + "\\tarnel.log";
+    // A root ("C:\") has its separator already.
+    const std::string in = folder.empty() || folder.back() != '\\' ? folder + "\\" : folder;
+    if (type == 0) return in + "tarnel.log";
     if (type != 1) return std::string();
-    return folder + "\\" + (userName ? userName : "Unknown") + "_" + stamp + ".log";
+    return in + (userName ? userName : "Unknown") + "_" + stamp + ".log";
 }

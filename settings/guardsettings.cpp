@@ -1,4 +1,5 @@
 #include "settings/guardsettings.h"
+#include "settings/folderpath.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -112,7 +113,8 @@ void GuardSettings::buildLogFileName() {
     if (std::tm* local = std::localtime(&now))
         std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M", local);
     // An empty folder would put the log at the root of the working drive.
-    const std::string folder = e.logfilepath.empty() ? defaultLogFolder() : e.logfilepath;
+    const std::string written = folderpath::inUse(e.logfilepath);
+    const std::string folder = written.empty() ? defaultLogFolder() : written;
     logFileName = logFileNameFor(e.logfilenameType, folder, std::getenv("USERNAME"), stamp);
 }
 

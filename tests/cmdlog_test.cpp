@@ -423,6 +423,34 @@ TEST_CASE("log file names") {
     s.buildLogFileName();
     CHECK_STARTS(s.getLogFileName(), "D:\\logs\\mia_"); // left as it was
     clearEnv();
+    // Folders as people write them: the stored text stays, the file is found.
+    testkit::EnvironmentSetting place("TARNEL_PLACE", "E:\\cad\\");
+    const struct {
+        const char* written;
+        const char* folder;
+    } forms[] = {
+        {"\"D:\\CAD Logs\"", "D:\\CAD Logs"},
+        {"  D:\\logs\\  ", "D:\\logs"},
+        {"D:/logs/", "D:\\logs"},
+        {"\\\\srv\\share\\logs\\", "\\\\srv\\share\\logs"},
+        {"%TARNEL_PLACE%\\logs", "E:\\cad\\logs"},
+        {"\"%TARNEL_PLACE%\"", "E:\\cad"},
+        {"%TARNEL_NOT_SET%\\logs", "%TARNEL_NOT_SET%\\logs"},
+        {"C:\\", "C:\\"},
+    };
+    s.setLogfilenameType(0);
+    for (const auto& f : forms) {
+        CAPTURE(f.written);
+        s.setLogfilepath(f.written);
+        s.buildLogFileName();
+        CHECK(s.getLogfilepath() == f.written);
+        const std::string folder = f.folder;
+        CHECK(s.getLogFileName() ==
+              folder + (folder.back() == '\\' ? "" : "\\") + "tarnel.log");
+        const std::string journal = journalFileIn(f.written);
+        CHECK(journal.substr(0, journal.rfind('\\') + 1) ==
+              folder + (folder.back() == '\\' ? "" : "\\"));
+    }
 }
 
 TEST_CASE("appending past 4 GiB never overwrites") {
