@@ -35,6 +35,8 @@ void writeSettings(const std::map<std::string, std::string>& values) {
 
 void deleteRegistryMessage() {
     testkit::deleteRegistryValue(tarnelRegistryKey(), "Message");
+    // Log faults an earlier test left are shown in the same box.
+    testkit::deleteRegistryValue(tarnelRegistryKey(), "LogFault");
 }
 
 std::string registryMessage() {

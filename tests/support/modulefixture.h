@@ -15,6 +15,7 @@ namespace modtest {
 
 // Plain settings lines written scrambled to tarnel.cfg beside the test.
 void writeSettings(const std::map<std::string, std::string>& values);
+// The next start's message gone, and the log faults shown with it.
 void deleteRegistryMessage();
 // The "Message" value, or "(none)".
 std::string registryMessage();
