@@ -12,8 +12,7 @@ BUILD64 ?= build-x64
 # (which may fail to install 32-bit Wine); b names its folder.
 pick = if bash scripts/wine32-ready.sh; then b=$(BUILD) t=build; else b=$(BUILD64) t=build-x64; fi; \
        $(MAKE) --no-print-directory $$t &&
-configure = cmake -S . -B $(1) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/$(2).cmake \
-            -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli >/dev/null && cmake --build $(1)
+configure = bash scripts/configure.sh $(1) $(2)
 
 .PHONY: all setup build build-x64 test test-x64 demo bench pictures fuzz soak clean
 
