@@ -60,7 +60,6 @@ class Reader {
         at_ += n;
         return true;
     }
-    size_t at() const { return at_; }
 
   private:
     const std::string& s_;

@@ -146,32 +146,46 @@ struct ThreadStart {
 
 DWORD WINAPI threadMain(void* param);
 
-// Under the lock: a thread of the writer's, holding the module. False when
-// none could be made (the records stay queued for the unload's spool).
-bool startThread(Writer& w, Target* target, std::vector<const LogKind*> kinds = {}) {
+// A thread of the writer's holding the module, made suspended, or null when
+// none can be made (no hold, no memory, no thread). Needs no lock.
+HANDLE createThread(Target* target, std::vector<const LogKind*> kinds) {
     HMODULE reference = nullptr;
     ThreadStart* start = nullptr;
     try {
-        if (!holdOwnModule(reference)) return false;
+        if (!holdOwnModule(reference)) return nullptr;
         start = new ThreadStart{target, reference, std::move(kinds)};
     } catch (...) {
         if (reference) FreeLibrary(reference);
-        return false; // no memory: the records wait for the next record's try
+        return nullptr;
     }
     DWORD id;
-    HANDLE thread = CreateThread(nullptr, 0, threadMain, start, 0, &id);
+    HANDLE thread = CreateThread(nullptr, 0, threadMain, start, CREATE_SUSPENDED, &id);
     if (!thread) {
         delete start;
         if (reference) FreeLibrary(reference);
-        return false;
     }
+    return thread;
+}
+
+// Under the lock: the thread made for target (null: the replay) counted
+// in and let run.
+void adoptThread(Writer& w, Target* target, HANDLE thread) {
     ++w.threads;
-    if (target) {
-        target->thread.reset(thread);
-        target->running = true;
-    } else {
+    ResumeThread(thread);
+    if (!target) {
         CloseHandle(thread);
+        return;
     }
+    target->thread.reset(thread);
+    target->running = true;
+}
+
+// Under the lock: a thread of the writer's, holding the module. False when
+// none could be made (the records stay queued for the unload's spool).
+bool startThread(Writer& w, Target* target, std::vector<const LogKind*> kinds = {}) {
+    HANDLE thread = createThread(target, std::move(kinds));
+    if (!thread) return false;
+    adoptThread(w, target, thread);
     return true;
 }
 
@@ -363,33 +377,21 @@ void starterLoop(Writer& w) {
         } catch (...) {
             // No memory to list them: those not listed stay asked for.
             Locked held(w.lock);
-            for (Target* t : wanted)
-                t->wanted = true, t->running = false;
+            for (Target* t : wanted) {
+                t->wanted = true;
+                t->running = false;
+            }
             wanted.clear(); // the next record asks again
             closing = w.closing || w.closed;
         }
         for (Target* t : wanted) {
-            HMODULE reference = nullptr;
-            HANDLE thread = nullptr;
-            ThreadStart* start = nullptr;
-            try {
-                if (holdOwnModule(reference)) {
-                    start = new ThreadStart{t, reference, {}};
-                    DWORD id;
-                    thread = CreateThread(nullptr, 0, threadMain, start, CREATE_SUSPENDED, &id);
-                }
-            } catch (...) {
-            }
+            HANDLE thread = createThread(t, {});
             Locked held(w.lock);
             if (!thread) {
-                delete start;
-                if (reference) FreeLibrary(reference);
                 t->running = false; // the next record asks again; the unload spools
                 continue;
             }
-            ++w.threads;
-            t->thread.reset(thread);
-            ResumeThread(thread);
+            adoptThread(w, t, thread);
             SetEvent(t->wake.get());
         }
         if (closing) {

@@ -252,28 +252,28 @@ void startIdleTimer(const GuardSettings& settings) {
     restartIdleTimer();
 }
 
-void restartIdleTimer() {
-    const GuardSettings* settings = watchSettings;
-    if (!settings) return; // the watch has ended
-    killTimer();           // a second start must not leave a second timer counting
-    state.timerId = SetTimer(nullptr, 0, 1000, idleTick);
-    if (state.timerId != 0 && settings->getCountInput())
-        startInputWatch();
-    else
-        stopInputWatch();
-    restartLoadWatch();
-    lastWaiting.clear();
-    startStretch(); // the stop before it journaled the stretch it ended
-}
-
 void followCountInput() {
     const GuardSettings* settings = watchSettings;
-    if (!settings || state.timerId == 0) return; // no watch without the count
+    if (!settings || state.timerId == 0) {
+        stopInputWatch(); // no watch without the count
+        return;
+    }
     if (settings->getCountInput() == inputWatchRunning()) return;
     if (settings->getCountInput())
         startInputWatch();
     else
         stopInputWatch();
+}
+
+void restartIdleTimer() {
+    if (!watchSettings) return; // the watch has ended
+    killTimer();           // a second start must not leave a second timer counting
+    state.timerId = SetTimer(nullptr, 0, 1000, idleTick);
+    stopInputWatch(); // a watch started afresh, with the count
+    followCountInput();
+    restartLoadWatch();
+    lastWaiting.clear();
+    startStretch(); // the stop before it journaled the stretch it ended
 }
 
 void stopIdleTimer() {

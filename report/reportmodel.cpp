@@ -452,9 +452,7 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
             endFreed(e.utc);
             ++day.sessions;
             ++seat.sessions;
-            if (inPeriod && e.timeout > 0)
-                ++(e.flag ? inForce_[e.timeout].second : inForce_[e.timeout].first);
-            break;
+            [[fallthrough]];
         case kSettingsEvent: // a timeout in force from here on in the session
             if (inPeriod && e.timeout > 0)
                 ++(e.flag ? inForce_[e.timeout].second : inForce_[e.timeout].first);

@@ -76,9 +76,11 @@ install() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >"$log" 2>&1
 }
 
-if [ ${#need[@]} -gt 0 ] || [ "$want32" = yes ]; then
+wanted=("${need[@]}")
+[ "$want32" = yes ] && wanted+=(wine32:i386)
+if [ ${#wanted[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
-        echo "setup: missing packages ${need[*]}${need[*]:+ }$([ "$want32" = yes ] && echo wine32:i386); run this script as root" >&2
+        echo "setup: missing packages ${wanted[*]}; run this script as root" >&2
         exit 1
     fi
     log=$(mktemp)
@@ -86,7 +88,7 @@ if [ ${#need[@]} -gt 0 ] || [ "$want32" = yes ]; then
     if [ "$want32" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
-    echo "setup: installing ${need[*]}${need[*]:+ }$([ "$want32" = yes ] && echo wine32:i386)"
+    echo "setup: installing ${wanted[*]}"
     update_indexes "$log"
     if [ ${#need[@]} -gt 0 ] && ! install "$log" "${need[@]}"; then
         echo "setup: could not install $(refused "$log" "${need[@]}"): $(reason "$log")" >&2
