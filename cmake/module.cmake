@@ -2,6 +2,7 @@
 # Includes name their folder: "idle/idletimer.h", "common/handles.h".
 # The settings file's one implementation, shared by the module and tarnelcfg.
 add_library(tarnel_settings STATIC
+    settings/foldercheck.cpp
     settings/folderpath.cpp
     settings/guardsettings.cpp
     settings/policyregistry.cpp

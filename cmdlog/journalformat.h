@@ -28,6 +28,7 @@ constexpr char kRescued[] = "rescued";                    // a drawing saved to 
 constexpr char kHostClosed[] = "host-closed";             // the module closed the host
 constexpr char kEnd[] = "end";                            // unload; detail: who ended the host
 constexpr char kLost[] = "lost"; // lines that could not be written, counted
+constexpr char kLogUnwritable[] = "log-unwritable"; // the command log's folder; detail: why
 } // namespace journalevent
 
 // One event, its fields named where it is made:

@@ -9,7 +9,7 @@ namespace {
 // do, are let in and never block a writer.
 HANDLE openLog(const std::string& fileName, DWORD disposition) {
     if (faultpoint::failsFor("CreateFileA", fileName)) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(ERROR_NETNAME_DELETED); // a share gone, for a while
         return INVALID_HANDLE_VALUE;
     }
     return CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,

@@ -12,6 +12,7 @@
 #include "common/criticalsection.h"
 #include "common/faultpoint.h"
 #include "common/handles.h"
+#include "settings/foldercheck.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ struct Target {
     bool wanted = false;          // the starter is asked for its thread
     bool idle = false;            // its thread waits for a record
     bool stuck = false;           // its last try failed (or waits), while closing
+    bool toldUnwritable = false;  // this start has told that it cannot be made
     FileHandle thread;
     FileHandle wake{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 };
@@ -66,6 +68,7 @@ struct Writer {
     bool isSettled = true;  // what settled says, so the host's thread signals only changes
     DWORD replayBegan = 0;
     std::function<void(const std::string&)> report;
+    std::function<void(const LogKind&, const std::string&, unsigned long)> unwritable;
     FileHandle settled{CreateEventA(nullptr, TRUE, TRUE, nullptr)};
     FileHandle replayed{CreateEventA(nullptr, TRUE, TRUE, nullptr)};
     FileHandle startWake{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
@@ -198,6 +201,20 @@ void reportFault(Writer& w, const std::string& sentence) {
     if (report) report(sentence);
 }
 
+// The file cannot be opened for that error: told once a start when it
+// lasts until someone changes the folder.
+void tellUnwritable(Writer& w, Target& t, DWORD error) {
+    if (!foldercheck::lastsUntilChanged(error)) return;
+    std::function<void(const LogKind&, const std::string&, unsigned long)> tell;
+    {
+        Locked held(w.lock);
+        if (t.toldUnwritable) return;
+        t.toldUnwritable = true;
+        tell = w.unwritable;
+    }
+    if (tell) tell(t.kind, t.file, error);
+}
+
 std::string countOf(size_t n, const LogKind& kind) {
     return std::to_string(n) + " " + kind.records;
 }
@@ -233,6 +250,7 @@ Target& targetFor(Writer& w, const std::string& file, const LogKind& kind);
 bool writePass(Writer& w, Target& t) {
     FileHandle file = openLogFile(t.file);
     if (!file.valid()) {
+        tellUnwritable(w, t, GetLastError());
         std::string other = t.kind.fallback ? t.kind.fallback(t.file) : std::string();
         if (other.empty() || _stricmp(other.c_str(), t.file.c_str()) == 0) return false;
         // A log with a fallback: everything queued goes there at once.
@@ -588,6 +606,8 @@ void replayLogSpool(const std::vector<const LogKind*>& kinds) {
     updateSettled(w);
     ResetEvent(w.startWake.get());
     w.closing = w.closed = false;
+    for (const auto& t : w.targets)
+        t.second->toldUnwritable = false; // a new start tells again
     w.starter = startThread(w, nullptr, kinds);
     if (!w.starter) {
         // No thread may read it: the spool waits for a later start.
@@ -617,4 +637,11 @@ void onLogFault(std::function<void(const std::string& sentence)> report) {
     Writer& w = writer();
     Locked held(w.lock);
     w.report = std::move(report);
+}
+
+void onLogUnwritable(
+    std::function<void(const LogKind& kind, const std::string& file, unsigned long error)> tell) {
+    Writer& w = writer();
+    Locked held(w.lock);
+    w.unwritable = std::move(tell);
 }

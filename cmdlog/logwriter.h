@@ -58,3 +58,10 @@ size_t keptLogRecords();
 // one sentence each time, from whichever thread found it (the host's at
 // the unload). Empty: nobody.
 void onLogFault(std::function<void(const std::string& sentence)> report);
+// Who hears of a log file that cannot be made or opened for a reason that
+// lasts until someone changes its folder (missing, refused, a name too
+// long; not another program holding it, nor a server away): the file and
+// Windows' error, once per file for each start (replayLogSpool), from the
+// file's writer thread. The records stay queued as for any other failure.
+void onLogUnwritable(
+    std::function<void(const LogKind& kind, const std::string& file, unsigned long error)> tell);

@@ -98,6 +98,11 @@ std::string logFaultBlock(const ReportTexts& t, const std::string& timeText,
     return timeText + "\n  Log records lost: " + fault + " \n" + t.separator;
 }
 
+std::string logUnwritableBlock(const ReportTexts& t, const std::string& timeText,
+                               const std::string& what) {
+    return timeText + "\n  Log folder cannot be written: " + what + " \n" + t.separator;
+}
+
 std::string stayedBusyBlock(const ReportTexts& t, const std::string& timeText,
                             const std::string& busy) {
     return timeText + "\n" + formatText(t.stayedBusy.c_str(), busy.c_str()) + t.separator;

@@ -61,5 +61,8 @@ std::string stayedBusyBlock(const ReportTexts& texts, const std::string& timeTex
 // The block for records of a log that could not be kept, and why.
 std::string logFaultBlock(const ReportTexts& texts, const std::string& timeText,
                           const std::string& fault);
+// A log's folder that cannot be written: which log, the folder and why.
+std::string logUnwritableBlock(const ReportTexts& texts, const std::string& timeText,
+                               const std::string& what);
 // "\n" written as CR LF.
 std::string withCrLf(const std::string& text);

@@ -137,3 +137,8 @@ void reportLogFault(const std::string& fault) {
     // Any thread: the built-in texts, as the resource library is the host's.
     appendToReportLog(logFaultBlock(builtInReportTexts(), timeText(std::time(nullptr)), fault));
 }
+
+void reportLogUnwritable(const std::string& what) {
+    appendToReportLog(
+        logUnwritableBlock(builtInReportTexts(), timeText(std::time(nullptr)), what));
+}

@@ -31,5 +31,7 @@ void reportStayedBusy(const std::string& busy);
 void reportIgnoredPolicy(const std::string& fault);
 // Records of a log that could not be kept, and why: one line (from any thread).
 void reportLogFault(const std::string& fault);
+// A log whose folder cannot be written, and why: one line (from any thread).
+void reportLogUnwritable(const std::string& what);
 // The report log's kind, for its writer.
 const LogKind& reportLogKind();

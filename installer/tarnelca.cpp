@@ -42,6 +42,7 @@
 #include "common/commandline.h"
 #include "common/errortext.h"
 #include "installer/presets.h"
+#include "settings/foldercheck.h"
 #include "installer/registration.h"
 
 namespace {
@@ -276,6 +277,22 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelFolder(MSIHANDLE install) 
     return ERROR_SUCCESS;
 }
 
+// The first folder among the presets' changes ("Key=value") that cannot
+// take the files that will go there, with its setting and why; empty when
+// none.
+static std::string folderFault(const std::vector<std::string>& changes) {
+    int naming = 1;
+    for (const std::string& c : changes)
+        if (c.compare(0, 16, "LogfilenameType=") == 0) naming = std::atoi(c.c_str() + 16);
+    for (const std::string& c : changes) {
+        const size_t eq = c.find('=');
+        const std::string fault =
+            foldercheck::settingError(c.substr(0, eq), c.substr(eq + 1), naming);
+        if (!fault.empty()) return fault;
+    }
+    return std::string();
+}
+
 extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install) {
     // The package's folder: under Group Policy the share it was assigned from.
     const std::string package = property(install, "OriginalDatabase");
@@ -292,6 +309,8 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install)
 
     presets::Plan plan;
     fault = presets::plan([&](const char* name) { return property(install, name); }, entries, plan);
+    if (!fault.empty()) return fail(install, fault);
+    fault = folderFault(plan.changes);
     if (!fault.empty()) return fail(install, fault);
     // Without PRODUCTKEY, the one chosen at install, if any; a registration
     // from a release that did not remember it keeps to the product keys

@@ -16,11 +16,13 @@
 // request, 3 no AutoCAD product key found.
 #include <windows.h>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 #include "common/errortext.h"
 #include "common/scopeguard.h"
+#include "settings/foldercheck.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
 #include "installer/presets.h"
@@ -63,6 +65,19 @@ bool parseChanges(int argc, char** argv, int first, Request& out) {
             return false;
         }
         out.changes.push_back({key, value});
+    }
+    // A folder is checked once every value is read: the log's names follow
+    // the naming asked for with it (the longer one when none is).
+    int naming = 1;
+    for (const Change& c : out.changes)
+        if (c.key->number == &settingsformat::Values::logfilenameType)
+            naming = std::atoi(c.value.c_str());
+    for (const Change& c : out.changes) {
+        const std::string fault = foldercheck::settingError(c.key->name, c.value, naming);
+        if (!fault.empty()) {
+            std::fprintf(stderr, "tarnelcfg: %s\n", fault.c_str());
+            return false;
+        }
     }
     return true;
 }
@@ -197,6 +212,17 @@ int main(int argc, char** argv) {
     if (argc < 3) return usage();
     std::string file = argv[2];
     if (command == "show") return show(file, argc > 3 && std::string(argv[3]) == "--show-password");
+    // The file is saved through a temporary copy beside it, whose name is
+    // longer: Windows must take that one too.
+    if ((command == "new" || command == "set") &&
+        file.size() + foldercheck::kSettingsTempSuffix > foldercheck::kLongestPath) {
+        std::fprintf(stderr,
+                     "tarnelcfg: %s is too long: saving it takes a temporary name %u characters "
+                     "longer, and Windows takes paths of up to %u characters\n",
+                     file.c_str(), (unsigned)foldercheck::kSettingsTempSuffix,
+                     (unsigned)foldercheck::kLongestPath);
+        return 2;
+    }
     if (command == "new") return argc == 3 ? write(file, request.changes, false) : usage();
     if (command == "register")
         return argc <= 4 ? registerWith(file, argc == 4 ? argv[3] : "") : usage();

@@ -1,8 +1,10 @@
 #include "options/loggingtab.h"
+#include <cctype>
 #include "common/shield.h"
 #include "options/policycontrols.h"
 #include "options/pathdialog.h"
 #include "resources/resource.h"
+#include "settings/foldercheck.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
 
@@ -38,18 +40,12 @@ BOOL LoggingTab::OnInitDialog() {
     return TRUE;
 }
 
-bool LoggingTab::validateLogFolder(const std::string& text) {
-    auto separator = [](char c) { return c == '\\' || c == '/'; };
-    std::string folder = settingsformat::trim(text);
-    if (!folder.empty() && separator(folder.back())) folder.pop_back();
-    // Only one trailing separator is dropped. The system itself would take
-    // a second one, so it is refused here.
-    if (!folder.empty() && !separator(folder.back())) {
-        DWORD attributes = GetFileAttributesA(folder.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return true;
-    }
-    GetMainDialog()->MessageBox("Directory name is not valid!", "Invalid name", MB_ICONINFORMATION);
+bool LoggingTab::validateLogFolder(const std::string& text, size_t longestName) {
+    std::string why = foldercheck::whyNot(text, longestName);
+    if (why.empty()) return true;
+    why[0] = (char)std::toupper((unsigned char)why[0]);
+    GetMainDialog()->MessageBox(("Directory name is not valid!\n\n" + why + ".").c_str(),
+                                "Invalid name", MB_ICONINFORMATION);
     return false;
 }
 
@@ -67,8 +63,12 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
     // leaves the settings as they were.
     // A folder Group Policy sets is the administrator's: not the user's to fix.
     const std::string folder = GetDlgItemText(IDC_LOGGING_FOLDER);
+    // The naming in force once stored: no button selected keeps the one there.
+    const settingsformat::KeyInfo& naming = *settingsformat::findKey("LogfilenameType");
+    const bool chosen = fileNameTypeChoice >= naming.low && fileNameTypeChoice <= naming.high;
+    const int type = chosen ? fileNameTypeChoice : settings_.getLogfilenameType();
     if (enableLoggingCheck && !heldByPolicy(settings_, "Logfilepath") &&
-        !validateLogFolder(folder)) {
+        !validateLogFolder(folder, foldercheck::commandLogName(type))) {
         SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_FOLDER), TRUE);
         return FALSE;
     }
@@ -76,7 +76,7 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
     // checked as the command log's folder is.
     const std::string journal = settingsformat::trim(GetDlgItemText(IDC_LOGGING_JOURNAL));
     if (!journal.empty() && !heldByPolicy(settings_, "Journalpath") &&
-        !validateLogFolder(journal)) {
+        !validateLogFolder(journal, foldercheck::journalName())) {
         SendMessage(WM_NEXTDLGCTL, (WPARAM)::GetDlgItem(m_hWnd, IDC_LOGGING_JOURNAL), TRUE);
         return FALSE;
     }
@@ -84,9 +84,7 @@ BOOL LoggingTab::ExchangeData(BOOL save) {
     settings_.setEnableLogging(enableLoggingCheck != 0);
     if (!enableLoggingCheck) return TRUE;
     settings_.setLogfilepath(folder); // as typed: blanks and a trailing separator stay
-    const settingsformat::KeyInfo& naming = *settingsformat::findKey("LogfilenameType");
-    if (fileNameTypeChoice >= naming.low && fileNameTypeChoice <= naming.high)
-        settings_.setLogfilenameType(fileNameTypeChoice);
+    if (chosen) settings_.setLogfilenameType(fileNameTypeChoice);
     return TRUE;
 }
 

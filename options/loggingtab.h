@@ -9,9 +9,10 @@ class LoggingTab : public CAcUiTabChildDialog {
   public:
     // The page shows and stores settings, which outlive it.
     explicit LoggingTab(GuardSettings& settings, CWnd* parent = nullptr);
-    // True when text names an existing folder (one trailing separator
-    // dropped); false after a message otherwise.
-    bool validateLogFolder(const std::string& text);
+    // True when text names a folder (as people write folders) that takes
+    // new files named up to longestName characters; false after a message
+    // saying which folder and why otherwise.
+    bool validateLogFolder(const std::string& text, size_t longestName);
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;

@@ -1,7 +1,9 @@
 #include "shell/guardapp.h"
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include "aced.h"
+#include "common/errortext.h"
 #include "cmdlog/attachreactors.h"
 #include "cmdlog/journal.h"
 #include "cmdlog/logwriter.h"
@@ -55,6 +57,26 @@ AcRx::AppRetCode GuardApp::onInitApp() {
         addRegistryLogFault(messageKey, sentence);
         reportLogFault(sentence);
     });
+    // A log whose folder cannot be written is told once a start, at the
+    // next one and in the report log, the command log's in the journal too.
+    // The journal's file is taken now: the settings go with the unload.
+    const std::string journalFile = journalFileIn(settings_->getJournalpath());
+    onLogUnwritable([messageKey, journalFile](const LogKind& kind, const std::string& file,
+                                              unsigned long error) {
+        // The report log's blocks go to the temporary folder's instead.
+        if (std::strcmp(kind.name, reportLogKind().name) == 0) return;
+        const bool commandLog = std::strcmp(kind.name, commandLogKind().name) == 0;
+        const std::string folder = file.substr(0, file.find_last_of('\\'));
+        const std::string reason = systemErrorText(error);
+        const std::string which = commandLog ? "command log" : "journal";
+        addRegistryLogFault(messageKey, "The " + which + "'s folder " + folder +
+                                            " cannot be written: " + reason +
+                                            " Its records wait for a later start.");
+        reportLogUnwritable(folder + " (the " + which + "): " + reason);
+        if (commandLog)
+            appendJournal(journalFile, JournalEvent(journalevent::kLogUnwritable)
+                                           .withDetail(folder + ": " + reason));
+    });
     // What an earlier unload could not write goes ahead of this start's lines.
     replayLogSpool({&commandLogKind(), &journalLogKind(), &reportLogKind()});
     if (settings_->getEnableLogging()) prepareLog(settings_->getLogFileName(), commandLogKind());
@@ -80,6 +102,7 @@ AcRx::AppRetCode GuardApp::onUnloadApp() {
     // The last records are written now, or spooled for the next start.
     closeLogWriter(kLogUnloadWaitMs);
     onLogFault(nullptr);
+    onLogUnwritable(nullptr);
     bindOptionsCommand(nullptr, nullptr);
     settings_.reset(); // its destructor writes the settings file
     return AcRx::kRetOK;

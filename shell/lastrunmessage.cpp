@@ -15,7 +15,7 @@ void showLastRunMessage() {
     const bool message = readRegistryMessage(key, text);
     // Log records that could not be kept are told too, after the message.
     if (readRegistryLogFaults(key, faults) && !faults.empty())
-        text += (text.empty() ? "" : "\n\n") + std::string("Tarnel could not keep every log record:\n") +
+        text += (text.empty() ? "" : "\n\n") + std::string("Tarnel could not write every log record:\n") +
                 faults;
     else if (!message)
         return;

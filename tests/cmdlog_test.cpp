@@ -19,6 +19,7 @@
 #include "idle/idletimer.h"
 #include "cmdlog/logrecord.h"
 #include "cmdlog/logwriter.h"
+#include "common/errortext.h"
 #include "common/faultpoint.h"
 #include "journalrows.h"
 #include "modulefixture.h"
@@ -783,9 +784,82 @@ TEST_CASE("records that cannot be kept are told at the next start and in the rep
     std::string text;
     for (const std::string& t : dialogs.seen[0].texts)
         text += t;
-    CHECK_CONTAINS(text, "Tarnel could not keep every log record:\n");
+    CHECK_CONTAINS(text, "Tarnel could not write every log record:\n");
     CHECK_CONTAINS(text, "1 command records for " + gone + "\\tarnel.log could not be kept");
     CHECK(registryString(tarnelRegistryKey(), "LogFault") == "(none)");
+}
+
+TEST_CASE("a log folder that cannot be written is told once a start, in Windows' words: at the "
+          "next start, in the report log and the journal; a log held open is not") {
+    struct Case {
+        const char* name;
+        std::string folder; // under the workspace
+        int naming;
+        DWORD error; // 0: nothing is told
+    };
+    const Case cases[] = {
+        {"missing", "gone", 0, ERROR_PATH_NOT_FOUND},
+        // A 240-character folder: "<user>_<stamp>.log" goes past Windows' limit.
+        {"too long", "", 1, ERROR_FILENAME_EXCED_RANGE},
+        {"held by another program", "held", 0, 0},
+        {"the journal's, missing", "gone-journal", 0, ERROR_PATH_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        modtest::Workspace w("cmdlog-unwritable");
+        Module m;
+        const std::string journalDir = w.dir + "\\journal";
+        REQUIRE(CreateDirectoryA(journalDir.c_str(), nullptr));
+        std::string folder = w.dir + "\\" + c.folder;
+        if (c.folder.empty()) {
+            folder = w.dir + "\\" + std::string(240 - w.dir.size() - 1, 'd');
+            REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
+        }
+        FileHandle held;
+        if (c.folder == "held") {
+            REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
+            held.reset(CreateFileA((folder + "\\tarnel.log").c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_NEW, 0, nullptr));
+            REQUIRE(held.valid());
+        }
+        const bool ofJournal = c.folder == "gone-journal";
+        m.start({{"EnableLogging", "1"},
+                 {"LogfilenameType", std::to_string(c.naming)},
+                 {"Logfilepath", ofJournal ? w.dir : folder},
+                 {"Journalpath", ofJournal ? folder : journalDir}});
+        w.open("one.dwg");
+        cadhost::executeLine("ZOOM");
+        cadhost::executeLine("PAN");
+        CHECK_FALSE(waitLogWritten(4 * kLogRetryMs)); // tried again and again
+        m.stop();
+        const std::string told = registryString(tarnelRegistryKey(), "LogFault");
+        testkit::deleteRegistryValue(tarnelRegistryKey(), "LogFault"); // no box for a later test
+        const std::string report = modtest::reportLog(w.dir);
+        char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD n = sizeof name;
+        GetComputerNameA(name, &n);
+        const std::string journal = readFile(journalDir + "\\" + name + ".csv");
+        if (!c.error) {
+            CHECK(told == "(none)");
+            CHECK(modtest::count(report, "Log folder cannot be written") == 0);
+            CHECK(modtest::count(journal, ",log-unwritable,") == 0);
+            continue;
+        }
+        const std::string why = folder + ": " + systemErrorText(c.error);
+        const std::string which = ofJournal ? "journal" : "command log";
+        CHECK(told == "The " + which + "'s folder " + folder + " cannot be written: " +
+                          systemErrorText(c.error) + " Its records wait for a later start.");
+        CHECK(modtest::count(report, "  Log folder cannot be written: " + folder + " (the " +
+                                         which + "): " + systemErrorText(c.error) + " \r\n") ==
+              1);
+        if (ofJournal) {
+            CHECK(takeSpooledLogs({"journal"}).size() == 1);
+            continue;
+        }
+        CHECK(modtest::count(journal, ",log-unwritable,") == 1);
+        CHECK(modtest::count(journal, why) == 1);
+        CHECK(takeSpooledLogs({"command-log"}).size() == 1); // the records are kept
+    }
 }
 
 TEST_CASE("without a hold on the module no writer runs its code: the records wait for the spool") {

@@ -141,13 +141,13 @@ std::string package() {
 
 // Every preset, and what tarnel.cfg holds after it.
 const char kAllPresets[] = "TIMEOUT=5 COUNTDOWN=20 ACTION=1 ALLOWDISABLE=1 LOGGING=0 LOGNAMING=0 "
-                           "LOGDIR=C:\\logs PASSWORD=secret7 COUNTINPUT=1 CANCELWAITING=1 "
-                           "JOURNAL=\\\\server\\cadlogs\\journal DRYRUN=1";
+                           "LOGDIR=C:\\windows\\temp PASSWORD=secret7 COUNTINPUT=1 CANCELWAITING=1 "
+                           "JOURNAL=%USERPROFILE%\\cadlogs\\journal DRYRUN=1";
 const std::vector<std::string> kAllPresetLines = {
     "Protection:1",     "Password:secret7",  "TimeInactivity:5",
     "TimeCountdown:20", "Action:1",          "AllowDisable:1",
-    "EnableLogging:0",  "LogfilenameType:0", "Logfilepath:C:\\logs",
-    "CountInput:1",     "CancelWaiting:1",   "Journalpath:\\\\server\\cadlogs\\journal",
+    "EnableLogging:0",  "LogfilenameType:0", "Logfilepath:C:\\windows\\temp",
+    "CountInput:1",     "CancelWaiting:1",   "Journalpath:%USERPROFILE%\\cadlogs\\journal",
     "DryRun:1"};
 
 std::string withSlashes(std::string presets) {
@@ -317,12 +317,13 @@ TEST_CASE("one product key on request; an upgrade keeps the settings; the lock h
 TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     std::string dir = freshDir("tarnelcfg");
     std::string file = dir + "\\tarnel.cfg";
+    REQUIRE(CreateDirectoryA((dir + "\\cad logs").c_str(), nullptr));
     CHECK(tarnelcfg("new \"" + file + "\"") == 0);
     CHECK(plainLines(file).size() == 9);
     CHECK_STARTS(plainLines(file)[8], "Logfilepath:");
     CHECK(tarnelcfg("set \"" + file +
                     "\" TimeInactivity=120 timecountdown=1 Action=0 AllowDisable=1 "
-                    "EnableLogging=0 LogfilenameType=0 \"Logfilepath=D:\\cad logs\" "
+                    "EnableLogging=0 LogfilenameType=0 \"Logfilepath=" + dir + "\\cad logs\" "
                     "Protection=1 Password=abc:def CountInput=1") == 0);
     GuardSettings back(dir + "\\scratch.cfg");
     REQUIRE(back.load(file));
@@ -332,14 +333,15 @@ TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     CHECK(back.getAllowDisable());
     CHECK_FALSE(back.getEnableLogging());
     CHECK(back.getLogfilenameType() == 0);
-    CHECK(back.getLogfilepath() == "D:\\cad logs");
+    CHECK(back.getLogfilepath() == dir + "\\cad logs");
     CHECK(back.getProtection());
     CHECK(back.getPassword() == "abc:def");
     CHECK(back.getCountInput());
     const std::string before = readFile(file);
     for (const char* bad : {"TimeInactivity=0", "TimeInactivity=121", "TimeCountdown=61",
                             "Action=3", "LogfilenameType=2", "Protection=2", "Nonsense=1",
-                            "TimeCountdown=ten", "CountInput=2", "CountInput=on"}) {
+                            "TimeCountdown=ten", "CountInput=2", "CountInput=on",
+                            "Logfilepath=Z:\\no\\such", "\"Journalpath=C:\\windows\\win.ini\""}) {
         CAPTURE(bad);
         CHECK(tarnelcfg("set \"" + file + "\" Action=1 " + bad) == 2);
         CHECK(readFile(file) == before);
@@ -350,6 +352,24 @@ TEST_CASE("tarnelcfg shows, sets, checks and refuses") {
     CHECK(readFile(file) == before);
     CHECK(tarnelcfg("check TimeInactivity=30 Action=2") == 0);
     CHECK(tarnelcfg("check TimeInactivity=300") == 2);
+    // Folders as people write them; a folder with a variable is another
+    // folder for every user, checked when the seat uses it.
+    CHECK(tarnelcfg("check Logfilepath=C:/windows/temp/ \"Journalpath=C:\\windows\\temp\\\\\"") == 0);
+    CHECK(tarnelcfg("check Logfilepath=%USERPROFILE%\\cad") == 0);
+    // No room for a 20-character user's log name, unless the log is tarnel.log.
+    const std::string deep = dir + "\\" + std::string(222 - dir.size() - 1, 'd');
+    CHECK(tarnelcfg("check \"Logfilepath=" + deep + "\" LogfilenameType=1") == 2);
+    CHECK(tarnelcfg("check \"Logfilepath=" + deep + "\" LogfilenameType=0") == 2); // not there
+    REQUIRE(deep.size() == 222);
+    REQUIRE(CreateDirectoryA(deep.c_str(), nullptr));
+    CHECK(tarnelcfg("check \"Logfilepath=" + deep + "\" LogfilenameType=0") == 0);
+    CHECK(tarnelcfg("check \"Logfilepath=" + deep + "\" LogfilenameType=1") == 2);
+    // The settings file is saved through a longer name beside it.
+    const std::string tight = dir + "\\" + std::string(259 - 16 - dir.size() - 1, 'f');
+    REQUIRE(tight.size() == 243);
+    CHECK(tarnelcfg("new \"" + tight + "\"") == 0);
+    CHECK(tarnelcfg("new \"" + tight + "x\"") == 2);
+    CHECK(GetFileAttributesA((tight + "x").c_str()) == INVALID_FILE_ATTRIBUTES);
     CHECK(tarnelcfg("show \"" + dir + "\\missing.cfg\"") == 2);
     {
         // No temporary folder for its scratch file: a clear refusal.
@@ -565,7 +585,10 @@ TEST_CASE("the package: the presets file beside it, a property over it, and bad 
     REQUIRE(CopyFileA(package().c_str(), (share + "\\Tarnel.msi").c_str(), FALSE));
     writeFile(share + "\\tarnel-presets.txt",
               "\xEF\xBB\xBF# third floor\r\n\r\nTIMEOUT=20\r\n COUNTDOWN = 40 \r\nACTION=0\r\n"
-              "LOGDIR=\"C:\\cad logs\"\r\nPASSWORD=pa\"ss\\\r\nJOURNAL=C:\\cad journal\\\r\n");
+              "LOGDIR=\"" + share + "\\cad logs\"\r\nPASSWORD=pa\"ss\\\r\nJOURNAL=" + share +
+                  "\\cad journal\\\r\n");
+    REQUIRE(CreateDirectoryA((share + "\\cad logs").c_str(), nullptr));
+    REQUIRE(CreateDirectoryA((share + "\\cad journal").c_str(), nullptr));
     REQUIRE(msiexec("/i", share + "\\Tarnel.msi", "INSTALLDIR=\"" + dir + "\" COUNTDOWN=50",
                     share + "\\install.log") == 0);
     std::vector<std::string> cfg = plainLines(cfgOf(dir));
@@ -575,8 +598,8 @@ TEST_CASE("the package: the presets file beside it, a property over it, and bad 
     CHECK(cfg[2] == "TimeInactivity:20");
     CHECK(cfg[3] == "TimeCountdown:50"); // the command line wins
     CHECK(cfg[4] == "Action:0");
-    CHECK(cfg[8] == "Logfilepath:C:\\cad logs");
-    CHECK(cfg[9] == "Journalpath:C:\\cad journal\\");
+    CHECK(cfg[8] == "Logfilepath:" + share + "\\cad logs");
+    CHECK(cfg[9] == "Journalpath:" + share + "\\cad journal\\");
     CHECK(logHas(share + "\\install.log", "Tarnel: preset TIMEOUT=20 from tarnel-presets.txt"));
     REQUIRE(msiexec("/x", share + "\\Tarnel.msi", "", share + "\\remove.log") == 0);
     CHECK_FALSE(anyFileIn(dir));
@@ -596,6 +619,10 @@ TEST_CASE("the package: the presets file beside it, a property over it, and bad 
         {"", "TIMEOUTS=5\r\n", "tarnel-presets.txt names \"TIMEOUTS\", which is no preset"},
         {"", "TIMEOUT 5\r\n", "tarnel-presets.txt line 1 is not NAME=value"},
         {"PRODUCTKEY=ACAD-9:409", "", "no AutoCAD 2000-2002 product key ACAD-9:409 was found"},
+        {"LOGDIR=Z:\\no\\such", "",
+         "Logfilepath: the folder \"Z:\\no\\such\" does not exist"},
+        {"", "JOURNAL=C:\\windows\\win.ini\r\n",
+         "Journalpath: the folder \"C:\\windows\\win.ini\" is a file, not a folder"},
     };
     for (const Bad& b : bad) {
         CAPTURE(b.properties);

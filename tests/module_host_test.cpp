@@ -36,6 +36,8 @@ std::string registryMessage() {
 
 void deleteRegistryMessage() {
     deleteRegistryValue(kProductKey, "Message");
+    // Log faults an earlier test left are shown in the same box.
+    deleteRegistryValue(kProductKey, "LogFault");
 }
 
 // tarnel.cfg beside the module with these plain lines, scrambled.

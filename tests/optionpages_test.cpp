@@ -1,6 +1,8 @@
 // The Logging page with its folder chooser, and the About page with its
 // link: driven in the real dialog, with real folders and registry keys.
 #include <doctest.h>
+#include <cstdio>
+#include "textchecks.h"
 #include "common/testseam.h"
 #include <windows.h>
 #include <commctrl.h>
@@ -62,11 +64,18 @@ std::string currentDirectory() {
 
 } // namespace
 
-TEST_CASE("the Logging page checks the folder only when logging is on") {
+TEST_CASE("the Logging page checks the folder only when logging is on, and says why") {
     Module m;
     Workspace w("logging-page");
     m.start({{"EnableLogging", "1"}, {"LogfilenameType", "1"}, {"Logfilepath", w.dir}});
     writeFile(w.dir + "\\a-file.txt", "x");
+    // A folder that refuses new files (root ignores the read-only bit under
+    // Wine): a folder where the check's own file would go.
+    const std::string refusing = w.dir + "\\refusing";
+    REQUIRE(CreateDirectoryA(refusing.c_str(), nullptr));
+    char probe[32];
+    std::snprintf(probe, sizeof probe, "\\~tarnel%lx.tmp", (unsigned long)GetCurrentProcessId());
+    REQUIRE(CreateDirectoryA((refusing + probe).c_str(), nullptr));
     DialogDriver driver;
     struct Result {
         bool left;
@@ -89,16 +98,17 @@ TEST_CASE("the Logging page checks the folder only when logging is on") {
         attempt(false, "Z:\\no\\such\\folder");
         attempt(true, "Z:\\no\\such\\folder"); // refused: logging stays off
         attempt(true, "  " + w.dir + "\\ ");
-        attempt(true, w.dir + "\\\\");
+        attempt(true, "\"" + w.dir + "\\\\\""); // quoted, two separators
         attempt(true, w.dir + "\\a-file.txt");
         attempt(true, "");
+        attempt(true, refusing);
         // No name-type button selected: the type stays.
         for (int id : {IDC_LOGGING_ONE_FILE, IDC_LOGGING_PER_USER})
             SendDlgItemMessageA(page, id, BM_SETCHECK, BST_UNCHECKED, 0);
         attempt(true, w.dir);
         clickButton(h, IDCANCEL);
     });
-    REQUIRE(results.size() == 7);
+    REQUIRE(results.size() == 8);
     CHECK(results[0].left);
     CHECK(!results[0].logging);
     CHECK(results[0].stored == w.dir);
@@ -107,16 +117,29 @@ TEST_CASE("the Logging page checks the folder only when logging is on") {
     CHECK(results[1].stored == w.dir);
     CHECK(results[2].left);
     CHECK(results[2].stored == "  " + w.dir + "\\ ");
-    CHECK_FALSE(results[3].left);
+    CHECK(results[3].left);
+    CHECK(results[3].stored == "\"" + w.dir + "\\\\\""); // as typed
     CHECK_FALSE(results[4].left);
     CHECK_FALSE(results[5].left);
-    CHECK(results[6].left);
-    CHECK(results[6].stored == w.dir);
+    CHECK_FALSE(results[6].left);
+    CHECK(results[7].left);
+    CHECK(results[7].stored == w.dir);
     CHECK(appSettings()->getLogfilenameType() == 1);
     std::vector<SeenDialog> shown = boxes(driver);
-    REQUIRE(shown.size() == 4);
-    for (const SeenDialog& b : shown)
-        CHECK(isBox(b, "Directory name is not valid!", "Invalid name", MB_ICONINFORMATION, dialog));
+    const std::string invalid = "Directory name is not valid!\n\n";
+    const std::vector<std::string> why = {
+        "The folder \"Z:\\no\\such\\folder\" does not exist.",
+        "The folder \"" + w.dir + "\\a-file.txt\" is a file, not a folder.",
+        "No folder is given.",
+        "The folder \"" + refusing + "\" cannot be written: "};
+    REQUIRE(shown.size() == why.size());
+    for (size_t i = 0; i < why.size(); ++i) {
+        CAPTURE(i);
+        REQUIRE(shown[i].texts.size() == 1);
+        CHECK_STARTS(shown[i].texts[0], invalid + why[i]);
+        CHECK(isBox(shown[i], shown[i].texts[0], "Invalid name", MB_ICONINFORMATION, dialog));
+    }
+    CHECK(shown[3].texts[0].size() > (invalid + why[3]).size()); // Windows' words follow
 }
 
 TEST_CASE("the dependent controls follow the check box only once it is clicked") {

@@ -3,6 +3,10 @@
 #include "textchecks.h"
 #include <windows.h>
 #include "common/faultpoint.h"
+#include <shlobj.h>
+#include <algorithm>
+#include <cstdio>
+#include "settings/foldercheck.h"
 #include "settings/guardsettings.h"
 #include "settings/settingsformat.h"
 #include "policykeys.h"
@@ -333,6 +337,83 @@ TEST_CASE("the temporary file is the process's own") {
 TEST_CASE("an unwritable folder makes the save fail quietly") {
     GuardSettings s("Z:\\no\\such\\folder\\tarnel.cfg");
     CHECK_FALSE(s.save());
+}
+
+TEST_CASE("folders as people write them are checked: there, writable, and room for the names") {
+    const std::string dir = freshDir("settings-folders");
+    writeFile(dir + "\\a-file", "x");
+    CreateDirectoryA((dir + "\\refusing").c_str(), nullptr);
+    // Root ignores the read-only bit under Wine: a folder where the check's
+    // own file would go refuses it as a folder Windows will not write does.
+    char probe[64];
+    std::snprintf(probe, sizeof probe, "\\refusing\\~tarnel%lx.tmp",
+                  (unsigned long)GetCurrentProcessId());
+    REQUIRE(CreateDirectoryA((dir + probe).c_str(), nullptr));
+    EnvironmentSetting place("TARNEL_PLACE", dir);
+    std::string slashes = dir;
+    for (char& c : slashes)
+        if (c == '\\') c = '/';
+    const struct {
+        std::string key, written;
+        std::string fault; // empty: taken
+    } cases[] = {
+        {"Logfilepath", "\"" + dir + "\"", ""},
+        {"Logfilepath", "  " + dir + "\\ ", ""},
+        {"Logfilepath", slashes + "/", ""},
+        {"Journalpath", "%TARNEL_PLACE%", ""},
+        {"journalpath", "", ""}, // no journal
+        {"Logfilepath", "", ""}, // the module's default
+        {"Logfilepath", "%TARNEL_NOT_SET%\\logs", ""}, // the seat checks it
+        {"CountInput", "1", ""},
+        {"Logfilepath", dir + "\\missing",
+         "Logfilepath: the folder \"" + dir + "\\missing\" does not exist"},
+        {"Journalpath", dir + "\\a-file", "Journalpath: the folder \"" + dir + "\\a-file\" is a file, not a folder"},
+        {"Logfilepath", "\"" + dir + "\\refusing\"",
+         "Logfilepath: the folder \"" + dir + "\\refusing\" cannot be written: "},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.key);
+        CAPTURE(c.written);
+        const std::string fault = foldercheck::settingError(c.key, c.written, 1);
+        if (c.fault.empty())
+            CHECK(fault == "");
+        else
+            CHECK_STARTS(fault, c.fault);
+    }
+    // The refusing folder is said in Windows' words.
+    CHECK(foldercheck::whyNot(dir + "\\refusing", 10).size() >
+          std::string("the folder \"" + dir + "\\refusing\" cannot be written: ").size());
+    CHECK(foldercheck::whyNot(dir, 10) == ""); // and the check left nothing behind
+    CHECK(GetFileAttributesA((dir + std::string(probe).substr(9)).c_str()) ==
+          INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_CASE("a folder leaves room for the longest name: the user's, the computer's") {
+    // A 20-character logon name: "<user>_<yyyymmddhhmm>.log" is 37 characters,
+    // so a 221-character folder is the longest that takes it.
+    EnvironmentSetting user("USERNAME", "u");
+    CHECK(foldercheck::commandLogName(1) == 37);
+    CHECK(foldercheck::commandLogName(0) == 10);
+    CHECK(foldercheck::journalName() == 19);
+    const std::string base = freshDir("settings-long");
+    std::string folder = base;
+    while (folder.size() < 221)
+        folder += "\\" + std::string(std::min<size_t>(60, 221 - folder.size() - 1), 'd');
+    REQUIRE(folder.size() == 221);
+    REQUIRE(SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr) == ERROR_SUCCESS);
+    CHECK(foldercheck::settingError("Logfilepath", folder, 1) == "");
+    const std::string longer = folder + "x";
+    CHECK(foldercheck::settingError("Logfilepath", longer, 1) ==
+          "Logfilepath: the folder \"" + longer +
+              "\" is too long: its files' names of up to 37 characters would make paths "
+              "longer than Windows' 259 characters");
+    CHECK(foldercheck::settingError("Logfilepath", longer, 0) == "Logfilepath: the folder \"" +
+                                                                   longer + "\" does not exist");
+    // A longer name than Windows' own logon names: this user's counts.
+    EnvironmentSetting longUser("USERNAME", std::string(25, 'n'));
+    CHECK(foldercheck::commandLogName(1) == 42);
+    CHECK_STARTS(foldercheck::settingError("Logfilepath", folder, 1),
+                 "Logfilepath: the folder \"" + folder + "\" is too long: ");
 }
 
 TEST_CASE("Group Policy over the settings file: the computer's over the user's, and the file "
