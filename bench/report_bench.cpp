@@ -1,16 +1,22 @@
-// Usage report benchmark: journals of 10^5 and 10^6 lines (50 users over
-// 30 days, more quiet stretches per session in the larger one), the
-// report's reading next to a bare line-by-line read of the same bytes, and
-// the memory the report holds while and after reading each.
+// Usage report benchmark: an office's journals of 10^6 and 10^7 lines (2,000
+// computers, one user each, one session a working day over a year, more
+// quiet stretches per session in the larger one), read as tarnelreport
+// reads them (one computer's files at a time), next to a bare line-by-line
+// read of the same files, and the peak memory the report holds.
 #include <windows.h>
 #include <psapi.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 #include "cmdlog/journalformat.h"
 #include "report/reportmodel.h"
 
 namespace {
+
+const int kComputers = 2000;
+const int kDays = 250; // working days of a year
 
 double now() {
     LARGE_INTEGER f, c;
@@ -19,36 +25,49 @@ double now() {
     return (double)c.QuadPart * 1e3 / (double)f.QuadPart;
 }
 
-// A journal of about `lines` lines: 50 users, 30 days, one session a day each.
-void writeJournal(const std::string& path, long lines) {
+// One computer's journal: a session each working day from 2026-01-05.
+void writeJournal(const std::string& path, int computer, long perSession) {
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fprintf(f, "\xEF\xBB\xBF%s\r\n", kJournalColumns);
-    const long perSession = lines / (50 * 30) - 2;
-    for (int day = 1; day <= 30; ++day)
-        for (int user = 0; user < 50; ++user) {
-            char session[32];
-            std::snprintf(session, sizeof session, "%02d%02d", day, user);
-            auto line = [&](int minute, const char* event, long seconds) {
-                std::fprintf(f, "2026-11-%02dT%02d:%02d:00+01:00,PC%02d,user%02d,%s,%s,%ld,,,,\r\n",
-                             day, 8 + minute / 60 % 12, minute % 60, user, user, session, event,
-                             seconds);
-            };
-            line(0, "start", -1);
-            for (long i = 0; i < perSession; ++i)
-                line((int)(1 + i * 600 / (perSession + 1)), "quiet", 60 + (i * 37) % 3000);
-            line(600, "end", 36000);
+    std::string buffer;
+    char line[160];
+    for (int d = 0; d < kDays; ++d) {
+        const int dayOfYear = 4 + d / 5 * 7 + d % 5; // Monday 2026-01-05 onwards
+        SYSTEMTIME st = {2026, 1, 0, 1, 0, 0, 0, 0};
+        FILETIME ft;
+        SystemTimeToFileTime(&st, &ft);
+        ULARGE_INTEGER u = {{ft.dwLowDateTime, ft.dwHighDateTime}};
+        u.QuadPart += (unsigned long long)dayOfYear * 864000000000ull;
+        ft = {u.LowPart, u.HighPart};
+        FileTimeToSystemTime(&ft, &st);
+        auto put = [&](int minute, const char* event, long seconds) {
+            std::snprintf(line, sizeof line,
+                          "%04d-%02d-%02dT%02d:%02d:00+01:00,PC%04d,user%04d,%d-%d,%s,%ld,,,,\r\n",
+                          st.wYear, st.wMonth, st.wDay, 8 + minute / 60 % 12, minute % 60,
+                          computer, computer, computer, d, event, seconds);
+            buffer += line;
+        };
+        put(0, "start", -1);
+        for (long i = 0; i < perSession; ++i) {
+            const int minute = (int)(1 + i * 599 / (perSession + 1));
+            put(minute, "quiet", 60 + (i * 37) % 900);
         }
+        put(600, "end", 36000);
+    }
+    std::fwrite(buffer.data(), 1, buffer.size(), f);
     std::fclose(f);
 }
 
-double bareRead(const std::string& path, long& count) {
+double bareRead(const std::vector<std::string>& paths, long& count) {
     const double a = now();
-    FILE* f = std::fopen(path.c_str(), "rb");
-    char chunk[4096];
     count = 0;
-    while (std::fgets(chunk, sizeof chunk, f))
-        ++count;
-    std::fclose(f);
+    char chunk[4096];
+    for (const std::string& p : paths) {
+        FILE* f = std::fopen(p.c_str(), "rb");
+        while (std::fgets(chunk, sizeof chunk, f))
+            ++count;
+        std::fclose(f);
+    }
     return now() - a;
 }
 
@@ -58,40 +77,73 @@ size_t privateBytes() {
     return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
-// The report's reading of the file, as tarnelreport reads it: its time, the
-// memory it holds once every line is read (each kept until the figures are
-// made), and afterwards.
-double reportRead(const std::string& path, size_t& reading, size_t& held) {
+// The report as tarnelreport makes it: each computer's journal read and
+// figured before the next. The peak memory over the base, sampled after
+// each computer and at the end.
+double reportRead(const std::vector<std::string>& paths, size_t& peak) {
     const size_t before = privateBytes();
+    peak = 0;
     const double a = now();
-    UsageReport report{ReportOptions()};
-    report.readFile(path);
-    reading = privateBytes() - before;
-    const double read = now() - a;
-    report.finish();
-    std::printf("    (reading %.0f ms, figures %.0f ms)\n", read, now() - a - read);
-    const double ms = now() - a;
-    held = privateBytes() - before;
-    return ms;
+    {
+        UsageReport report{ReportOptions()};
+        for (const std::string& p : paths) {
+            report.readFile(p);
+            const size_t used = privateBytes();
+            if (used > before + peak) peak = used - before;
+            report.figureRead();
+        }
+        report.finish();
+        const size_t used = privateBytes();
+        if (used > before + peak) peak = used - before;
+    }
+    return now() - a;
+}
+
+// One size, in a process of its own so the memory of one is not the other's.
+int runSize(long lines) {
+    const long perSession = lines / (kComputers * (long)kDays) - 2;
+    std::vector<std::string> paths;
+    for (int c = 0; c < kComputers; ++c) {
+        char name[64];
+        std::snprintf(name, sizeof name, "bench-journals\\PC%04d.csv", c);
+        writeJournal(name, c, perSession);
+        paths.push_back(name);
+    }
+    long count = 0;
+    const double bare = bareRead(paths, count);
+    size_t peak = 0;
+    const double ms = reportRead(paths, peak);
+    std::printf("  %8ld lines: report %6.0f ms, bare read %5.0f ms, ratio %5.2f (goal 3 or "
+                "less); peak memory %6.1f MiB (goal 64 MiB or less)\n",
+                count, ms, bare, ms / bare, (double)peak / 1048576.0);
+    for (const std::string& p : paths)
+        DeleteFileA(p.c_str());
+    return 0;
 }
 
 } // namespace
 
-int main() {
-    std::printf("usage report: 50 users, 30 days; report next to a bare read of the same lines\n");
-    for (long lines : {100000L, 1000000L}) {
-        const std::string path = "bench-journal.csv";
-        writeJournal(path, lines);
-        long count = 0;
-        const double bare = bareRead(path, count);
-        size_t reading = 0, held = 0;
-        const double ms = reportRead(path, reading, held);
-        std::printf("  %8ld lines: report %6.0f ms, bare read %5.0f ms, ratio %5.2f (goal 3 or "
-                    "less); memory with every line read %6lu KiB (%.0f bytes a line), held "
-                    "after %5lu KiB\n",
-                    count, ms, bare, ms / bare, (unsigned long)(reading / 1024),
-                    (double)reading / (double)count, (unsigned long)(held / 1024));
-        DeleteFileA(path.c_str());
+int main(int argc, char** argv) {
+    if (argc == 2) return runSize(std::atol(argv[1]));
+    std::printf("usage report: %d computers, %d working days; read a computer at a time, next to a "
+                "bare read of the same lines\n",
+                kComputers, kDays);
+    std::fflush(stdout);
+    CreateDirectoryA("bench-journals", nullptr);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    for (const char* lines : {"1000000", "10000000"}) {
+        std::string command = std::string("\"") + self + "\" " + lines;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                            &pi))
+            return 1;
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
     }
+    RemoveDirectoryA("bench-journals");
     return 0;
 }

@@ -10,6 +10,12 @@ namespace {
 
 const long long kDay = 86400;
 const long long kNoBound = LLONG_MIN;
+// How far a session's clock may stray from its own length before it counts
+// as changed: the end's seconds are the module's, the start's time the
+// journal's, a moment apart.
+const long long kClockSlack = 60;
+// The longest timeout the module takes, in minutes.
+const int kLongestTimeout = 120;
 
 // The events the figures use; any other keeps its session open until it.
 enum Code : std::uint8_t {
@@ -65,7 +71,9 @@ long long daysFromCivil(int y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
-std::string dayText(long long days) {
+} // namespace
+
+std::string dayName(long long days) {
     const long long z = days + 719468;
     const long long era = floorDiv(z, 146097);
     const unsigned doe = (unsigned)(z - era * 146097);
@@ -79,6 +87,8 @@ std::string dayText(long long days) {
     std::snprintf(text, sizeof text, "%04lld-%02u-%02u", y, m, d);
     return text;
 }
+
+namespace {
 
 // 0 for Monday, of a day counted from 1970-01-01 (a Thursday).
 int weekdayOf(long long days) {
@@ -161,19 +171,6 @@ template <typename F> void eachDay(long long from, long long to, int offset, F f
 
 } // namespace
 
-DayFigures& DayFigures::operator+=(const DayFigures& o) {
-    sessions += o.sessions;
-    secondsOpen += o.secondsOpen;
-    secondsIdle += o.secondsIdle;
-    secondsFreed += o.secondsFreed;
-    closes += o.closes;
-    saved += o.saved;
-    discarded += o.discarded;
-    rescued += o.rescued;
-    waitingCancelled += o.waitingCancelled;
-    countdownsCancelled += o.countdownsCancelled;
-    return *this;
-}
 
 const std::vector<int>& whatIfMinutes() {
     static const std::vector<int> m = {5, 10, 15, 20, 30, 45, 60, 90, 120};
@@ -200,6 +197,9 @@ UsageReport::UsageReport(ReportOptions options) : options_(std::move(options)) {
     if (!daysOf(options_.to, toDays_)) toDays_ = kNoBound;
     if (options_.workFrom < 0 || options_.workTo > 24 || options_.workFrom > options_.workTo)
         options_.workFrom = 8, options_.workTo = 18;
+    byMinute_.resize(kLongestTimeout);
+    for (int m = 1; m <= kLongestTimeout; ++m)
+        byMinute_[(size_t)m - 1].minutes = m;
 }
 
 long long UsageReport::periodStart(int offset) const {
@@ -208,6 +208,12 @@ long long UsageReport::periodStart(int offset) const {
 
 long long UsageReport::periodEnd(int offset) const {
     return toDays_ == kNoBound ? LLONG_MAX / 2 : (toDays_ + 1) * kDay - offset;
+}
+
+long long UsageReport::openEnd(int offset) const {
+    long long end = toDays_ == kNoBound ? latest_ : periodEnd(offset);
+    if (options_.now) end = std::min(end, options_.now);
+    return end;
 }
 
 // The fields of a line as views: into the line when it holds no quote,
@@ -271,12 +277,12 @@ void UsageReport::addLine(const char* p, size_t n) {
         e.timeout = (std::int16_t)std::min(settingOf(view_[9], "TimeInactivity"), 32767);
         e.flag = settingOf(view_[9], "DryRun") == 1;
     }
-    latest_ = std::max(latest_, e.utc);
-    const long long day = floorDiv(e.utc + e.offset, kDay);
-    if ((fromDays_ == kNoBound || day >= fromDays_) && (toDays_ == kNoBound || day <= toDays_)) {
-        firstDayNumber_ = std::min(firstDayNumber_, day);
-        lastDayNumber_ = std::max(lastDayNumber_, day);
+    // A day's slack: a seat's zone may be ahead of the report's.
+    if (options_.now && e.utc > options_.now + kDay) {
+        ++future_;
+        return;
     }
+    latest_ = std::max(latest_, e.utc);
     // Most lines are of the same session as the one before.
     if (!lastSession_ || view_[1] != lastComputer_ || view_[3] != lastSessionId_) {
         lastComputer_.assign(view_[1]);
@@ -320,21 +326,38 @@ bool UsageReport::readFile(const std::string& path) {
     return true;
 }
 
-void UsageReport::addOpen(const std::string& user, const std::string& computer, const Interval& i) {
+namespace {
+
+// The day's figures among a user's days: a seat's days come in order, so
+// it is among the last few or new; one another seat of the user's gave
+// earlier comes twice, merged at finish().
+DayCounts& dayIn(UsageReport::UserDays& days, int day) {
+    for (size_t i = days.size(), seen = 0; i-- > 0 && seen < 8; ++seen)
+        if (days[i].first == day) return days[i].second;
+    days.push_back({day, DayCounts()});
+    return days.back().second;
+}
+
+} // namespace
+
+void UsageReport::addOpen(UserDays& days, DayFigures& seat, const Interval& i) {
     const long long from = std::max(i.from, periodStart(i.offset));
     const long long to = std::min(i.to, periodEnd(i.offset));
     if (to < from) return;
+    // A day's moments anywhere: from 14 hours before its UTC midnight.
+    auto edge = [&](long long day, long long at, std::uint32_t kind) {
+        edges_[day].push_back((std::uint32_t)(at - (day * kDay - 14 * 3600)) * 4 + kind);
+    };
     eachDay(from, to, i.offset, [&](long long day, long long a, long long b) {
-        const std::string d = dayText(day);
-        days_[user][d].secondsOpen += (double)(b - a);
-        computers_[computer].secondsOpen += (double)(b - a);
-        edges_[d].push_back({a, +1});
-        edges_[d].push_back({b, -1});
+        dayIn(days, (int)day).secondsOpen += (std::uint32_t)(b - a);
+        seat.secondsOpen += (double)(b - a);
+        edge(day, a, 1);
+        edge(day, b, 0);
     });
     if (to == from) { // open for an instant: still open at once with others
-        const std::string d = dayText(floorDiv(from + i.offset, kDay));
-        edges_[d].push_back({from, +1});
-        edges_[d].push_back({from, -1});
+        const long long day = floorDiv(from + i.offset, kDay);
+        edge(day, from, 2);
+        edge(day, from, 3);
     }
     // Session-hours by local weekday and hour.
     for (long long t = from; t < to;) {
@@ -346,6 +369,8 @@ void UsageReport::addOpen(const std::string& user, const std::string& computer, 
         t = upto;
     }
 }
+
+
 
 namespace {
 
@@ -372,17 +397,102 @@ double workingSeconds(long long from, long long to, int offset, int workFrom, in
 
 } // namespace
 
+// A session's lines, in time order, each once; its clock mended: a jump
+// further than the session's own length (its end line's seconds) moves the
+// lines before the largest gap by the jump, and each stretch is cut to the
+// time since the session began and since the stretch before it ended.
+void UsageReport::settle(Session& s) {
+    std::vector<Event>& ev = s.events;
+    auto earlier = [](const Event& a, const Event& b) { return a.utc < b.utc; };
+    if (!std::is_sorted(ev.begin(), ev.end(), earlier)) std::stable_sort(ev.begin(), ev.end(), earlier);
+    size_t kept = 0;
+    for (size_t i = 0; i < ev.size(); ++i) {
+        bool seen = false;
+        for (size_t k = kept; k-- > 0 && ev[k].utc == ev[i].utc;)
+            seen = seen || ev[k].hash == ev[i].hash;
+        if (seen)
+            ++repeated_;
+        else
+            ev[kept++] = ev[i];
+    }
+    ev.resize(kept);
+    // The clock: the end says how long the session ran.
+    for (size_t i = ev.size(); i-- > 1;) {
+        if (ev[i].code != kEndEvent) continue;
+        const long long jump = ev[i].utc - ev.front().utc - ev[i].seconds;
+        if (ev[i].seconds <= 0 || jump <= kClockSlack) break;
+        size_t gapAt = 0;
+        for (size_t k = 1; k <= i; ++k)
+            if (ev[k].utc - ev[k - 1].utc > ev[gapAt + 1].utc - ev[gapAt].utc) gapAt = k - 1;
+        const long long shift = std::min(jump, ev[gapAt + 1].utc - ev[gapAt].utc);
+        for (size_t k = 0; k <= gapAt; ++k)
+            ev[k].utc += shift;
+        ++clockChanges_;
+        break;
+    }
+    long long stretchEnd = ev.front().utc;
+    for (Event& e : ev) {
+        if (e.code != kQuietEvent && e.code != kExpiredEvent) continue;
+        const long long most = std::max(0LL, e.utc - stretchEnd);
+        if (e.seconds > most) {
+            e.seconds = most;
+            ++cut_;
+        }
+        stretchEnd = std::max(stretchEnd, e.utc);
+    }
+}
+
+void UsageReport::addAbsence(const Interval& a) {
+    const long long length = a.to - a.from;
+    if (length < 60) return;
+    const long long start = periodStart(a.offset), stop = periodEnd(a.offset);
+    const long long end = std::min(a.to, stop);
+    const long long workingToEnd = workingBefore(end, a.offset, options_.workFrom, options_.workTo);
+    for (WhatIfRow& row : byMinute_) {
+        const long long timeout = row.minutes * 60LL;
+        if (length < timeout) break;
+        const long long close = a.from + timeout;
+        if (close >= stop) break;
+        if (close >= start) {
+            ++row.closes;
+            if (a.returned && length < timeout + 600) ++row.backWithin10;
+        }
+        // What the close frees within the period, wherever the close was.
+        const long long from = std::max(close, start);
+        if (end > from) {
+            row.secondsFreed += (double)(end - from);
+            row.secondsFreedWorking +=
+                (double)(workingToEnd -
+                         workingBefore(from, a.offset, options_.workFrom, options_.workTo));
+        }
+    }
+}
+
+void UsageReport::addFreed(UserDays& days, DayFigures& seat, long long from, long long to,
+                           int offset) {
+    from = std::max(from, periodStart(offset));
+    to = std::min(to, periodEnd(offset));
+    if (to <= from) return;
+    eachDay(from, to, offset, [&](long long day, long long a, long long b) {
+        dayIn(days, (int)day).secondsFreed += (std::uint32_t)(b - a);
+        seat.secondsFreed += (double)(b - a);
+        freedWorking_ += workingSeconds(a, b, offset, options_.workFrom, options_.workTo);
+    });
+}
+
 // One seat and user's sessions, in time order.
 void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
     const std::string& user = sessions.front()->user;
     const std::string& computer = sessions.front()->computer;
     // The sessions' events in time order: one after the other when they do
     // not overlap, as one user's sessions on one computer mostly do.
+    UserDays& days = days_[user];
+    DayFigures& seatFigures = computers_[computer];
     std::vector<const Event*> timeline;
     bool overlap = false;
     for (size_t i = 0; i < sessions.size(); ++i) {
         const Session* s = sessions[i];
-        addOpen(user, computer,
+        addOpen(days, seatFigures,
                 {s->events.front().utc, s->events.back().utc, s->events.front().offset});
         overlap = overlap || (i > 0 && sessions[i - 1]->events.back().utc > s->events.front().utc);
     }
@@ -393,17 +503,8 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
         std::stable_sort(timeline.begin(), timeline.end(),
                          [](const Event* a, const Event* b) { return a->utc < b->utc; });
     }
-    // The figures of one of the user's days, the last one asked kept at hand.
-    long long cachedDay = LLONG_MIN;
-    DayFigures* cached = nullptr;
-    auto dayFigures = [&](long long day) -> DayFigures& {
-        if (day != cachedDay) {
-            cached = &days_[user][dayText(day)];
-            cachedDay = day;
-        }
-        return *cached;
-    };
-    DayFigures& seatFigures = computers_[computer];
+    // The user's days: a seat's come in order, so the last is at hand.
+    auto dayFigures = [&](long long day) -> DayCounts& { return dayIn(days, (int)day); };
     auto clipped = [&](long long from, long long to, int offset, auto f) {
         from = std::max(from, periodStart(offset));
         to = std::min(to, periodEnd(offset));
@@ -418,39 +519,37 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
     } absence, freed;
     auto endAbsence = [&](long long at, bool returned) {
         if (!absence.on) return;
-        absences_.push_back({absence.from, std::max(at, absence.from), absence.offset, returned});
+        addAbsence({absence.from, std::max(at, absence.from), absence.offset, returned});
         absence.on = false;
     };
     auto endFreed = [&](long long at) {
         if (!freed.on) return;
-        clipped(freed.from, at, freed.offset, [&](long long day, long long a, long long b) {
-            dayFigures(day).secondsFreed += (double)(b - a);
-            seatFigures.secondsFreed += (double)(b - a);
-            freedWorking_ += workingSeconds(a, b, freed.offset, options_.workFrom, options_.workTo);
-        });
+        addFreed(days, seatFigures, freed.from, at, freed.offset);
         freed.on = false;
     };
     auto idle = [&](long long from, long long to, int offset) {
         clipped(from, to, offset, [&](long long day, long long a, long long b) {
-            dayFigures(day).secondsIdle += (double)(b - a);
+            dayFigures(day).secondsIdle += (std::uint32_t)(b - a);
             seatFigures.secondsIdle += (double)(b - a);
         });
     };
     auto step = [&](const Event& e) {
         const bool inPeriod = e.utc >= periodStart(e.offset) && e.utc < periodEnd(e.offset);
-        // Only events that count something look their day up.
-        const bool counts = e.code != kQuietEvent && e.code != kExpiredEvent &&
-                            e.code != kDisabledEvent && e.code != kEndEvent && e.code != kOther &&
-                            e.code != kSettingsEvent;
+        const long long dayNumber = floorDiv(e.utc + e.offset, kDay);
+        if (inPeriod) {
+            firstDayNumber_ = std::min(firstDayNumber_, dayNumber);
+            lastDayNumber_ = std::max(lastDayNumber_, dayNumber);
+        }
+        // Counted on its day and seat when in the period; looked up only then.
         DayFigures scratch;
-        DayFigures& day =
-            inPeriod && counts ? dayFigures(floorDiv(e.utc + e.offset, kDay)) : scratch;
+        DayCounts scratchDay;
+        auto day = [&]() -> DayCounts& { return inPeriod ? dayFigures(dayNumber) : scratchDay; };
         DayFigures& seat = inPeriod ? seatFigures : scratch;
         switch (e.code) {
         case kStartEvent:
             endAbsence(e.utc, true);
             endFreed(e.utc);
-            ++day.sessions;
+            ++day().sessions;
             ++seat.sessions;
             [[fallthrough]];
         case kSettingsEvent: // a timeout in force from here on in the session
@@ -468,7 +567,7 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
                 }
                 endAbsence(from, true);
             }
-            absences_.push_back({from, e.utc, e.offset, true});
+            addAbsence({from, e.utc, e.offset, true});
             break;
         }
         case kExpiredEvent:
@@ -477,7 +576,7 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
             absence.mark = e.utc;
             break;
         case kCancelledEvent:
-            ++day.countdownsCancelled;
+            ++day().countdownsCancelled;
             ++seat.countdownsCancelled;
             endAbsence(e.utc, true);
             break;
@@ -485,19 +584,19 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
             endAbsence(e.utc, true);
             break;
         case kClosedEvent:
-            ++(e.flag ? day.discarded : day.saved);
+            ++(e.flag ? day().discarded : day().saved);
             ++(e.flag ? seat.discarded : seat.saved);
             break;
         case kRescuedEvent:
-            ++day.rescued;
+            ++day().rescued;
             ++seat.rescued;
             break;
         case kWaitingCancelledEvent:
-            ++day.waitingCancelled;
+            ++day().waitingCancelled;
             ++seat.waitingCancelled;
             break;
         case kHostClosedEvent:
-            ++day.closes;
+            ++day().closes;
             ++seat.closes;
             if (!freed.on) freed = {true, e.utc, e.utc, e.offset};
             break;
@@ -516,8 +615,35 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
             for (const Event& e : s->events)
                 step(e);
     }
-    endAbsence(std::min(latest_, periodEnd(absence.offset)), false);
-    endFreed(std::min(latest_, periodEnd(freed.offset)));
+    // Still open: ended where the period ends, once every journal is read.
+    if (absence.on) open_.push_back({user, computer, absence.from, absence.mark, absence.offset, false});
+    if (freed.on) open_.push_back({user, computer, freed.from, freed.mark, freed.offset, true});
+}
+
+void UsageReport::figureRead() {
+    // Each seat and user's sessions together, in time order.
+    std::vector<Session*> all;
+    all.reserve(sessions_.size());
+    for (auto& kv : sessions_) {
+        settle(kv.second);
+        all.push_back(&kv.second);
+    }
+    std::sort(all.begin(), all.end(), [](const Session* a, const Session* b) {
+        if (a->computer != b->computer) return a->computer < b->computer;
+        if (a->user != b->user) return a->user < b->user;
+        return a->events.front().utc < b->events.front().utc;
+    });
+    std::vector<Session*> seat;
+    for (size_t i = 0; i < all.size(); ++i) {
+        seat.push_back(all[i]);
+        if (i + 1 == all.size() || all[i + 1]->computer != all[i]->computer ||
+            all[i + 1]->user != all[i]->user) {
+            figureSeat(seat);
+            seat.clear();
+        }
+    }
+    sessions_.clear();
+    lastSession_ = nullptr;
 }
 
 void UsageReport::whatIfFrom() {
@@ -527,6 +653,7 @@ void UsageReport::whatIfFrom() {
     whatIf_.clear();
     for (int m : minutes) {
         WhatIfRow row;
+        if (m >= 1 && m <= kLongestTimeout) row = byMinute_[(size_t)m - 1];
         row.minutes = m;
         const auto force = inForce_.find(m);
         if (force != inForce_.end()) {
@@ -535,76 +662,45 @@ void UsageReport::whatIfFrom() {
         }
         whatIf_.push_back(row);
     }
-    // Each absence once, the timeouts (in order) within it.
-    const long long shortest = whatIf_.front().minutes * 60LL;
-    for (const Interval& a : absences_) {
-        const long long length = a.to - a.from;
-        if (length < shortest) continue;
-        const long long start = periodStart(a.offset), stop = periodEnd(a.offset);
-        const long long end = std::min(a.to, stop);
-        const long long workingToEnd =
-            workingBefore(end, a.offset, options_.workFrom, options_.workTo);
-        for (WhatIfRow& row : whatIf_) {
-            const long long timeout = row.minutes * 60LL;
-            if (length < timeout) break;
-            const long long close = a.from + timeout;
-            if (close < start || close >= stop) continue;
-            ++row.closes;
-            if (end > close) {
-                row.secondsFreed += (double)(end - close);
-                row.secondsFreedWorking +=
-                    (double)(workingToEnd -
-                             workingBefore(close, a.offset, options_.workFrom, options_.workTo));
-            }
-            if (a.returned && length < timeout + 600) ++row.backWithin10;
-        }
-    }
 }
 
 void UsageReport::finish() {
-    // Each line once, in time order within its session; lines of one second
-    // keep the order they were read in.
-    std::map<std::string, std::vector<Session*>> seats; // computer + user
-    for (auto& kv : sessions_) {
-        std::vector<Event>& ev = kv.second.events;
-        auto earlier = [](const Event& a, const Event& b) { return a.utc < b.utc; };
-        if (!std::is_sorted(ev.begin(), ev.end(), earlier))
-            std::stable_sort(ev.begin(), ev.end(), earlier);
-        size_t kept = 0;
-        for (size_t i = 0; i < ev.size(); ++i) {
-            bool seen = false;
-            for (size_t k = kept; k-- > 0 && ev[k].utc == ev[i].utc;)
-                seen = seen || ev[k].hash == ev[i].hash;
-            if (seen)
-                ++repeated_;
-            else
-                ev[kept++] = ev[i];
-        }
-        ev.resize(kept);
-        seats[kv.second.computer + "|" + kv.second.user].push_back(&kv.second);
+    figureRead();
+    for (const Open& o : open_) {
+        const long long end = std::max(openEnd(o.offset), o.from);
+        if (o.freed)
+            addFreed(days_[o.user], computers_[o.computer], o.from, end, o.offset);
+        else
+            addAbsence({o.from, end, o.offset, false});
     }
-    for (auto& s : seats) {
-        std::sort(s.second.begin(), s.second.end(), [](const Session* a, const Session* b) {
-            return a->events.front().utc < b->events.front().utc;
-        });
-        figureSeat(s.second);
-    }
+    open_.clear();
     whatIfFrom();
+    // A user's days from several seats, in order, each day once.
+    for (auto& u : days_) {
+        UserDays& d = u.second;
+        std::stable_sort(d.begin(), d.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        size_t kept = 0;
+        for (size_t i = 0; i < d.size(); ++i)
+            if (kept > 0 && d[kept - 1].first == d[i].first)
+                d[kept - 1].second += d[i].second;
+            else
+                d[kept++] = d[i];
+        d.resize(kept);
+    }
     for (auto& d : edges_) {
         std::sort(d.second.begin(), d.second.end());
         int now = 0, most = 0;
-        for (const auto& e : d.second) {
-            now += e.second;
+        for (std::uint32_t e : d.second) {
+            now += (e & 3) == 1 || (e & 3) == 2 ? 1 : -1;
             most = std::max(most, now);
         }
-        peak_[d.first] = std::max(most, 1);
+        peak_[dayName(d.first)] = std::max(most, 1);
     }
     edges_.clear();
-    sessions_.clear();
-    lastSession_ = nullptr;
     if (firstDayNumber_ <= lastDayNumber_) {
-        firstDay_ = dayText(firstDayNumber_);
-        lastDay_ = dayText(lastDayNumber_);
+        firstDay_ = dayName(firstDayNumber_);
+        lastDay_ = dayName(lastDayNumber_);
     }
 }
 
@@ -616,9 +712,10 @@ std::string usageCsv(const UsageReport& r) {
     char row[512];
     for (const auto& u : r.perUserDay())
         for (const auto& d : u.second) {
-            const DayFigures& f = d.second;
+            DayFigures f;
+            f += d.second;
             std::snprintf(row, sizeof row, ",%s,%d,%.2f,%.2f,%.2f,%.2f,%d,%d,%d,%d,%d,%d\r\n",
-                          d.first.c_str(), f.sessions, f.secondsOpen / 3600,
+                          dayName(d.first).c_str(), f.sessions, f.secondsOpen / 3600,
                           f.secondsActive() / 3600, f.secondsIdle / 3600, f.secondsFreed / 3600,
                           f.closes, f.saved, f.discarded, f.rescued, f.waitingCancelled,
                           f.countdownsCancelled);

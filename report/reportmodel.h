@@ -1,8 +1,13 @@
 // The usage report's figures from session journals. Lines are read one at a
 // time and kept per session in a compact form, each line once however often
-// it is given; the figures are made at finish(), from each seat and user's
-// events in time order. Days are clock days of each seat: hours are split at
-// its midnight. Pure logic, free of the platform.
+// it is given; a computer's figures are made once its journals are read
+// (figureRead), from each seat and user's events in time order, and its
+// lines let go, so memory follows one computer's journal, not the office's.
+// Days are clock days of each seat: hours are split at its midnight.
+// Clocks are not trusted blindly: a line dated after the report's own
+// clock (and a day) is left out, a stretch is no longer than its session so
+// far, and a session whose clock jumped further than its own length allows
+// is moved back in one piece. Pure logic, free of the platform.
 #pragma once
 #include <array>
 #include <climits>
@@ -22,23 +27,43 @@ struct ReportOptions {
     std::string from, to;
     // Working hours, [workFrom, workTo) local, Monday to Friday.
     int workFrom = 8, workTo = 18;
+    // The report's clock, UTC seconds: lines dated more than a day after it
+    // are from the future, and the period never ends after it. 0: none.
+    long long now = 0;
 };
 
-struct DayFigures {
-    int sessions = 0; // sessions started that day
-    double secondsOpen = 0;
-    double secondsIdle = 0;
-    double secondsFreed = 0;
-    int closes = 0; // the module closed AutoCAD
-    int saved = 0, discarded = 0, rescued = 0;
-    int waitingCancelled = 0;
-    int countdownsCancelled = 0;
-    DayFigures& operator+=(const DayFigures& o);
+// Figures over a stretch of time: Seconds and Count are double and int for
+// sums, and 32-bit unsigned for the figures of one user's day, of which a
+// year of an office holds hundreds of thousands.
+template <typename Seconds, typename Count> struct Figures {
+    Count sessions = 0; // sessions started that day
+    Seconds secondsOpen = 0;
+    Seconds secondsIdle = 0;
+    Seconds secondsFreed = 0;
+    Count closes = 0; // the module closed AutoCAD
+    Count saved = 0, discarded = 0, rescued = 0;
+    Count waitingCancelled = 0;
+    Count countdownsCancelled = 0;
+    template <typename S, typename C> Figures& operator+=(const Figures<S, C>& o) {
+        sessions += (Count)o.sessions;
+        secondsOpen += (Seconds)o.secondsOpen;
+        secondsIdle += (Seconds)o.secondsIdle;
+        secondsFreed += (Seconds)o.secondsFreed;
+        closes += (Count)o.closes;
+        saved += (Count)o.saved;
+        discarded += (Count)o.discarded;
+        rescued += (Count)o.rescued;
+        waitingCancelled += (Count)o.waitingCancelled;
+        countdownsCancelled += (Count)o.countdownsCancelled;
+        return *this;
+    }
     // Hours open less idle hours.
     double secondsActive() const {
-        return secondsOpen > secondsIdle ? secondsOpen - secondsIdle : 0;
+        return secondsOpen > secondsIdle ? (double)secondsOpen - (double)secondsIdle : 0;
     }
 };
+using DayFigures = Figures<double, int>;
+using DayCounts = Figures<std::uint32_t, std::uint32_t>;
 
 // One timeout of the what-if, over every absence.
 struct WhatIfRow {
@@ -60,20 +85,30 @@ class UsageReport {
     void addLine(const char* text, size_t size);
     // Every line of a journal file; false when it cannot be opened.
     bool readFile(const std::string& path);
-    // Makes the figures; a session without an `end` ends at its last line.
+    // Makes the figures of the sessions read so far and lets their lines go:
+    // called after each computer's journals (all its files, for the lines
+    // given twice). A session without an `end` ends at its last line.
+    void figureRead();
+    // Makes the figures of what is left, the absences still open at the end
+    // of the period, the what-if and the peaks.
     void finish();
 
     const ReportOptions& options() const { return options_; }
     long linesRead() const { return lines_; }
     long linesSkipped() const { return skipped_; }
     long linesRepeated() const { return repeated_; }
+    // Lines left out as dated after the report's clock and a day.
+    long linesFuture() const { return future_; }
+    // Lines whose length was cut to their session (or to the stretch before).
+    long linesCut() const { return cut_; }
+    // Sessions whose clock jumped, moved back in one piece.
+    long clockChanges() const { return clockChanges_; }
     // The first and last local day with a line in the period; empty when none.
     const std::string& firstDay() const { return firstDay_; }
     const std::string& lastDay() const { return lastDay_; }
-    // user -> day -> figures.
-    const std::map<std::string, std::map<std::string, DayFigures>>& perUserDay() const {
-        return days_;
-    }
+    // user -> (day, figures), in day order; dayName() names a day.
+    using UserDays = std::vector<std::pair<int, DayCounts>>;
+    const std::map<std::string, UserDays>& perUserDay() const { return days_; }
     // computer -> figures over the period.
     const std::map<std::string, DayFigures>& perComputer() const { return computers_; }
     // day -> most sessions open at once at any moment of it.
@@ -106,25 +141,44 @@ class UsageReport {
         int offset;
         bool returned = true; // an absence the user ended, not the report's end
     };
+    // Something still open when a seat's lines end: an absence or a seat
+    // freed, ended at the end of the period once every journal is read.
+    struct Open {
+        std::string user, computer;
+        long long from, mark;
+        int offset;
+        bool freed;
+    };
+    void settle(Session& s);
     void figureSeat(const std::vector<Session*>& sessions);
-    void addOpen(const std::string& user, const std::string& computer, const Interval& i);
-    // The what-if of every absence.
+    void addOpen(UserDays& days, DayFigures& seat, const Interval& i);
+    // An absence's part of every timeout of the what-if.
+    void addAbsence(const Interval& a);
+    void addFreed(UserDays& days, DayFigures& seat, long long from, long long to, int offset);
     void whatIfFrom();
     long long periodStart(int offset) const;
     long long periodEnd(int offset) const;
+    // Where the period ends for what is still open: --to's end, or else the
+    // latest line read, and never after the report's clock.
+    long long openEnd(int offset) const;
     ReportOptions options_;
     long long fromDays_, toDays_; // days since 1970 of the bounds, or none
-    long lines_ = 0, skipped_ = 0, repeated_ = 0;
+    long lines_ = 0, skipped_ = 0, repeated_ = 0, future_ = 0, cut_ = 0, clockChanges_ = 0;
     long long latest_ = 0; // the last line's time
     std::string firstDay_, lastDay_;
     long long firstDayNumber_ = LLONG_MAX, lastDayNumber_ = LLONG_MIN;
     std::map<std::string, Session> sessions_; // computer + session id
-    std::map<std::string, std::map<std::string, DayFigures>> days_;
+    std::map<std::string, UserDays> days_;
     std::map<std::string, DayFigures> computers_;
-    std::map<std::string, std::vector<std::pair<long long, int>>> edges_; // day -> (+1/-1)
+    // day -> moments a session opened or closed, as (seconds from the day's
+    // first moment anywhere) * 4 + kind: a close, an open, an instant's open,
+    // an instant's close, so moments sort in that order.
+    std::map<long long, std::vector<std::uint32_t>> edges_;
     std::map<std::string, int> peak_;
     std::array<std::array<double, 24>, 7> heat_{};
-    std::vector<Interval> absences_;
+    std::vector<Open> open_;
+    // The what-if for every timeout the module takes (1 to 120 minutes).
+    std::vector<WhatIfRow> byMinute_;
     std::vector<WhatIfRow> whatIf_;
     std::map<int, std::pair<int, int>> inForce_; // minutes -> live, trial sessions
     double freedWorking_ = 0;
@@ -139,6 +193,8 @@ class UsageReport {
 // A journal time's UTC seconds and offset; false when it is not one, or
 // its year is outside 2000-2100.
 bool parseTime(std::string_view text, long long& utc, int& offset);
+// "YYYY-MM-DD" of a day counted from 1970-01-01.
+std::string dayName(long long day);
 // The CSV with one row per user and day, after a UTF-8 byte-order mark.
 std::string usageCsv(const UsageReport& r);
 // The what-if as CSV: timeout_minutes,closes,hours_freed,hours_freed_working,

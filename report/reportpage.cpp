@@ -63,11 +63,13 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
     // Totals, per day and per user.
     DayFigures all;
     std::map<std::string, DayFigures> byDay, byUser;
-    for (const auto& u : r.perUserDay())
+    for (const auto& u : r.perUserDay()) {
+        DayFigures& user = byUser[u.first];
         for (const auto& d : u.second) {
-            for (DayFigures* t : {&all, &byDay[d.first], &byUser[u.first]})
+            for (DayFigures* t : {&all, &byDay[dayName(d.first)], &user})
                 *t += d.second;
         }
+    }
 
     std::string days, activeH, idleH, freedH, peakDays, peakN;
     for (const auto& d : byDay) {
@@ -200,7 +202,13 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
             "</span> skipped because they could not be read (a torn line, NUL bytes, a date "
             "outside 2000-2100, a file of another format), <span id=\"lines-repeated\">" +
             std::to_string(r.linesRepeated()) +
-            "</span> counted once though given more than once.</p>\n";
+            "</span> counted once though given more than once, <span id=\"lines-future\">" +
+            std::to_string(r.linesFuture()) +
+            "</span> left out as dated after this report was made (a seat's clock ahead), "
+            "<span id=\"lines-cut\">" + std::to_string(r.linesCut()) +
+            "</span> lines' lengths cut to their session, <span id=\"clock-changes\">" +
+            std::to_string(r.clockChanges()) +
+            "</span> sessions moved whole where their clock jumped.</p>\n";
     page += figures;
     page += "<h2>Which timeout?</h2>\n<p>Each row is what Tarnel would have done over this "
             "period had every seat closed after that many quiet minutes: a close for every "

@@ -2,12 +2,19 @@
 // journals: one self-contained HTML page, and a CSV per user and day.
 //   tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--month YYYY-MM|last]
 //                [--hours 8-18] [--out report.html] [--csv usage.csv]
-//                [--whatif whatif.csv] FOLDER|FILE...
+//                [--whatif whatif.csv] [--now YYYY-MM-DDTHH:MM:SS+HH:MM]
+//                FOLDER|FILE...
+// --now: the report's clock instead of the computer's (a report as it was
+// made on another day). A computer's journals (files of one name in the
+// folders given) are read together, figured and let go before the next.
 // Exit status: 0 written, 1 nothing could be read or written, 2 bad usage.
 #include <windows.h>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 #include "common/handles.h"
@@ -102,11 +109,19 @@ bool hoursOf(const std::string& s, int& from, int& to) {
     return from < to && to <= 24;
 }
 
+// A journal's computer: its file name, in any letter case.
+std::string computerOf(const std::string& file) {
+    std::string name = file.substr(file.find_last_of("\\/") + 1);
+    for (char& c : name)
+        c = (char)std::toupper((unsigned char)c);
+    return name;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: tarnelreport [--from YYYY-MM-DD] [--to YYYY-MM-DD] "
                  "[--month YYYY-MM|last] [--hours 8-18] [--out report.html] [--csv usage.csv] "
-                 "[--whatif whatif.csv] FOLDER|FILE...\n");
+                 "[--whatif whatif.csv] [--now YYYY-MM-DDTHH:MM:SS+HH:MM] FOLDER|FILE...\n");
     return 2;
 }
 
@@ -114,6 +129,7 @@ int usage() {
 
 int main(int argc, char** argv) {
     ReportOptions options;
+    options.now = (long long)std::time(nullptr);
     std::string month, out = "tarnel-report.html", csv, whatif;
     std::vector<std::string> inputs;
     for (int i = 1; i < argc; ++i) {
@@ -133,6 +149,10 @@ int main(int argc, char** argv) {
             csv = argv[++i];
         else if (a == "--whatif" && value)
             whatif = argv[++i];
+        else if (a == "--now" && value) {
+            int offset = 0;
+            if (!parseTime(argv[++i], options.now, offset)) return usage();
+        }
         else if (a.rfind("--", 0) == 0)
             return usage();
         else
@@ -147,19 +167,26 @@ int main(int argc, char** argv) {
         return usage();
     UsageReport report(options);
     std::string sources;
-    int read = 0;
+    // Each computer's files together, wherever they are.
+    std::map<std::string, std::vector<std::string>> byComputer;
     for (const std::string& in : inputs) {
         std::vector<std::string> files =
             isFolder(in) ? journalsIn(in) : std::vector<std::string>{in};
-        for (const std::string& f : files) {
+        for (const std::string& f : files)
+            byComputer[computerOf(f)].push_back(f);
+        // The page is UTF-8; the command line is in the user's code page.
+        sources += (sources.empty() ? "" : ", ") + ansiToUtf8(in);
+    }
+    int read = 0;
+    for (const auto& computer : byComputer) {
+        for (const std::string& f : computer.second) {
             if (report.readFile(f)) {
                 ++read;
             } else {
                 std::fprintf(stderr, "tarnelreport: cannot read %s\n", f.c_str());
             }
         }
-        // The page is UTF-8; the command line is in the user's code page.
-        sources += (sources.empty() ? "" : ", ") + ansiToUtf8(in);
+        report.figureRead();
     }
     if (read == 0) {
         std::fprintf(stderr, "tarnelreport: no journal could be read\n");
@@ -180,7 +207,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarnelreport: cannot write %s\n", whatif.c_str());
         return 1;
     }
-    std::printf("tarnelreport: %ld lines read, %ld skipped, %ld repeated; %s written\n",
-                report.linesRead(), report.linesSkipped(), report.linesRepeated(), out.c_str());
+    std::printf("tarnelreport: %ld lines read, %ld skipped, %ld repeated, %ld from the future; "
+                "%s written\n",
+                report.linesRead(), report.linesSkipped(), report.linesRepeated(),
+                report.linesFuture(), out.c_str());
     return 0;
 }

@@ -148,19 +148,20 @@ TEST_CASE("the usage report from a day inside sessions: cut at the edge, not dro
           std::string(kCsvHeader) + "'=1+2,2026-12-08,0,1.00,1.00,0.00,0.00,0,0,0,0,0,0\r\n"
                                     "ana,2026-12-08,1,2.00,2.00,0.00,8.00,0,0,0,0,0,0\r\n"
                                     "bob,2026-12-08,0,3.00,1.00,2.00,0.00,0,0,0,0,0,0\r\n");
-    // Only bob's absence is closed within the period; a Tuesday night is
-    // working time from 0 to 24.
+    // Only bob's absence is closed within the period; ana's, closed the day
+    // before, frees its part in the period, 00:00 to 08:00, as the summary
+    // does. A Tuesday night is working time from 0 to 24.
     CHECK(readFile(dir + "\\whatif.csv") ==
           "timeout_minutes,closes,hours_freed,hours_freed_working,closes_back_within_10\r\n"
-          "5,1,1.92,1.92,0\r\n"
-          "10,1,1.83,1.83,0\r\n"
-          "15,1,1.75,1.75,0\r\n"
-          "20,1,1.67,1.67,0\r\n"
-          "30,1,1.50,1.50,0\r\n"
-          "45,1,1.25,1.25,0\r\n"
-          "60,1,1.00,1.00,0\r\n"
-          "90,1,0.50,0.50,0\r\n"
-          "120,1,0.00,0.00,1\r\n");
+          "5,1,9.92,9.92,0\r\n"
+          "10,1,9.83,9.83,0\r\n"
+          "15,1,9.75,9.75,0\r\n"
+          "20,1,9.67,9.67,0\r\n"
+          "30,1,9.50,9.50,0\r\n"
+          "45,1,9.25,9.25,0\r\n"
+          "60,1,9.00,9.00,0\r\n"
+          "90,1,8.50,8.50,0\r\n"
+          "120,1,8.00,8.00,1\r\n");
     CHECK_CONTAINS(readFile(dir + "\\report.html"), "id=\"period\">2026-12-08 to 2026-12-08<");
     // A whole month, and the month before this one as a scheduled task asks.
     REQUIRE(report(dir, "--month 2026-12 --out month.html journal") == 0);
@@ -173,6 +174,62 @@ TEST_CASE("the usage report from a day inside sessions: cut at the edge, not dro
                   month);
     REQUIRE(report(dir, "--month last --out last.html journal") == 0);
     CHECK_CONTAINS(readFile(dir + "\\last.html"), std::string("id=\"period\">") + first + " to ");
+}
+
+TEST_CASE("the usage report survives wrong clocks: a line from the future, a stretch longer "
+          "than its session, a session whose clock jumped") {
+    const std::string dir = freshDir("usage-report-clocks");
+    const std::string journals = dir + "\\journal";
+    CreateDirectoryA(journals.c_str(), nullptr);
+    writeFile(journals + "\\PC1.csv",
+              std::string(kHeader) +
+                  "2026-12-07T08:00:00+01:00,PC1,ana,s1,start,,,,,TimeInactivity=15\r\n"
+                  "2026-12-07T17:15:00+01:00,PC1,ana,s1,expired,900,,,,1 drawings\r\n"
+                  "2026-12-07T17:15:02+01:00,PC1,ana,s1,host-closed,,,,,\r\n"
+                  "2026-12-07T17:15:03+01:00,PC1,ana,s1,end,33303,,,,module\r\n"
+                  "2026-12-08T08:00:00+01:00,PC1,ana,s2,start,,,,,TimeInactivity=15\r\n"
+                  "2026-12-08T09:00:00+01:00,PC1,ana,s2,end,3600,,,,user\r\n");
+    writeFile(journals + "\\PC9.csv",
+              std::string(kHeader) +
+                  "2099-01-01T10:00:00+01:00,PC9,zed,z1,start,,,,,TimeInactivity=15\r\n");
+    writeFile(journals + "\\PC5.csv",
+              std::string(kHeader) +
+                  "2026-12-07T09:00:00+01:00,PC5,mal,m1,start,,,,,TimeInactivity=15\r\n"
+                  "2026-12-07T09:30:00+01:00,PC5,mal,m1,quiet,600,,,,\r\n"
+                  "2026-12-07T10:00:00+01:00,PC5,mal,m1,quiet,864000,,,,\r\n"
+                  "2026-12-07T10:00:05+01:00,PC5,mal,m1,end,3605,,,,user\r\n");
+    writeFile(journals + "\\PC6.csv",
+              std::string(kHeader) +
+                  "2009-01-01T08:00:00+01:00,PC6,cy,c1,start,,,,,TimeInactivity=15\r\n"
+                  "2026-12-15T10:00:00+01:00,PC6,cy,c1,quiet,600,,,,\r\n"
+                  "2026-12-15T17:00:00+01:00,PC6,cy,c1,end,32400,,,,user\r\n");
+    REQUIRE(report(dir, "--now 2026-12-20T12:00:00+01:00 --month 2026-12 --out report.html "
+                        "--csv usage.csv --whatif whatif.csv journal") == 0);
+    CHECK(readFile(dir + "\\usage.csv") ==
+          std::string(kCsvHeader) + "ana,2026-12-07,1,9.25,9.00,0.25,6.75,1,0,0,0,0,0\r\n"
+                                    "ana,2026-12-08,1,1.00,1.00,0.00,8.00,0,0,0,0,0,0\r\n"
+                                    "cy,2026-12-15,1,9.00,8.83,0.17,0.00,0,0,0,0,0,0\r\n"
+                                    "mal,2026-12-07,1,1.00,0.33,0.67,0.00,0,0,0,0,0,0\r\n");
+    CHECK(readFile(dir + "\\whatif.csv") ==
+          "timeout_minutes,closes,hours_freed,hours_freed_working,closes_back_within_10\r\n"
+          "5,4,15.50,1.50,2\r\n"
+          "10,4,15.17,1.17,2\r\n"
+          "15,2,15.00,1.00,0\r\n"
+          "20,2,14.83,0.83,0\r\n"
+          "30,2,14.50,0.50,1\r\n"
+          "45,1,14.25,0.25,0\r\n"
+          "60,1,14.00,0.00,0\r\n"
+          "90,1,13.50,0.00,0\r\n"
+          "120,1,13.00,0.00,0\r\n");
+    const std::string page = readFile(dir + "\\report.html");
+    for (const char* figure : {"id=\"lines-future\">1<", "id=\"lines-cut\">1<",
+                               "id=\"clock-changes\">1<", "id=\"fig-freed\">14.75<",
+                               "id=\"period\">2026-12-01 to 2026-12-31<"}) {
+        CAPTURE(figure);
+        CHECK_CONTAINS(page, figure);
+    }
+    // A clock that is no time at all is a usage error.
+    CHECK(report(dir, "--now yesterday journal") == 2);
 }
 
 TEST_CASE("the report's usage errors") {

@@ -1,7 +1,8 @@
 // The usage report from any journal bytes: lines split at LF, read with no
 // period and again with one, then the figures and both CSVs. Without a
 // period a longer timeout never closes more nor frees more; no figure is
-// negative or not a number; nothing reads past a line.
+// negative or not a number; no day or computer is idle longer than open;
+// nothing reads past a line.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,7 @@ void check(bool ok) {
 void checkDay(const DayFigures& d) {
     for (double v : {d.secondsOpen, d.secondsIdle, d.secondsFreed})
         check(std::isfinite(v) && v >= 0);
+    check(d.secondsIdle <= d.secondsOpen + 1e-6);
     check(d.sessions >= 0 && d.closes >= 0);
 }
 
@@ -30,8 +32,11 @@ UsageReport read(const std::string& text, ReportOptions options) {
     r.finish();
     check(r.linesSkipped() <= r.linesRead() && r.linesRepeated() <= r.linesRead());
     for (const auto& u : r.perUserDay())
-        for (const auto& d : u.second)
-            checkDay(d.second);
+        for (const auto& d : u.second) {
+            DayFigures f;
+            f += d.second;
+            checkDay(f);
+        }
     for (const auto& c : r.perComputer())
         checkDay(c.second);
     for (const WhatIfRow& w : r.whatIf()) {
@@ -59,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cut.to = "2026-12-08";
     cut.workFrom = size % 12;
     cut.workTo = 12 + size % 13;
+    cut.now = 1796860800 - (long long)(size % 4) * 86400; // lines after it are from the future
     read(text, cut);
     return 0;
 }

@@ -215,14 +215,18 @@ TEST_CASE("the usage report reads damaged lines as skipped, each line once, in t
         "2026-12-07T09:30:00+00:00,PC,u,s,quiet,600,,,,",
         "2026-12-07T09:00:00+00:00,PC,u,s,start,,,,,TimeInactivity=15",
         "2026-12-07T09:30:00+00:00,PC,u,s,quiet,600,,,,",
+        // A NUL inside a line that reads otherwise: a damaged line all the same.
+        std::string("2026-12-07T10:50:00+00:00,PC,u,s,quiet,1200,,,,x\0", 49),
     };
     for (const std::string& l : lines)
         r.addLine(l);
     r.finish();
-    CHECK(r.linesRead() == 10);
-    CHECK(r.linesSkipped() == 5);
+    CHECK(r.linesRead() == 11);
+    CHECK(r.linesSkipped() == 6);
     CHECK(r.linesRepeated() == 1);
-    const DayFigures& d = r.perUserDay().at("u").at("2026-12-07");
+    REQUIRE(r.perUserDay().at("u").size() == 1);
+    CHECK(dayName(r.perUserDay().at("u")[0].first) == "2026-12-07");
+    const DayCounts& d = r.perUserDay().at("u")[0].second;
     CHECK(d.sessions == 1);
     CHECK(d.secondsOpen == 7200);
     CHECK(d.secondsIdle == 600);
@@ -290,4 +294,224 @@ TEST_CASE("settings by policy: the computer's over the user's over the file's, b
     const settingspolicy::Policy empty = settingspolicy::policyFrom({text("Logfilepath", "")}, {});
     CHECK_FALSE(empty.sets(8));
     CHECK(empty.faults.size() == 1);
+}
+
+namespace {
+
+// The report of journal lines (times +01:00), as tarnelreport makes it.
+UsageReport reportOf(const std::vector<std::string>& lines, ReportOptions options = {}) {
+    UsageReport r(options);
+    for (const std::string& l : lines)
+        r.addLine(l);
+    r.finish();
+    return r;
+}
+
+long long timeOf(const char* text) {
+    long long utc = 0;
+    int offset = 0;
+    REQUIRE(parseTime(text, utc, offset));
+    return utc;
+}
+
+// ana: Tarnel closed her seat at 17:15 after 15 quiet minutes, she has not
+// come back; bob works a while the next day.
+const std::vector<std::string> kClosedSeat = {
+    "2026-12-07T08:00:00+01:00,PC1,ana,s1,start,,,,,TimeInactivity=15",
+    "2026-12-07T17:15:00+01:00,PC1,ana,s1,expired,900,,,,1 drawings",
+    "2026-12-07T17:15:02+01:00,PC1,ana,s1,host-closed,,,,,",
+    "2026-12-07T17:15:03+01:00,PC1,ana,s1,end,33303,,,,module",
+    "2026-12-08T12:00:00+01:00,PC2,bob,b1,start,,,,,TimeInactivity=15",
+    "2026-12-08T13:00:00+01:00,PC2,bob,b1,end,3600,,,,user",
+};
+
+} // namespace
+
+TEST_CASE("a line from the future neither counts nor moves the end of the period") {
+    ReportOptions options;
+    options.now = timeOf("2026-12-09T12:00:00+01:00");
+    const UsageReport plain = reportOf(kClosedSeat, options);
+    std::vector<std::string> withFuture = kClosedSeat;
+    withFuture.push_back("2099-01-01T10:00:00+01:00,PC9,zed,z1,start,,,,,TimeInactivity=15");
+    // A day's slack for a seat whose zone is ahead.
+    withFuture.push_back("2026-12-10T11:00:00+01:00,PC8,eve,e1,start,,,,,TimeInactivity=15");
+    const UsageReport future = reportOf(withFuture, options);
+    CHECK(future.linesFuture() == 1);
+    CHECK(plain.linesFuture() == 0);
+    // ana's seat is free from 17:15:02 until the latest line, bob's 13:00.
+    const std::string csv = usageCsv(plain);
+    CHECK_CONTAINS(csv, "ana,2026-12-07,1,9.25,9.00,0.25,6.75,1,0,0,0,0,0\r\n");
+    CHECK_CONTAINS(csv, "ana,2026-12-08,0,0.00,0.00,0.00,13.00,0,0,0,0,0,0\r\n");
+    options.to = "2026-12-31";
+    const UsageReport future2 = reportOf(withFuture, options);
+    // eve's line is the latest one, but the period ends at the report's clock.
+    CHECK_CONTAINS(usageCsv(future), "ana,2026-12-09,0,0.00,0.00,0.00,12.00,0,0,0,0,0,0\r\n");
+    CHECK_CONTAINS(usageCsv(future), "eve,2026-12-10,1,");
+    // With --to the period ends at the report's clock.
+    CHECK_CONTAINS(usageCsv(future2), "ana,2026-12-09,0,0.00,0.00,0.00,12.00,0,0,0,0,0,0\r\n");
+    CHECK_LACKS(usageCsv(future2), "ana,2026-12-10");
+    CHECK_LACKS(usageCsv(future2), "zed");
+    CHECK(whatIfCsv(future2).find("15,1,42.75,") != std::string::npos);
+}
+
+TEST_CASE("a stretch is no longer than its session so far, nor reaches into the stretch before") {
+    const UsageReport r = reportOf({
+        "2026-12-07T09:00:00+01:00,PC5,mal,m1,start,,,,,TimeInactivity=15",
+        "2026-12-07T09:30:00+01:00,PC5,mal,m1,quiet,600,,,,",
+        // ten days, from a damaged line: cut to the 30 minutes since 09:30
+        "2026-12-07T10:00:00+01:00,PC5,mal,m1,quiet,864000,,,,",
+        "2026-12-07T10:00:05+01:00,PC5,mal,m1,end,3605,,,,user",
+    });
+    CHECK(r.linesCut() == 1);
+    CHECK(usageCsv(r) == "\xEF\xBB\xBFuser,day,sessions,hours_open,hours_active,hours_idle,"
+                         "hours_freed,closes,drawings_saved,drawings_discarded,drawings_rescued,"
+                         "waiting_cancelled,countdowns_cancelled\r\n"
+                         "mal,2026-12-07,1,1.00,0.33,0.67,0.00,0,0,0,0,0,0\r\n");
+    CHECK(whatIfCsv(r) ==
+          "timeout_minutes,closes,hours_freed,hours_freed_working,closes_back_within_10\r\n"
+          "5,2,0.50,0.50,1\r\n"
+          "10,2,0.33,0.33,1\r\n"
+          "15,1,0.25,0.25,0\r\n"
+          "20,1,0.17,0.17,0\r\n"
+          "30,1,0.00,0.00,1\r\n"
+          "45,0,0.00,0.00,0\r\n"
+          "60,0,0.00,0.00,0\r\n"
+          "90,0,0.00,0.00,0\r\n"
+          "120,0,0.00,0.00,0\r\n");
+}
+
+TEST_CASE("a session whose clock jumped is moved back whole, by its own length") {
+    ReportOptions options;
+    options.from = "2026-12-01";
+    options.to = "2026-12-31";
+    options.now = timeOf("2026-12-20T12:00:00+01:00");
+    const UsageReport r = reportOf(
+        {
+            "2009-01-01T08:00:00+01:00,PC6,cy,c1,start,,,,,TimeInactivity=15",
+            "2026-12-15T10:00:00+01:00,PC6,cy,c1,quiet,600,,,,",
+            "2026-12-15T17:00:00+01:00,PC6,cy,c1,end,32400,,,,user",
+        },
+        options);
+    CHECK(r.clockChanges() == 1);
+    CHECK(r.firstDay() == "2026-12-15");
+    REQUIRE(r.perUserDay().at("cy").size() == 1);
+    CHECK(dayName(r.perUserDay().at("cy")[0].first) == "2026-12-15");
+    const DayCounts& d = r.perUserDay().at("cy")[0].second;
+    CHECK(d.sessions == 1);
+    CHECK(d.secondsOpen == 32400);
+    CHECK(d.secondsIdle == 600);
+    CHECK(r.whatIf()[2].seatsLive == 1); // its start is in the month now
+}
+
+TEST_CASE("months add up to the two together, absences across the first included") {
+    const std::vector<std::string> lines = {
+        "2026-11-30T08:00:00+01:00,PC1,ana,s1,start,,,,,TimeInactivity=15",
+        "2026-11-30T09:00:00+01:00,PC1,ana,s1,quiet,1800,,,,",
+        "2026-11-30T17:15:00+01:00,PC1,ana,s1,expired,900,,,,1 drawings",
+        "2026-11-30T17:15:01+01:00,PC1,ana,s1,closed,,C:\\w\\a.dwg,2,1,C:\\w\\tarnel_a.dwg",
+        "2026-11-30T17:15:02+01:00,PC1,ana,s1,host-closed,,,,,",
+        "2026-11-30T17:15:03+01:00,PC1,ana,s1,end,33303,,,,module",
+        "2026-12-01T08:00:00+01:00,PC1,ana,s2,start,,,,,TimeInactivity=15",
+        "2026-12-01T10:00:00+01:00,PC1,ana,s2,end,7200,,,,user",
+        // bob's evening quiet stretch crosses midnight into December
+        "2026-11-30T22:00:00+01:00,PC2,bob,b1,start,,,,,TimeInactivity=30",
+        "2026-12-01T00:40:00+01:00,PC2,bob,b1,quiet,3600,,,,",
+        "2026-12-01T01:00:00+01:00,PC2,bob,b1,end,10800,,,,user",
+    };
+    ReportOptions nov, dec, both;
+    nov.from = both.from = "2026-11-01";
+    nov.to = "2026-11-30";
+    dec.from = "2026-12-01";
+    dec.to = both.to = "2026-12-31";
+    nov.now = dec.now = both.now = timeOf("2026-12-09T12:00:00+01:00");
+    const UsageReport n = reportOf(lines, nov), d = reportOf(lines, dec), b = reportOf(lines, both);
+    auto total = [](const UsageReport& r) {
+        DayFigures all;
+        for (const auto& u : r.perUserDay())
+            for (const auto& day : u.second)
+                all += day.second;
+        return all;
+    };
+    const DayFigures tn = total(n), td = total(d), tb = total(b);
+    CHECK(tn.sessions + td.sessions == tb.sessions);
+    CHECK(tn.secondsOpen + td.secondsOpen == tb.secondsOpen);
+    CHECK(tn.secondsIdle + td.secondsIdle == tb.secondsIdle);
+    CHECK(tn.secondsFreed + td.secondsFreed == tb.secondsFreed);
+    CHECK(tn.closes + td.closes == tb.closes);
+    CHECK(tn.saved + td.saved == tb.saved);
+    CHECK(n.secondsFreedWorking() + d.secondsFreedWorking() == b.secondsFreedWorking());
+    CHECK(td.secondsFreed == 8 * 3600.0);   // 00:00 to 08:00 on the 1st
+    CHECK(tn.secondsFreed == 24298.0);      // 17:15:02 to midnight
+    CHECK(tb.secondsIdle == 6300.0);        // half an hour, a quarter, an hour
+    REQUIRE(n.whatIf().size() == b.whatIf().size());
+    REQUIRE(d.whatIf().size() == b.whatIf().size());
+    for (size_t i = 0; i < b.whatIf().size(); ++i) {
+        const WhatIfRow &x = n.whatIf()[i], &y = d.whatIf()[i], &z = b.whatIf()[i];
+        CAPTURE(z.minutes);
+        CHECK(x.closes + y.closes == z.closes);
+        CHECK(x.secondsFreed + y.secondsFreed == z.secondsFreed);
+        CHECK(x.secondsFreedWorking + y.secondsFreedWorking == z.secondsFreedWorking);
+        CHECK(x.backWithin10 + y.backWithin10 == z.backWithin10);
+        CHECK(x.seatsLive + y.seatsLive == z.seatsLive);
+    }
+    // December's what-if frees what its summary frees at the timeout in force.
+    CHECK(d.whatIf()[2].minutes == 15);
+    // ana's 00:00-08:00 and bob's 00:00-00:40 of a stretch from 23:40
+    CHECK(d.whatIf()[2].secondsFreed == 8 * 3600.0 + 40 * 60.0);
+}
+
+TEST_CASE("the peak counts a session open for an instant; back to back is one at a time") {
+    const UsageReport r = reportOf({
+        "2026-12-07T08:00:00+01:00,PC1,ana,s1,start,,,,,TimeInactivity=15",
+        "2026-12-07T17:00:00+01:00,PC1,ana,s1,end,32400,,,,user",
+        "2026-12-07T12:00:00+01:00,PC2,bob,b1,start,,,,,TimeInactivity=15",
+        "2026-12-08T08:00:00+01:00,PC1,ana,s2,start,,,,,TimeInactivity=15",
+        "2026-12-08T12:00:00+01:00,PC1,ana,s2,end,14400,,,,user",
+        "2026-12-08T12:00:00+01:00,PC2,bob,b2,start,,,,,TimeInactivity=15",
+        "2026-12-08T13:00:00+01:00,PC2,bob,b2,end,3600,,,,user",
+    });
+    CHECK(r.peakSessions().at("2026-12-07") == 2);
+    CHECK(r.peakSessions().at("2026-12-08") == 1);
+}
+
+TEST_CASE("the figures the page promises: came back within ten minutes, working hours on "
+          "weekdays, idle hours split at midnight, per computer, the heat map") {
+    const UsageReport r = reportOf({
+        // Saturday: an hour's quiet stretch frees nothing in working hours
+        "2026-12-12T09:00:00+01:00,PC1,ana,s1,start,,,,,TimeInactivity=15",
+        "2026-12-12T11:00:00+01:00,PC1,ana,s1,quiet,3600,,,,",
+        "2026-12-12T12:00:00+01:00,PC1,ana,s1,end,10800,,,,user",
+        // Monday: closed at 17:15, not back by the last line at 17:20
+        "2026-12-14T08:00:00+01:00,PC1,ana,s2,start,,,,,TimeInactivity=15",
+        "2026-12-14T17:15:00+01:00,PC1,ana,s2,expired,900,,,,1 drawings",
+        "2026-12-14T17:15:02+01:00,PC1,ana,s2,host-closed,,,,,",
+        "2026-12-14T17:15:03+01:00,PC1,ana,s2,end,33303,,,,module",
+        // Sunday night into Monday
+        "2026-12-13T23:00:00+01:00,PC2,bob,b1,start,,,,,TimeInactivity=15",
+        "2026-12-14T00:30:00+01:00,PC2,bob,b1,quiet,3600,,,,",
+        "2026-12-14T00:45:00+01:00,PC2,bob,b1,end,6300,,,,user",
+        "2026-12-14T17:20:00+01:00,PC3,cy,c1,start,,,,,TimeInactivity=15",
+    });
+    REQUIRE(r.whatIf().size() == 9);
+    const WhatIfRow& at15 = r.whatIf()[2];
+    CHECK(at15.closes == 3);
+    // Saturday 10:15-11:00, Monday 17:15-17:20, bob 23:45-00:30.
+    CHECK(at15.secondsFreed == 2700 + 300 + 2700);
+    CHECK(at15.secondsFreedWorking == 300); // only Monday's, within 8 to 18
+    CHECK(at15.backWithin10 == 0);        // ana did not come back: the journal ended
+    const WhatIfRow& at20 = r.whatIf()[3];
+    CHECK(at20.closes == 3);
+    CHECK(at20.backWithin10 == 0);
+    CHECK(r.secondsFreedWorking() == 298); // Tarnel's close, 17:15:02 to 17:20
+    const auto& bob = r.perUserDay().at("bob");
+    REQUIRE(bob.size() == 2);
+    CHECK(bob[0].second.secondsIdle == 1800);
+    CHECK(bob[1].second.secondsIdle == 1800);
+    CHECK(r.perComputer().at("PC1").sessions == 2);
+    CHECK(r.perComputer().at("PC1").secondsOpen == 3 * 3600 + 33303);
+    CHECK(r.perComputer().at("PC1").closes == 1);
+    CHECK(r.perComputer().at("PC2").secondsIdle == 3600);
+    CHECK(r.heat()[5][9] == 1.0);  // Saturday 09:00-10:00
+    CHECK(r.heat()[6][23] == 1.0);  // Sunday 23:00-24:00
+    CHECK(r.heat()[0][0] == 0.75);  // Monday 00:00-00:45
 }
