@@ -51,4 +51,34 @@ inline LONG deleteValue(HKEY key, const char* name) {
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
+// One value of a key as it is stored: its name, type and bytes.
+struct Value {
+    std::string name;
+    DWORD type = REG_NONE;
+    std::string data;
+};
+
+// Every value of the key, each read whole whatever its length; a value
+// changed meanwhile to a longer one is read again.
+inline LONG enumValues(HKEY key, std::vector<Value>& out) {
+    out.clear();
+    for (DWORD i = 0;;) {
+        DWORD nameMax = 0, dataMax = 0;
+        LONG status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, &nameMax, &dataMax, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) return status;
+        std::vector<char> name(nameMax + 1);
+        std::vector<BYTE> data(dataMax + 1);
+        DWORD nameSize = (DWORD)name.size(), dataSize = (DWORD)data.size(), type = 0;
+        status = RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type, data.data(),
+                               &dataSize);
+        if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+        if (status == ERROR_MORE_DATA) continue; // grew meanwhile: asked again
+        if (status != ERROR_SUCCESS) return status;
+        out.push_back({std::string(name.data(), nameSize), type,
+                       std::string(reinterpret_cast<const char*>(data.data()), dataSize)});
+        ++i;
+    }
+}
+
 } // namespace registry

@@ -103,6 +103,11 @@ std::string logUnwritableBlock(const ReportTexts& t, const std::string& timeText
     return timeText + "\n  Log folder cannot be written: " + what + " \n" + t.separator;
 }
 
+std::string messageNotLeftBlock(const ReportTexts& t, const std::string& timeText,
+                                const std::string& what) {
+    return timeText + "\n  Message for the next start not left: " + what + " \n" + t.separator;
+}
+
 std::string stayedBusyBlock(const ReportTexts& t, const std::string& timeText,
                             const std::string& busy) {
     return timeText + "\n" + formatText(t.stayedBusy.c_str(), busy.c_str()) + t.separator;

@@ -64,5 +64,8 @@ std::string logFaultBlock(const ReportTexts& texts, const std::string& timeText,
 // A log's folder that cannot be written: which log, the folder and why.
 std::string logUnwritableBlock(const ReportTexts& texts, const std::string& timeText,
                                const std::string& what);
+// The next start's message that could not be left: where, and why.
+std::string messageNotLeftBlock(const ReportTexts& texts, const std::string& timeText,
+                                const std::string& what);
 // "\n" written as CR LF.
 std::string withCrLf(const std::string& text);

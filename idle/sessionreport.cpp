@@ -1,6 +1,7 @@
 #include "idle/sessionreport.h"
 #include <ctime>
 #include "cmdlog/logwriter.h"
+#include "common/errortext.h"
 #include "idle/reportformat.h"
 #include "resources/resource.h"
 #include "shell/registrymessage.h"
@@ -82,6 +83,18 @@ void appendToReportLog(const std::string& block) {
 
 } // namespace
 
+// The message for the next start, under the host's key; a message that
+// cannot be left is said in the report log, in Windows' words.
+static void leaveMessage(const ReportTexts& texts, const std::string& when,
+                         const std::string& text) {
+    const std::string key = tarnelRegistryKey();
+    const long status = writeRegistryMessage(key, text);
+    if (status != ERROR_SUCCESS)
+        appendToReportLog(messageNotLeftBlock(texts, when,
+                                              "HKEY_CURRENT_USER\\" + key + ": " +
+                                                  systemErrorText((DWORD)status)));
+}
+
 void reportClosedDrawing(const std::string& target, int action, int status, MessageChoice choice) {
     ResourceScope scope;
     const std::string when = timeText(std::time(nullptr));
@@ -89,10 +102,9 @@ void reportClosedDrawing(const std::string& target, int action, int status, Mess
     // The next start tells the user whatever became of the block.
     appendToReportLog(reportBlock(texts, when, target, action, status));
     if (choice == MessageChoice::Replace)
-        writeRegistryMessage(tarnelRegistryKey(),
-                             withCancelled(texts,
-                                           registryMessage(texts, when, target, action, status),
-                                           cancelledBeforeClose));
+        leaveMessage(texts, when,
+                     withCancelled(texts, registryMessage(texts, when, target, action, status),
+                                   cancelledBeforeClose));
 }
 
 void reportRescuedDrawing(const std::string& target, int action, const std::string& rescue) {
@@ -102,9 +114,9 @@ void reportRescuedDrawing(const std::string& target, int action, const std::stri
     appendToReportLog(rescueBlock(texts, when, target, action, rescue));
     // Every drawing of this close that went to a rescue copy is named.
     rescuedThisClose.push_back({target, rescue});
-    writeRegistryMessage(tarnelRegistryKey(),
-                         withCancelled(texts, rescuesMessage(texts, when, rescuedThisClose),
-                                       cancelledBeforeClose));
+    leaveMessage(texts, when,
+                 withCancelled(texts, rescuesMessage(texts, when, rescuedThisClose),
+                               cancelledBeforeClose));
 }
 
 void reportCancelledBeforeClose(const std::vector<std::string>& cancelled) {

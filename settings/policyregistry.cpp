@@ -1,5 +1,8 @@
 #include "settings/policyregistry.h"
+#include <cstring>
+#include <vector>
 #include "common/handles.h"
+#include "common/registry.h"
 
 const char kPolicyKey[] = "Software\\Policies\\Tarnel";
 
@@ -7,35 +10,26 @@ std::vector<settingspolicy::RawValue> readPolicyValues(HKEY root) {
     using settingspolicy::RawValue;
     std::vector<RawValue> values;
     RegKey key;
-    if (RegOpenKeyExA(root, kPolicyKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return values;
-    // One call a value: a folder longer than the buffer is no folder.
-    std::string data(8192, '\0');
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof name, type = 0, got = (DWORD)data.size() - 1;
-        const LONG status = RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
-                                          reinterpret_cast<BYTE*>(&data[0]), &got);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status == ERROR_MORE_DATA)
-            type = REG_BINARY, got = 0; // ignored as of the wrong type
-        else if (status != ERROR_SUCCESS)
-            continue;
-        data[got] = '\0';
+    if (registry::openKey(root, kPolicyKey, KEY_READ, key) != ERROR_SUCCESS) return values;
+    // Each value whole: a policy is the administrator's, whatever its length.
+    std::vector<registry::Value> stored;
+    registry::enumValues(key.get(), stored);
+    for (const registry::Value& s : stored) {
         RawValue v;
-        v.name.assign(name, nameSize);
-        if (type == REG_DWORD && got == sizeof(DWORD)) {
+        v.name = s.name;
+        if (s.type == REG_DWORD && s.data.size() == sizeof(DWORD)) {
             DWORD n;
-            memcpy(&n, data.data(), sizeof n);
+            memcpy(&n, s.data.data(), sizeof n);
             v.type = RawValue::Number;
             v.number = n;
-        } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        } else if (s.type == REG_SZ || s.type == REG_EXPAND_SZ) {
             v.type = RawValue::Text;
-            v.text.assign(data.c_str()); // up to its terminating zero
-            if (type == REG_EXPAND_SZ) {
-                char expanded[32768];
-                const DWORD n =
-                    ExpandEnvironmentStringsA(v.text.c_str(), expanded, sizeof expanded);
-                if (n > 0 && n <= sizeof expanded) v.text = expanded;
+            v.text.assign(s.data.c_str()); // up to its terminating zero
+            if (s.type == REG_EXPAND_SZ) {
+                const DWORD n = ExpandEnvironmentStringsA(v.text.c_str(), nullptr, 0);
+                std::vector<char> expanded(n + 1);
+                if (n > 0 && ExpandEnvironmentStringsA(v.text.c_str(), expanded.data(), n + 1) > 0)
+                    v.text = expanded.data();
             }
         }
         values.push_back(v);

@@ -157,7 +157,3 @@ void GuardApp::reportPolicyFaults() {
     for (const std::string& fault : settings_->policy().faults)
         if (policyFaultsReported_.insert(fault).second) reportIgnoredPolicy(fault);
 }
-
-void GuardApp::writeRescueReport(const std::string& target, int action, const std::string& rescue) {
-    reportRescuedDrawing(target, action, rescue);
-}

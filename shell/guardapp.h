@@ -25,8 +25,6 @@ class GuardApp : public ArxApplication {
     // Appends a block to the report log and leaves the registry message.
     void writeSessionReport(const std::string& target, int action, int status,
                             MessageChoice choice = MessageChoice::Replace);
-    // The same for a drawing saved as a rescue copy instead of to target.
-    void writeRescueReport(const std::string& target, int action, const std::string& rescue);
     // Reads Group Policy again and puts it in force; each value ignored is
     // reported once a session.
     void refreshPolicy();

@@ -15,13 +15,13 @@ std::string tarnelRegistryKey() {
     return std::string(product ? product : "") + "\\Tarnel";
 }
 
-void writeRegistryMessage(const std::string& key, const std::string& text) {
+long writeRegistryMessage(const std::string& key, const std::string& text) {
     RegKey k;
-    if (faultpoint::fails("RegCreateKeyExA") ||
-        registry::createKey(HKEY_CURRENT_USER, key, KEY_ALL_ACCESS, k) != ERROR_SUCCESS)
-        return;
-    if (faultpoint::fails("RegSetValueExA")) return;
-    registry::writeString(k.get(), kValue, text);
+    if (faultpoint::fails("RegCreateKeyExA")) return ERROR_ACCESS_DENIED;
+    LONG status = registry::createKey(HKEY_CURRENT_USER, key, KEY_ALL_ACCESS, k);
+    if (status != ERROR_SUCCESS) return status;
+    if (faultpoint::fails("RegSetValueExA")) return ERROR_ACCESS_DENIED;
+    return registry::writeString(k.get(), kValue, text);
 }
 
 namespace {
@@ -35,7 +35,7 @@ bool readValue(const std::string& key, const char* name, std::string& text) {
 void deleteValue(const std::string& key, const char* name) {
     RegKey k;
     if (registry::openKey(HKEY_CURRENT_USER, key, KEY_SET_VALUE, k) == ERROR_SUCCESS)
-        RegDeleteValueA(k.get(), name);
+        registry::deleteValue(k.get(), name);
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 // "%s\Tarnel" below the host's product key: where the module's message lives.
 std::string tarnelRegistryKey();
 // Leaves text as the message under key, making the key when it is missing;
-// a failure leaves nothing, and nothing is reported.
-void writeRegistryMessage(const std::string& key, const std::string& text);
+// ERROR_SUCCESS, or Windows' reason when nothing could be left.
+long writeRegistryMessage(const std::string& key, const std::string& text);
 // The message under key, read whole whatever its length; false when there
 // is none or it cannot be read.
 bool readRegistryMessage(const std::string& key, std::string& text);

@@ -454,6 +454,17 @@ TEST_CASE("Group Policy over the settings file: the computer's over the user's, 
         CHECK(s.getAction() == 1);
         CHECK(s.values().timeInactivity == 25);
     }
+    // A value read whole, whatever its length (a fixed buffer took 8 KiB).
+    const std::string longText(9000, 'x');
+    PolicyKeys::text(HKEY_CURRENT_USER, "Journalpath", longText);
+    bool found = false;
+    for (const settingspolicy::RawValue& v : readPolicyValues(HKEY_CURRENT_USER))
+        if (v.name == "Journalpath") {
+            found = true;
+            CHECK(v.type == settingspolicy::RawValue::Text);
+            CHECK(v.text.size() == longText.size());
+        }
+    CHECK(found);
     PolicyKeys::clear();
     GuardSettings without(path);
     CHECK(without.getTimeInactivity() == 25);

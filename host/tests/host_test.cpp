@@ -1,6 +1,7 @@
 // The stand-in host run as a program, with the probe module recording what
 // reaches a module: messages, notifications, documents, saves and locks.
 #include <doctest.h>
+#include "textchecks.h"
 #include <algorithm>
 #include "testkit.h"
 
@@ -31,10 +32,6 @@ HostRun runHost(const std::string& name, const std::string& script, const std::s
     CAPTURE(name);
     CHECK(r.exitCode == 0); // every run ends as a host should
     return r;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 // Position of the first line equal to line, or -1.
@@ -109,14 +106,14 @@ TEST_CASE("editor notifications arrive in the host's order") {
     REQUIRE(p.size() >= expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
         CHECK(p[i] == expected[i]);
-    CHECK(contains(r.transcript, "print Unknown command \"FROBNICATE\"."));
+    CHECK_CONTAINS(r.transcript, "print Unknown command \"FROBNICATE\".");
 }
 
 TEST_CASE("a running script keeps its drawing busy between its lines") {
     HostRun r = runHost("host-scriptbusy", "NEW\nZOOM\nPAN\n@idle 1\nQUIT\n");
-    CHECK(contains(r.transcript, "quiet after ZOOM 0"));
-    CHECK(contains(r.transcript, "quiet after PAN 0"));
-    CHECK_FALSE(contains(r.transcript, "quiet after ZOOM 1"));
+    CHECK_CONTAINS(r.transcript, "quiet after ZOOM 0");
+    CHECK_CONTAINS(r.transcript, "quiet after PAN 0");
+    CHECK_LACKS(r.transcript, "quiet after ZOOM 1");
 }
 
 TEST_CASE("CMDACTIVE shows a LISP evaluation only inside a module's command") {
@@ -137,7 +134,7 @@ TEST_CASE("a script ends at its last line, also when that line left a command wa
     const std::vector<std::string> p = r.probe();
     CHECK(indexOf(p, "probe state 1 LINE") >= 0); // no script bit: LINE waits for the user
     CHECK(indexOf(p, "probe commandCancelled LINE") >= 0);
-    CHECK(contains(r.transcript, "script ended"));
+    CHECK_CONTAINS(r.transcript, "script ended");
 }
 
 TEST_CASE("a script line of any length runs whole") {
@@ -147,7 +144,7 @@ TEST_CASE("a script line of any length runs whole") {
     HostRun r = runHost("host-longline", "NEW\n" + line + "\nQUIT\n");
     const std::vector<std::string> p = r.probe();
     CHECK(std::count(p.begin(), p.end(), "probe commandEnded ZOOM") == 400);
-    CHECK_FALSE(contains(r.transcript, "Unknown command"));
+    CHECK_LACKS(r.transcript, "Unknown command");
 }
 
 TEST_CASE("documents: iteration while closing, DBMOD through push, save and pop") {
@@ -175,7 +172,7 @@ TEST_CASE("documents: iteration while closing, DBMOD through push, save and pop"
         CHECK(indexOf(p, "probe saved 0 dbmod 0") >= 0);
         CHECK(indexOf(p, "probe dbmod after pop 1") >= 0);
         CHECK(readFile(dir + "\\b.dwg") == drawing("LINE 2,2 3,3\r\n"));
-        CHECK(contains(r.transcript, "document closed " + dir + "\\b.dwg (changes discarded)"));
+        CHECK_CONTAINS(r.transcript, "document closed " + dir + "\\b.dwg (changes discarded)");
     }
     SUBCASE("saveAs reports a missing folder and a file another program holds") {
         writeFile(dir + "\\held.dwg", drawing());
@@ -189,7 +186,7 @@ TEST_CASE("documents: iteration while closing, DBMOD through push, save and pop"
         CHECK(indexOf(p, "probe saveAs missing folder 45") >= 0);
         CHECK(indexOf(p, "probe busy 1") >= 0);
         CHECK(indexOf(p, "probe commandFailed SAVEAS") >= 0);
-        CHECK(contains(r.transcript, "document save failed " + dir + "\\held.dwg status 47"));
+        CHECK_CONTAINS(r.transcript, "document save failed " + dir + "\\held.dwg status 47");
         CHECK(readFile(dir + "\\held.dwg") == drawing());
     }
 }
@@ -203,16 +200,16 @@ TEST_CASE("a locked module cannot be unloaded on request") {
     CHECK(refused >= 0);
     CHECK(unloaded > refused);
     CHECK(indexOf(all, "probe message 2") == unloaded - 2);
-    CHECK(contains(r.transcript, "print Unable to unload probe.arx: the module is locked."));
+    CHECK_CONTAINS(r.transcript, "print Unable to unload probe.arx: the module is locked.");
 }
 
 TEST_CASE("libraries that are not modules are refused and the host goes on") {
     HostRun r = runHost("host-refuse",
                         "APPLOAD " + binDir() + "\\noentry.dll\nAPPLOAD missing.arx\nNEW\nQUIT\n");
-    CHECK(contains(r.transcript, "(it has no acrxEntryPoint)"));
-    CHECK(contains(r.transcript, "module refused"));
-    CHECK(contains(r.transcript, "(library did not load, error 126)"));
-    CHECK(contains(r.transcript, "document created Drawing1.dwg"));
+    CHECK_CONTAINS(r.transcript, "(it has no acrxEntryPoint)");
+    CHECK_CONTAINS(r.transcript, "module refused");
+    CHECK_CONTAINS(r.transcript, "(library did not load, error 126)");
+    CHECK_CONTAINS(r.transcript, "document created Drawing1.dwg");
     CHECK(r.exitCode == 0);
 }
 
@@ -256,7 +253,7 @@ TEST_CASE("a script edits two drawings and saves them") {
     CHECK(readFile(dir + "\\two.dwg") == drawing("CIRCLE 5,5 2\r\n"));
     CHECK(readFile(r.dir + "\\copy.dwg") == drawing());
     CHECK(readFile(dir + "\\one.dwg") == drawing("LINE 0,0 1,1\r\nLINE 1,1 9,9\r\n"));
-    CHECK(contains(r.transcript, "document closed " + r.dir + "\\copy.dwg"));
+    CHECK_CONTAINS(r.transcript, "document closed " + r.dir + "\\copy.dwg");
     CHECK(r.exitCode == 0);
 }
 
@@ -311,9 +308,9 @@ TEST_CASE("what waits shows in CMDACTIVE and CMDNAMES, and a sent ^C or Cancel e
     for (size_t i = 0; i < expected.size(); ++i)
         CHECK(seen[i] == expected[i]);
     // The first segment's point stays without a second one: nothing drawn.
-    CHECK(contains(r.transcript, "prompt Specify next point or [Undo]:"));
-    CHECK(contains(r.transcript, "prompt >> Expression:"));
-    CHECK(contains(r.transcript, "string to execute ^C^C"));
+    CHECK_CONTAINS(r.transcript, "prompt Specify next point or [Undo]:");
+    CHECK_CONTAINS(r.transcript, "prompt >> Expression:");
+    CHECK_CONTAINS(r.transcript, "string to execute ^C^C");
     // A working command: the processor busy most of its time, and the
     // timer's ticks still coming through its message handling.
     std::vector<std::string> regen = linesStarting(r.transcript, "probe regen took long, cpu ");
