@@ -27,6 +27,14 @@ done
 found=$(msiinfo suminfo "$bin/Tarnel.msi" 2>&1 | sed -n 's/^Template: //p')
 [ "$found" = "$template" ] || fail "Tarnel.msi: expected platform '$template', found '${found:-none}'"
 
+# The port between the host adapter and the core is plain C: C89 for any C
+# compiler, and C++98 as the host's compiler reads the adapter.
+src=$(cd "$(dirname "$0")/.." && pwd)
+"$prefix-gcc" -std=c89 -pedantic-errors -Wall -Wextra -Werror -I"$src" -fsyntax-only \
+    "$src/port/portfit.c" || fail "port/portfit.c: not C89"
+"$prefix-g++" -std=c++98 -pedantic-errors -Wall -Wextra -Werror -fno-exceptions -fno-rtti \
+    -I"$src" -fsyntax-only -x c++ "$src/port/hostport.h" || fail "port/hostport.h: not C++98"
+
 # The host finds the module by these three exports.
 exports=$("$prefix-objdump" -p "$bin/tarnel15.arx" |
     sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p')

@@ -12,6 +12,7 @@
 #include "cmdlog/journalformat.h"
 #include "cmdlog/logrecord.h"
 #include "idle/reportformat.h"
+#include "port/hostport.h"
 #include "report/reportmodel.h"
 #include "settings/settingsformat.h"
 #include "settings/settingspolicy.h"
@@ -514,4 +515,45 @@ TEST_CASE("the figures the page promises: came back within ten minutes, working 
     CHECK(r.heat()[5][9] == 1.0);  // Saturday 09:00-10:00
     CHECK(r.heat()[6][23] == 1.0);  // Sunday 23:00-24:00
     CHECK(r.heat()[0][0] == 0.75);  // Monday 00:00-00:45
+}
+
+TEST_CASE("the port: a side takes a table of its own version, at least as large as it reads, "
+          "and says which file and why otherwise") {
+    struct Table {
+        unsigned long size, version;
+        char rest[64];
+    };
+    const struct {
+        const char* name;
+        bool given;
+        unsigned long size, version;
+        int fit;
+        const char* said;
+    } cases[] = {
+        {"the same build", true, 40, TARNEL_PORT_VERSION, TARNEL_PORT_FITS, ""},
+        {"a later build, an entry added at the end", true, 48, TARNEL_PORT_VERSION,
+         TARNEL_PORT_FITS, ""},
+        {"an earlier build, an entry short", true, 32, TARNEL_PORT_VERSION,
+         TARNEL_PORT_TOO_SMALL,
+         "TarnelCore.dll has fewer operations than this version needs: install both from one "
+         "package."},
+        {"another port version", true, 40, TARNEL_PORT_VERSION + 1, TARNEL_PORT_OTHER_VERSION,
+         "TarnelCore.dll is built for port version 2, and this one for version 1: install both "
+         "from one package."},
+        {"no table", false, 0, 0, TARNEL_PORT_NO_TABLE,
+         "TarnelCore.dll gave no table of its operations."},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        Table t = {c.size, c.version, {}};
+        const int fit = TarnelPortFit(c.given ? &t : nullptr, 40, TARNEL_PORT_VERSION);
+        CHECK(fit == c.fit);
+        char text[256];
+        TarnelPortFitText(fit, "TarnelCore.dll", c.version, text, sizeof text);
+        CHECK(std::string(text) == c.said);
+    }
+    // A short buffer gets what fits, ended by a zero.
+    char small[8];
+    TarnelPortFitText(TARNEL_PORT_NO_TABLE, "TarnelCore.dll", 0, small, sizeof small);
+    CHECK(std::string(small) == "TarnelC");
 }

@@ -1,0 +1,133 @@
+/* The boundary between the host adapter (tarnel15.arx, built with the host's
+   own compiler against its SDK) and the core (TarnelCore.dll, everything
+   else). Plain C that any compiler meets the same way: two tables of
+   function pointers, each opening with its size and the port version it was
+   built for; opaque handles for drawings; text in caller's buffers or as
+   const char* valid for the call. Nothing allocated on one side is freed on
+   the other, and no exception crosses: each side stops its own. */
+#ifndef TARNEL_HOSTPORT_H
+#define TARNEL_HOSTPORT_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Every call across the port, whatever either compiler's default. */
+#if defined(_WIN32)
+#define TARNEL_CALL __cdecl
+#else
+#define TARNEL_CALL
+#endif
+
+/* Raised whenever a table changes in a way an older side cannot meet. A
+   side takes a table of its own version only, at least as large as the one
+   it was built with (an entry added at the end of a later build is past
+   what it reads). */
+#define TARNEL_PORT_VERSION 1
+
+/* A drawing (a document) of the host, as the adapter hands it over. */
+typedef struct TarnelDrawingTag* TarnelDrawing;
+/* Each side's own context, passed back to it on every call. */
+typedef struct TarnelHostTag* TarnelHost;
+typedef struct TarnelCoreTag* TarnelCore;
+
+/* Results of the host's operations. */
+#define TARNEL_DONE 0
+#define TARNEL_REFUSED 1 /* the host said no (a save that failed, a locked drawing) */
+#define TARNEL_NO_SUCH 2 /* no such drawing or variable */
+
+/* What the core may ask of the host, filled in by the adapter. */
+typedef struct TarnelHostOps {
+    unsigned long size;    /* sizeof(TarnelHostOps) as the adapter was built */
+    unsigned long version; /* TARNEL_PORT_VERSION the adapter was built for */
+    TarnelHost host;
+
+    /* Drawings, in the host's order; null past the last. */
+    int (TARNEL_CALL* drawingCount)(TarnelHost host);
+    TarnelDrawing (TARNEL_CALL* drawingAt)(TarnelHost host, int index);
+    TarnelDrawing (TARNEL_CALL* currentDrawing)(TarnelHost host);
+    /* The drawing's file name into buffer (size bytes, always ended by a
+       zero); the length it needs, without the zero. */
+    unsigned long (TARNEL_CALL* drawingFileName)(TarnelHost host, TarnelDrawing drawing, char* buffer,
+                                     unsigned long size);
+    int (TARNEL_CALL* drawingQuiescent)(TarnelHost host, TarnelDrawing drawing);
+    /* DBMOD: non-zero when the drawing has unsaved changes. */
+    int (TARNEL_CALL* drawingModified)(TarnelHost host, TarnelDrawing drawing);
+    int (TARNEL_CALL* saveDrawingAs)(TarnelHost host, TarnelDrawing drawing, const char* path);
+    int (TARNEL_CALL* closeDrawing)(TarnelHost host, TarnelDrawing drawing);
+    int (TARNEL_CALL* setCurrentDrawing)(TarnelHost host, TarnelDrawing drawing);
+    int (TARNEL_CALL* lockDrawing)(TarnelHost host, TarnelDrawing drawing);
+    void (TARNEL_CALL* unlockDrawing)(TarnelHost host, TarnelDrawing drawing);
+    /* DBMOD kept across a save as, as the host's own commands keep it. */
+    void (TARNEL_CALL* pushDbmod)(TarnelHost host, TarnelDrawing drawing);
+    void (TARNEL_CALL* popDbmod)(TarnelHost host, TarnelDrawing drawing);
+
+    /* The editor: a system variable as text into buffer (the length it
+       needs, or 0 with TARNEL_NO_SUCH in *status); a string to execute. */
+    unsigned long (TARNEL_CALL* getVar)(TarnelHost host, const char* name, char* buffer, unsigned long size,
+                            int* status);
+    int (TARNEL_CALL* sendString)(TarnelHost host, TarnelDrawing drawing, const char* text);
+    /* Runs fn(data) in the application's context, as a modeless close must. */
+    int (TARNEL_CALL* inApplicationContext)(TarnelHost host, void (TARNEL_CALL* fn)(void* data), void* data);
+
+    /* The application. */
+    const char* (TARNEL_CALL* productKey)(TarnelHost host); /* valid while the module is loaded */
+    void* (TARNEL_CALL* mainWindow)(TarnelHost host);        /* its HWND */
+    int (TARNEL_CALL* pumpMessage)(TarnelHost host);         /* zero once the host quits */
+    void (TARNEL_CALL* pushResources)(TarnelHost host, void* module); /* an HINSTANCE; popped in turn */
+    void (TARNEL_CALL* popResources)(TarnelHost host);
+    void (TARNEL_CALL* lockApplication)(TarnelHost host);
+    void (TARNEL_CALL* unlockApplication)(TarnelHost host);
+} TarnelHostOps;
+
+/* What the host tells the core, filled in by the core. */
+typedef struct TarnelCoreEvents {
+    unsigned long size;    /* sizeof(TarnelCoreEvents) as the core was built */
+    unsigned long version; /* TARNEL_PORT_VERSION the core was built for */
+    TarnelCore core;
+
+    /* The host's application messages: non-zero refuses (the module goes). */
+    int (TARNEL_CALL* initApp)(TarnelCore core);
+    int (TARNEL_CALL* unloadApp)(TarnelCore core);
+    void (TARNEL_CALL* loadDrawing)(TarnelCore core);
+    /* The editor's and the document manager's reactors. */
+    void (TARNEL_CALL* commandWillStart)(TarnelCore core, TarnelDrawing drawing, const char* name);
+    void (TARNEL_CALL* commandEnded)(TarnelCore core, TarnelDrawing drawing, const char* name);
+    void (TARNEL_CALL* commandCancelled)(TarnelCore core, TarnelDrawing drawing, const char* name);
+    void (TARNEL_CALL* commandFailed)(TarnelCore core, TarnelDrawing drawing, const char* name);
+    void (TARNEL_CALL* lispWillStart)(TarnelCore core, TarnelDrawing drawing, const char* expression);
+    void (TARNEL_CALL* lispEnded)(TarnelCore core, TarnelDrawing drawing);
+    void (TARNEL_CALL* lispCancelled)(TarnelCore core, TarnelDrawing drawing);
+    void (TARNEL_CALL* drawingCreated)(TarnelCore core, TarnelDrawing drawing);
+    void (TARNEL_CALL* drawingToBeDestroyed)(TarnelCore core, TarnelDrawing drawing);
+    void (TARNEL_CALL* drawingActivated)(TarnelCore core, TarnelDrawing drawing);
+    /* The module's command. */
+    void (TARNEL_CALL* optionsCommand)(TarnelCore core);
+    /* The adapter is done with the core: the last call. */
+    void (TARNEL_CALL* close)(TarnelCore core);
+} TarnelCoreEvents;
+
+/* How a side finds the other's table. */
+#define TARNEL_PORT_FITS 0
+#define TARNEL_PORT_NO_TABLE 1      /* none given */
+#define TARNEL_PORT_OTHER_VERSION 2 /* built for another port version */
+#define TARNEL_PORT_TOO_SMALL 3     /* smaller than this side reads */
+
+/* The core's one export, looked up by this name: checks the host's table,
+   and fills events for it; TARNEL_PORT_FITS, or why the core refuses. */
+#define TARNEL_CORE_OPEN "TarnelCoreOpen"
+typedef int(TARNEL_CALL* TarnelCoreOpenFn)(const TarnelHostOps* host, TarnelCoreEvents* events);
+
+/* Whether a table (size and version first) fits a side built for
+   `version` that reads `size` bytes of it. */
+int TARNEL_CALL TarnelPortFit(const void* table, unsigned long size, unsigned long version);
+/* The sentence for a fit, naming the file the table came from, into buffer
+   (always ended by a zero). */
+void TARNEL_CALL TarnelPortFitText(int fit, const char* file, unsigned long tableVersion, char* buffer,
+                       unsigned long size);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TARNEL_HOSTPORT_H */
