@@ -15,6 +15,12 @@ target_include_directories(tarnel_settings PUBLIC ${CMAKE_SOURCE_DIR})
 add_library(tarnel_journalformat STATIC cmdlog/journalformat.cpp)
 target_include_directories(tarnel_journalformat PUBLIC ${CMAKE_SOURCE_DIR})
 
+# The module's own UI library, MFC-shaped on Win32: the host's UI library
+# is never called.
+add_library(tarnel_ui STATIC ui/acui.cpp ui/controls.cpp ui/dialog.cpp ui/messagebox.cpp ui/wnd.cpp)
+target_include_directories(tarnel_ui PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(tarnel_ui PUBLIC cadrt comctl32 comdlg32)
+
 add_library(tarnel_core STATIC
     shell/arxapplication.cpp
     shell/extensionmodule.cpp
@@ -58,7 +64,7 @@ add_library(tarnel_core STATIC
     options/policycontrols.cpp
     options/pathdialog.cpp)
 target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat cadrt shell32 ole32 version comctl32)
+target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat tarnel_ui cadrt shell32 ole32 version comctl32)
 
 # The module's version resource; the options tests link it too, as the About
 # page reads it from the module.
@@ -67,7 +73,7 @@ add_library(tarnel_version OBJECT ${module_rc})
 target_include_directories(tarnel_version PRIVATE ${CMAKE_SOURCE_DIR})
 add_library(tarnel15 SHARED shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
             $<TARGET_OBJECTS:arxlink>)
-target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core tarnel_settings
+target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core tarnel_ui tarnel_settings
                       tarnel_journalformat -Wl,--no-whole-archive)
 set_target_properties(tarnel15 PROPERTIES PREFIX "" SUFFIX ".arx")
 add_dependencies(tarnel15 TarnelRes)

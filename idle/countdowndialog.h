@@ -1,6 +1,6 @@
 // The small modeless window that counts the last seconds down.
 #pragma once
-#include "acui.h"
+#include "ui/acui.h"
 
 class CountdownDialog : public CAcUiDialog {
   public:

@@ -1,7 +1,7 @@
 // The "About" page: the module's file version and the publisher's link.
 #pragma once
 #include <string>
-#include "acui.h"
+#include "ui/acui.h"
 #include "options/hyperlinkctrl.h"
 
 class AboutTab : public CAcUiTabChildDialog {

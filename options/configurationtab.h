@@ -2,7 +2,7 @@
 // whether the countdown window may disable the watch, and whether input
 // counts as activity.
 #pragma once
-#include "acui.h"
+#include "ui/acui.h"
 
 class GuardSettings;
 

@@ -3,7 +3,7 @@
 // target through the shell (or the registry's command for web pages).
 #pragma once
 #include <string>
-#include "afxshim.h"
+#include "ui/afxwin.h"
 #include "common/handles.h"
 
 class HyperLinkCtrl : public CStatic {

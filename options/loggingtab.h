@@ -1,7 +1,7 @@
 // The "Logging" page: the command log on or off, its folder and its naming.
 #pragma once
 #include <string>
-#include "acui.h"
+#include "ui/acui.h"
 
 class GuardSettings;
 

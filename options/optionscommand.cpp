@@ -25,9 +25,11 @@ void optionsCommand() {
         // Every template below comes from the resource library; the handle
         // is popped on every way out.
         HostResourceScope resources(extensionRecord()->moduleResource);
-        OptionsDialog dialog(acedGetAcadFrame(), *settings, boundHelp);
+        // Owned by the host's main window, through the module's own UI library.
+        CWnd* frame = CWnd::FromHandle(adsw_acadMainWnd());
+        OptionsDialog dialog(frame, *settings, boundHelp);
         if (settings->getProtection()) {
-            PasswordPromptDialog prompt(acedGetAcadFrame(), *settings);
+            PasswordPromptDialog prompt(frame, *settings);
             if (prompt.DoModal() != IDOK) return;
         }
         dialog.DoModal();

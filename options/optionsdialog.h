@@ -2,7 +2,7 @@
 // front, writes the settings file and restarts the idle count.
 #pragma once
 #include <functional>
-#include "acui.h"
+#include "ui/acui.h"
 #include "options/abouttab.h"
 #include "options/configurationtab.h"
 #include "options/loggingtab.h"

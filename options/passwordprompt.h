@@ -1,6 +1,6 @@
 // The prompt that guards the options dialog when protection is on.
 #pragma once
-#include "acui.h"
+#include "ui/acui.h"
 
 class GuardSettings;
 

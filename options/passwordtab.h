@@ -2,7 +2,7 @@
 // confirmation.
 #pragma once
 #include <string>
-#include "acui.h"
+#include "ui/acui.h"
 
 class GuardSettings;
 

@@ -3,7 +3,7 @@
 // folder list ("DIRSELECT").
 #pragma once
 #include <string>
-#include "afxshim.h"
+#include "ui/afxwin.h"
 
 class CPathDialog : public CFileDialog {
   public:

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include "acdb.h"
 
-class CWnd;
 class CWinApp;
 
 typedef void (*AcRxFunctionPtr)();
@@ -54,7 +53,6 @@ class HOST_API AcEditor : public AcRxObject {
 };
 
 HOST_API HWND adsw_acadMainWnd();
-HOST_API CWnd* acedGetAcadFrame();
 HOST_API CWinApp* acedGetAcadWinApp();
 // Prints to the host's command line history.
 HOST_API int acutPrintf(const char* format, ...);

@@ -206,9 +206,6 @@ void requestCancel() {
 HWND adsw_acadMainWnd() {
     return cadhost::mainWnd;
 }
-CWnd* acedGetAcadFrame() {
-    return CWnd::FromHandle(cadhost::mainWnd);
-}
 CWinApp* acedGetAcadWinApp() {
     return AfxGetApp();
 }

@@ -1,5 +1,5 @@
-// MFC-shaped services: resource handles and chain, extension modules, the
-// application's message pump and its message boxes.
+// MFC-shaped services of the host: resource handles and chain, extension
+// modules, the application's message pump.
 #include "internal.h"
 
 namespace {
@@ -88,19 +88,4 @@ BOOL CWinApp::PumpMessage() {
 CWinApp* AfxGetApp() {
     static DefaultApp app;
     return &app;
-}
-
-int AfxMessageBox(const char* text, UINT type, UINT) {
-    HWND owner = GetActiveWindow();
-    if (!owner) owner = AfxGetApp()->m_hWndMain;
-    if (owner) owner = GetLastActivePopup(GetAncestor(owner, GA_ROOT));
-    // As MFC does: a box without an icon gets the one its buttons suggest.
-    if ((type & MB_ICONMASK) == 0) {
-        UINT buttons = type & MB_TYPEMASK;
-        if (buttons == MB_OK || buttons == MB_OKCANCEL)
-            type |= MB_ICONEXCLAMATION;
-        else if (buttons == MB_YESNO || buttons == MB_YESNOCANCEL)
-            type |= MB_ICONQUESTION;
-    }
-    return MessageBoxA(owner, text, AfxGetApp()->m_pszAppName, type);
 }

@@ -171,8 +171,12 @@ int run(const std::string& commandLine, DWORD timeoutMs, const char* workDir) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     std::string cmd = commandLine;
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workDir, &si, &pi))
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workDir, &si, &pi)) {
+        // Said, so that a run that never started is told from one that failed.
+        std::fprintf(stderr, "run: %s could not be started: error %lu\n", commandLine.c_str(),
+                     (unsigned long)GetLastError());
         return -1;
+    }
     Handle process(pi.hProcess), thread(pi.hThread);
     if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         TerminateProcess(pi.hProcess, 99);

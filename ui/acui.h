@@ -1,13 +1,14 @@
-// The host's dialog base classes: plain dialogs, and tabbed dialogs whose
-// pages are child dialogs inside a tab control.
+// The dialog base classes the host's dialogs are made of, in the module's
+// own UI library: plain dialogs, and tabbed dialogs whose pages are child
+// dialogs inside a tab control.
 #pragma once
 #include <vector>
-#include "afxshim.h"
+#include "ui/afxwin.h"
 
 // Asks a modeless window whether it keeps the keyboard focus.
 #define WM_ACAD_KEEPFOCUS (WM_USER + 0x6D01)
 
-class HOST_API CAdUiBaseDialog : public CDialog {
+class CAdUiBaseDialog : public CDialog {
   public:
     CAdUiBaseDialog(UINT templateId, CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAdUiBaseDialog() override;
@@ -16,7 +17,7 @@ class HOST_API CAdUiBaseDialog : public CDialog {
     void PostNcDestroy() override;
 };
 
-class HOST_API CAcUiDialog : public CAdUiBaseDialog {
+class CAcUiDialog : public CAdUiBaseDialog {
   public:
     CAcUiDialog(UINT templateId, CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAcUiDialog() override;
@@ -27,7 +28,7 @@ class CAdUiTabChildDialog;
 // The tab control of a tabbed dialog. Each tab has a page, a child dialog
 // made from its template inside the tab's display area; a selection change
 // shows the selected page and hides the others.
-class HOST_API CAdUiTab : public CTabCtrl {
+class CAdUiTab : public CTabCtrl {
   public:
     CAdUiTab();
     ~CAdUiTab() override;
@@ -47,7 +48,7 @@ class HOST_API CAdUiTab : public CTabCtrl {
     std::vector<CAdUiTabChildDialog*> pages_;
 };
 
-class HOST_API CAdUiTabMainDialog : public CAdUiBaseDialog {
+class CAdUiTabMainDialog : public CAdUiBaseDialog {
   public:
     CAdUiTabMainDialog(UINT templateId, CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAdUiTabMainDialog() override;
@@ -58,7 +59,7 @@ class HOST_API CAdUiTabMainDialog : public CAdUiBaseDialog {
     CAdUiTab* m_pAcadTab = nullptr;
 };
 
-class HOST_API CAcUiTabMainDialog : public CAdUiTabMainDialog {
+class CAcUiTabMainDialog : public CAdUiTabMainDialog {
   public:
     CAcUiTabMainDialog(UINT templateId, CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAcUiTabMainDialog() override;
@@ -72,7 +73,7 @@ class HOST_API CAcUiTabMainDialog : public CAdUiTabMainDialog {
 };
 
 // A page of a tabbed dialog.
-class HOST_API CAdUiTabChildDialog : public CAdUiBaseDialog {
+class CAdUiTabChildDialog : public CAdUiBaseDialog {
   public:
     explicit CAdUiTabChildDialog(CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAdUiTabChildDialog() override;
@@ -89,7 +90,7 @@ class HOST_API CAdUiTabChildDialog : public CAdUiBaseDialog {
     CWnd* m_pMainDialog = nullptr;
 };
 
-class HOST_API CAcUiTabChildDialog : public CAdUiTabChildDialog {
+class CAcUiTabChildDialog : public CAdUiTabChildDialog {
   public:
     explicit CAcUiTabChildDialog(CWnd* parent = nullptr, HINSTANCE dialogResource = nullptr);
     ~CAcUiTabChildDialog() override;

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include "internal.h"
+#include "ui/afxwin.h"
 
 namespace {
 

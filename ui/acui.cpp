@@ -1,6 +1,8 @@
-// The host's dialog classes.
-#include "acui.h"
-#include "internal.h"
+// The plain and tabbed dialog classes, shaped as the host's.
+#include "ui/acui.h"
+// The application's main window and product key: the host's, for now.
+#include "aced.h"
+#include "acrx.h"
 
 CAdUiBaseDialog::CAdUiBaseDialog(UINT templateId, CWnd* parent, HINSTANCE dialogResource)
     : CDialog(templateId, parent) {

@@ -2,11 +2,11 @@
 // reflection, colour brushes, data exchange, the modal loop and tab pages.
 #include <doctest.h>
 #include <algorithm>
-#include "acui.h"
+#include "ui/acui.h"
 #include <shlobj.h>
 #include "cadhost.h"
 #include "testkit.h"
-#include "ui/uitest.h"
+#include "uitest.h"
 
 using namespace testkit;
 

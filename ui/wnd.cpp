@@ -1,7 +1,7 @@
 // CWnd: attaching objects to windows, subclassing, message maps and the
 // reflection of notifications to the controls that sent them.
 #include <map>
-#include "internal.h"
+#include "ui/afxwin.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Drawing contexts, fonts, menus, tool tips and the common file dialog.
 #include <cstring>
 #include <map>
-#include "internal.h"
+#include "ui/afxwin.h"
 
 CDC* afxthunk::dcFor(HDC hdc) {
     static CDC dc;
