@@ -22,7 +22,9 @@ target_include_directories(tarnel_ui PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_ui PUBLIC cadrt comctl32 comdlg32)
 
 add_library(tarnel_core STATIC
+    port/portfit.c
     shell/arxapplication.cpp
+    shell/coreport.cpp
     shell/extensionmodule.cpp
     shell/guardapp.cpp
     shell/hostclasses.cpp
@@ -71,7 +73,8 @@ target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat ta
 tarnel_version_rc(module_rc tarnel15.arx "Tarnel: closes AutoCAD for users who walked away")
 add_library(tarnel_version OBJECT ${module_rc})
 target_include_directories(tarnel_version PRIVATE ${CMAKE_SOURCE_DIR})
-add_library(tarnel15 SHARED shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
+# The host adapter's sources: the entry the host calls.
+add_library(tarnel15 SHARED adapter/entry.cpp shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
             $<TARGET_OBJECTS:arxlink>)
 target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core tarnel_ui tarnel_settings
                       tarnel_journalformat -Wl,--no-whole-archive)

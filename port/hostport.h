@@ -86,10 +86,11 @@ typedef struct TarnelCoreEvents {
     unsigned long version; /* TARNEL_PORT_VERSION the core was built for */
     TarnelCore core;
 
-    /* The host's application messages: non-zero refuses (the module goes). */
-    int (TARNEL_CALL* initApp)(TarnelCore core);
-    int (TARNEL_CALL* unloadApp)(TarnelCore core);
-    void (TARNEL_CALL* loadDrawing)(TarnelCore core);
+    /* The host's application messages, with the host's token of this
+       module as the message gave it: non-zero refuses (the module goes). */
+    int (TARNEL_CALL* initApp)(TarnelCore core, void* appId);
+    int (TARNEL_CALL* unloadApp)(TarnelCore core, void* appId);
+    void (TARNEL_CALL* loadDrawing)(TarnelCore core, void* appId);
     /* The editor's and the document manager's reactors. */
     void (TARNEL_CALL* commandWillStart)(TarnelCore core, TarnelDrawing drawing, const char* name);
     void (TARNEL_CALL* commandEnded)(TarnelCore core, TarnelDrawing drawing, const char* name);
@@ -113,10 +114,12 @@ typedef struct TarnelCoreEvents {
 #define TARNEL_PORT_OTHER_VERSION 2 /* built for another port version */
 #define TARNEL_PORT_TOO_SMALL 3     /* smaller than this side reads */
 
-/* The core's one export, looked up by this name: checks the host's table,
-   and fills events for it; TARNEL_PORT_FITS, or why the core refuses. */
+/* The core's one export, looked up by this name: checks the host's table
+   and the events table the adapter gives (its size and version set), and
+   fills the events; TARNEL_PORT_FITS, or why the core refuses. */
 #define TARNEL_CORE_OPEN "TarnelCoreOpen"
 typedef int(TARNEL_CALL* TarnelCoreOpenFn)(const TarnelHostOps* host, TarnelCoreEvents* events);
+int TARNEL_CALL TarnelCoreOpen(const TarnelHostOps* host, TarnelCoreEvents* events);
 
 /* Whether a table (size and version first) fits a side built for
    `version` that reads `size` bytes of it. */

@@ -34,6 +34,14 @@ src=$(cd "$(dirname "$0")/.." && pwd)
     "$src/port/portfit.c" || fail "port/portfit.c: not C89"
 "$prefix-g++" -std=c++98 -pedantic-errors -Wall -Wextra -Werror -fno-exceptions -fno-rtti \
     -I"$src" -fsyntax-only -x c++ "$src/port/hostport.h" || fail "port/hostport.h: not C++98"
+# The host adapter is in the host compiler's dialect: C++98 without the
+# standard library, exceptions or RTTI, and it includes only Windows, the
+# host's SDK headers and the port.
+for f in "$src"/adapter/*.cpp; do
+    "$prefix-g++" -std=c++98 -pedantic-errors -Wall -Wextra -Werror -fno-exceptions -fno-rtti \
+        -I"$src" -I"$src/host/include" -fsyntax-only "$f" || fail "$f: not the host's dialect"
+done
+bad=$(python3 "$src/scripts/check_adapter_includes.py" "$src") || fail "$bad"
 
 # The host finds the module by these three exports.
 exports=$("$prefix-objdump" -p "$bin/tarnel15.arx" |

@@ -1,6 +1,5 @@
-// The module's static objects and the host's entry point.
-#include "acrx.h"
-#include "common/shield.h"
+// The module's static objects. The host's entry point is the adapter's
+// (adapter/entry.cpp), which reaches the application through the port.
 #include "shell/extensionmodule.h"
 #include "shell/guardapp.h"
 
@@ -12,13 +11,4 @@ static GuardApp guardApplication;
 
 ExtensionModuleRecord* extensionRecord() {
     return extensionModulePointer;
-}
-
-extern "C" __declspec(dllexport) AcRx::AppRetCode
-    acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
-    AcRx::AppRetCode result = AcRx::kRetOK;
-    shielded([&] {
-        if (ArxApplication* app = currentApp()) result = app->dispatch(msg, appId);
-    });
-    return result;
 }

@@ -8,6 +8,7 @@
 #include "shell/hostclasses.h"
 #include "modulefixture.h"
 #include "shell/stringloader.h"
+#include "port/hostport.h"
 
 using namespace testkit;
 
@@ -91,6 +92,61 @@ TEST_CASE("every message code reaches its handler; others only store the id") {
                                                     "unregisterClasses", "onUnloadApp"});
     }
     CHECK(currentApp() == guard);
+}
+
+TEST_CASE("the core takes an adapter's tables of its own port version only, and its "
+          "notifications reach the application with the host's token") {
+    const struct {
+        const char* name;
+        bool hostGiven;
+        unsigned long hostSize, hostVersion, eventsSize, eventsVersion;
+        int fit;
+    } cases[] = {
+        {"this build", true, sizeof(TarnelHostOps), TARNEL_PORT_VERSION,
+         sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION, TARNEL_PORT_FITS},
+        {"an adapter of another port version", true, sizeof(TarnelHostOps),
+         TARNEL_PORT_VERSION + 1, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION + 1,
+         TARNEL_PORT_OTHER_VERSION},
+        {"an adapter with fewer operations", true, sizeof(TarnelHostOps) - sizeof(void*),
+         TARNEL_PORT_VERSION, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION,
+         TARNEL_PORT_TOO_SMALL},
+        {"room for fewer notifications", true, sizeof(TarnelHostOps), TARNEL_PORT_VERSION,
+         sizeof(TarnelCoreEvents) - sizeof(void*), TARNEL_PORT_VERSION, TARNEL_PORT_TOO_SMALL},
+        {"no operations", false, 0, 0, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION,
+         TARNEL_PORT_NO_TABLE},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        TarnelHostOps host = {};
+        host.size = c.hostSize;
+        host.version = c.hostVersion;
+        TarnelCoreEvents events = {};
+        events.size = c.eventsSize;
+        events.version = c.eventsVersion;
+        CHECK(TarnelCoreOpen(c.hostGiven ? &host : nullptr, &events) == c.fit);
+        // A refused adapter's table is left as it gave it.
+        CHECK((events.initApp != nullptr) == (c.fit == TARNEL_PORT_FITS));
+    }
+    TarnelHostOps host = {};
+    host.size = sizeof host;
+    host.version = TARNEL_PORT_VERSION;
+    TarnelCoreEvents events = {};
+    events.size = sizeof events;
+    events.version = TARNEL_PORT_VERSION;
+    REQUIRE(TarnelCoreOpen(&host, &events) == TARNEL_PORT_FITS);
+    REQUIRE((events.unloadApp != nullptr));
+    REQUIRE((events.loadDrawing != nullptr));
+    RecordingApp app;
+    int token = 0;
+    CHECK(events.initApp(events.core, &token) == 0);
+    CHECK(app.appId() == &token);
+    events.loadDrawing(events.core, &token);
+    CHECK(events.unloadApp(events.core, &token) == 0);
+    CHECK(app.calls == std::vector<std::string>{"registerClasses", "registerCommands",
+                                                "initHookA", "initHookB", "onInitApp",
+                                                "onLoadDwg", "unloadHook",
+                                                "unregisterCommands", "unregisterClasses",
+                                                "onUnloadApp"});
 }
 
 TEST_CASE("module paths, strings and host class look-ups") {

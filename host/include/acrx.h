@@ -60,7 +60,7 @@ class HOST_API AcRxObject {
 class HOST_API AcRxClass : public AcRxObject {
   public:
     AcRxClass(const char* name, AcRxClass* parent);
-    AcRxClass* isA() const override;
+    virtual AcRxClass* isA() const;
     static AcRxClass* desc();
     const char* name() const { return name_; }
     AcRxClass* myParent() const { return parent_; }
@@ -73,14 +73,14 @@ class HOST_API AcRxClass : public AcRxObject {
 
 class HOST_API AcRxDictionary : public AcRxObject {
   public:
-    AcRxClass* isA() const override;
+    virtual AcRxClass* isA() const;
     static AcRxClass* desc();
     virtual AcRxObject* at(const char* key) const = 0;
 };
 
 class HOST_API AcRxDynamicLinker : public AcRxObject {
   public:
-    AcRxClass* isA() const override;
+    virtual AcRxClass* isA() const;
     static AcRxClass* desc();
     virtual bool registerAppMDIAware(void* appId) = 0;
 };
