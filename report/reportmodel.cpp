@@ -397,7 +397,8 @@ double workingSeconds(long long from, long long to, int offset, int workFrom, in
 
 } // namespace
 
-// A session's lines, in time order, each once; its clock mended: a jump
+// A session's lines, in time order, each once, on its first line's clock
+// offset; its clock mended: a jump
 // further than the session's own length (its end line's seconds) moves the
 // lines before the largest gap by the jump, and each stretch is cut to the
 // time since the session began and since the stretch before it ended.
@@ -430,6 +431,10 @@ void UsageReport::settle(Session& s) {
         ++clockChanges_;
         break;
     }
+    // One clock's days for the whole session: its first line's offset, so
+    // its idle hours are split at the same midnights as its open hours.
+    for (Event& e : ev)
+        e.offset = ev.front().offset;
     long long stretchEnd = ev.front().utc;
     for (Event& e : ev) {
         if (e.code != kQuietEvent && e.code != kExpiredEvent) continue;
