@@ -88,24 +88,34 @@ std::string withCancelled(const ReportTexts& t, const std::string& message,
     return message + formatText(t.messageCancelled.c_str(), all.c_str());
 }
 
+namespace {
+
+// A block of one labelled line: the time, "  label: text ", the separator.
+std::string oneLineBlock(const ReportTexts& t, const std::string& timeText, const char* label,
+                         const std::string& text) {
+    return timeText + "\n  " + label + ": " + text + " \n" + t.separator;
+}
+
+} // namespace
+
 std::string ignoredPolicyBlock(const ReportTexts& t, const std::string& timeText,
                                const std::string& fault) {
-    return timeText + "\n  Group Policy value ignored: " + fault + " \n" + t.separator;
+    return oneLineBlock(t, timeText, "Group Policy value ignored", fault);
 }
 
 std::string logFaultBlock(const ReportTexts& t, const std::string& timeText,
                           const std::string& fault) {
-    return timeText + "\n  Log records lost: " + fault + " \n" + t.separator;
+    return oneLineBlock(t, timeText, "Log records lost", fault);
 }
 
 std::string logUnwritableBlock(const ReportTexts& t, const std::string& timeText,
                                const std::string& what) {
-    return timeText + "\n  Log folder cannot be written: " + what + " \n" + t.separator;
+    return oneLineBlock(t, timeText, "Log folder cannot be written", what);
 }
 
 std::string messageNotLeftBlock(const ReportTexts& t, const std::string& timeText,
                                 const std::string& what) {
-    return timeText + "\n  Message for the next start not left: " + what + " \n" + t.separator;
+    return oneLineBlock(t, timeText, "Message for the next start not left", what);
 }
 
 std::string stayedBusyBlock(const ReportTexts& t, const std::string& timeText,

@@ -281,16 +281,12 @@ extern "C" __declspec(dllexport) UINT __stdcall TarnelFolder(MSIHANDLE install) 
 // take the files that will go there, with its setting and why; empty when
 // none.
 static std::string folderFault(const std::vector<std::string>& changes) {
-    int naming = 1;
-    for (const std::string& c : changes)
-        if (c.compare(0, 16, "LogfilenameType=") == 0) naming = std::atoi(c.c_str() + 16);
+    std::vector<std::pair<std::string, std::string>> asked;
     for (const std::string& c : changes) {
         const size_t eq = c.find('=');
-        const std::string fault =
-            foldercheck::settingError(c.substr(0, eq), c.substr(eq + 1), naming);
-        if (!fault.empty()) return fault;
+        asked.push_back({c.substr(0, eq), c.substr(eq + 1)});
     }
-    return std::string();
+    return foldercheck::changesError(asked);
 }
 
 extern "C" __declspec(dllexport) UINT __stdcall TarnelPresets(MSIHANDLE install) {

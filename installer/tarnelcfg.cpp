@@ -16,7 +16,6 @@
 // request, 3 no AutoCAD product key found.
 #include <windows.h>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,19 +66,14 @@ bool parseChanges(int argc, char** argv, int first, Request& out) {
         out.changes.push_back({key, value});
     }
     // A folder is checked once every value is read: the log's names follow
-    // the naming asked for with it (the longer one when none is).
-    int naming = 1;
+    // the naming asked for with it.
+    std::vector<std::pair<std::string, std::string>> asked;
     for (const Change& c : out.changes)
-        if (c.key->number == &settingsformat::Values::logfilenameType)
-            naming = std::atoi(c.value.c_str());
-    for (const Change& c : out.changes) {
-        const std::string fault = foldercheck::settingError(c.key->name, c.value, naming);
-        if (!fault.empty()) {
-            std::fprintf(stderr, "tarnelcfg: %s\n", fault.c_str());
-            return false;
-        }
-    }
-    return true;
+        asked.push_back({c.key->name, c.value});
+    const std::string fault = foldercheck::changesError(asked);
+    if (fault.empty()) return true;
+    std::fprintf(stderr, "tarnelcfg: %s\n", fault.c_str());
+    return false;
 }
 
 // Settings read from file without writing it: the record's own file is a

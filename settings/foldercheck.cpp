@@ -92,3 +92,19 @@ std::string settingError(const std::string& key, const std::string& value, int l
 }
 
 } // namespace foldercheck
+
+namespace foldercheck {
+
+std::string changesError(const std::vector<std::pair<std::string, std::string>>& changes) {
+    int naming = 1;
+    for (const auto& c : changes)
+        if (settingsformat::equalsNoCase(c.first, "LogfilenameType"))
+            naming = std::atoi(c.second.c_str());
+    for (const auto& c : changes) {
+        const std::string fault = settingError(c.first, c.second, naming);
+        if (!fault.empty()) return fault;
+    }
+    return std::string();
+}
+
+} // namespace foldercheck

@@ -6,6 +6,8 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace foldercheck {
 
@@ -47,5 +49,9 @@ bool lastsUntilChanged(unsigned long error);
 // environment variables (which the seat checks when it uses it) and one
 // that will do. The log's names are those of logfilenameType.
 std::string settingError(const std::string& key, const std::string& value, int logfilenameType);
+// settingError for each (key, value) of a request, the log's names those of
+// the LogfilenameType it sets (the longer when it sets none); the first
+// fault, or empty.
+std::string changesError(const std::vector<std::pair<std::string, std::string>>& changes);
 
 } // namespace foldercheck

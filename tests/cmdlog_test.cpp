@@ -835,10 +835,7 @@ TEST_CASE("a log folder that cannot be written is told once a start, in Windows'
         const std::string told = registryString(tarnelRegistryKey(), "LogFault");
         testkit::deleteRegistryValue(tarnelRegistryKey(), "LogFault"); // no box for a later test
         const std::string report = modtest::reportLog(w.dir);
-        char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-        DWORD n = sizeof name;
-        GetComputerNameA(name, &n);
-        const std::string journal = readFile(journalDir + "\\" + name + ".csv");
+        const std::string journal = readFile(journalFileIn(journalDir));
         if (!c.error) {
             CHECK(told == "(none)");
             CHECK(modtest::count(report, "Log folder cannot be written") == 0);
