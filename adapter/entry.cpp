@@ -1,45 +1,70 @@
 // The host's entry into the module, in the dialect the host's compiler
-// reads (C++98, no standard library, exceptions or RTTI): the messages the
-// core needs go to it through the port; the others are answered here.
+// reads (C++98, no standard library, exceptions or RTTI): the host's
+// messages the core needs go to it through the port, with the host's
+// operations and events joined to it at start and parted at unload.
 #include <windows.h>
 #include "acrx.h"
+#include "adapter/adapter.h"
 #include "port/hostport.h"
 
 namespace {
 
 TarnelHostOps hostOps;
 TarnelCoreEvents coreEvents;
-int coreFit = -1; // not asked yet
+bool coreOpen = false;
 
-// The core's table, asked for once; TARNEL_PORT_FITS or why not.
-int openCore() {
-    if (coreFit >= 0) return coreFit;
-    ZeroMemory(&hostOps, sizeof hostOps);
-    hostOps.size = sizeof hostOps;
-    hostOps.version = TARNEL_PORT_VERSION;
+// The core opened for a start, with the host's operations, which live as
+// long as the module does; false when it refuses them.
+bool openCore() {
+    if (coreOpen) return true;
+    fillHostOps(&hostOps);
     ZeroMemory(&coreEvents, sizeof coreEvents);
     coreEvents.size = sizeof coreEvents;
     coreEvents.version = TARNEL_PORT_VERSION;
-    coreFit = TarnelCoreOpen(&hostOps, &coreEvents);
-    return coreFit;
+    coreOpen = TarnelCoreOpen(&hostOps, &coreEvents) == TARNEL_PORT_FITS;
+    return coreOpen;
+}
+
+void closeCore() {
+    if (coreOpen) coreEvents.close(coreEvents.core);
+    coreOpen = false;
+}
+
+AcRx::AppRetCode initApp(void* appId) {
+    // A core of another port version: the module does not load.
+    if (!openCore()) return AcRx::kRetError;
+    setAppId(appId);
+    acrxUnlockApplication(appId);
+    if (AcRxObject* linker = hostService("DynamicLinker", "AcRxDynamicLinker"))
+        static_cast<AcRxDynamicLinker*>(linker)->registerAppMDIAware(appId);
+    acrxBuildClassHierarchy();
+    attachHostEvents(&coreEvents);
+    if (coreEvents.initApp(coreEvents.core, appId) == 0) return AcRx::kRetOK;
+    detachHostEvents();
+    closeCore();
+    return AcRx::kRetError;
+}
+
+AcRx::AppRetCode unloadApp(void* appId) {
+    if (!coreOpen) return AcRx::kRetOK;
+    // A core that stays keeps its events.
+    if (coreEvents.unloadApp(coreEvents.core, appId) != 0) return AcRx::kRetError;
+    detachHostEvents();
+    closeCore();
+    return AcRx::kRetOK;
 }
 
 } // namespace
 
 extern "C" __declspec(dllexport) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg,
                                                                   void* appId) {
-    if (openCore() != TARNEL_PORT_FITS) {
-        // A core of another port version: the module does not load.
-        return msg == AcRx::kInitAppMsg ? AcRx::kRetError : AcRx::kRetOK;
-    }
     switch (msg) {
     case AcRx::kInitAppMsg:
-        return coreEvents.initApp(coreEvents.core, appId) == 0 ? AcRx::kRetOK : AcRx::kRetError;
+        return initApp(appId);
     case AcRx::kUnloadAppMsg:
-        return coreEvents.unloadApp(coreEvents.core, appId) == 0 ? AcRx::kRetOK
-                                                                  : AcRx::kRetError;
+        return unloadApp(appId);
     case AcRx::kLoadDwgMsg:
-        coreEvents.loadDrawing(coreEvents.core, appId);
+        if (coreOpen) coreEvents.loadDrawing(coreEvents.core, appId);
         return AcRx::kRetOK;
     default:
         return AcRx::kRetOK;

@@ -27,11 +27,10 @@ add_library(tarnel_core STATIC
     shell/coreport.cpp
     shell/extensionmodule.cpp
     shell/guardapp.cpp
-    shell/hostclasses.cpp
+    shell/hostcalls.cpp
     shell/lastrunmessage.cpp
     shell/registrymessage.cpp
     shell/stringloader.cpp
-    shell/sysvar.cpp
     shell/tarnel.cpp
     idle/closeaction.cpp
     idle/countdowndialog.cpp
@@ -68,15 +67,21 @@ add_library(tarnel_core STATIC
 target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat tarnel_ui cadrt shell32 ole32 version comctl32)
 
+# The host adapter: the entry the host calls, the host's operations and
+# events through the port. The tests link it too, and start the core
+# through its entry as the host does.
+add_library(tarnel_adapter STATIC adapter/entry.cpp adapter/hostevents.cpp adapter/hostops.cpp)
+target_include_directories(tarnel_adapter PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(tarnel_adapter PUBLIC tarnel_core cadrt)
+
 # The module's version resource; the options tests link it too, as the About
 # page reads it from the module.
 tarnel_version_rc(module_rc tarnel15.arx "Tarnel: closes AutoCAD for users who walked away")
 add_library(tarnel_version OBJECT ${module_rc})
 target_include_directories(tarnel_version PRIVATE ${CMAKE_SOURCE_DIR})
-# The host adapter's sources: the entry the host calls.
-add_library(tarnel15 SHARED adapter/entry.cpp shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
+add_library(tarnel15 SHARED shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
             $<TARGET_OBJECTS:arxlink>)
-target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_core tarnel_ui tarnel_settings
-                      tarnel_journalformat -Wl,--no-whole-archive)
+target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_adapter tarnel_core tarnel_ui
+                      tarnel_settings tarnel_journalformat -Wl,--no-whole-archive)
 set_target_properties(tarnel15 PROPERTIES PREFIX "" SUFFIX ".arx")
 add_dependencies(tarnel15 TarnelRes)

@@ -2,7 +2,6 @@
 #include <memory>
 #include <new>
 #include "cmdlog/tarnelreact.h"
-#include "shell/hostclasses.h"
 
 namespace {
 std::unique_ptr<CommandLogReactor> theReactor;
@@ -15,13 +14,9 @@ CommandLogReactor* commandLogReactor() {
 bool attachReactors(const GuardSettings& settings) {
     if (theReactor) return true;
     theReactor.reset(new (std::nothrow) CommandLogReactor(settings));
-    if (!theReactor) return false;
-    if (AcEditor* editor = hostEditor()) editor->addReactor(theReactor.get());
-    return true;
+    return theReactor != nullptr;
 }
 
 void detachReactors() {
-    if (!theReactor) return;
-    if (AcEditor* editor = hostEditor()) editor->removeReactor(theReactor.get());
     theReactor.reset();
 }

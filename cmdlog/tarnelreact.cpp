@@ -4,6 +4,7 @@
 #include "idle/idletimer.h"
 #include "idle/lispevaluation.h"
 #include "settings/guardsettings.h"
+#include "shell/hostcalls.h"
 
 namespace {
 // The end of a command or evaluation is the user's activity, unless the
@@ -13,22 +14,12 @@ void userActivity() {
 }
 } // namespace
 
-DocLogReactor::DocLogReactor() {
-    if (AcApDocManager* m = acDocManagerPtr()) m->addReactor(this);
-}
-
-DocLogReactor::~DocLogReactor() {
-    if (AcApDocManager* m = acDocManagerPtr()) m->removeReactor(this);
-}
-
-void DocLogReactor::documentToBeDestroyed(AcApDocument* doc) {
+void DocLogReactor::documentToBeDestroyed(TarnelDrawing doc) {
     shielded([&] { startTimes.erase(doc); });
 }
 
 TimeStamp& DocLogReactor::entryForCurrent(TimeStamp value) {
-    AcApDocManager* m = acDocManagerPtr();
-    AcApDocument* current = m ? m->curDocument() : nullptr;
-    return startTimes.emplace(current, value).first->second;
+    return startTimes.emplace(host::currentDrawing(), value).first->second;
 }
 
 CommandLogReactor::CommandLogReactor(const GuardSettings& settings) : settings_(settings) {}

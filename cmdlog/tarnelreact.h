@@ -1,41 +1,42 @@
-// The reactors that see command traffic: every ended command counts as
-// activity, and with logging on each one is timed into the command log.
+// What the core does with the host's command traffic, as the adapter's
+// reactors pass it on: every ended command counts as activity, and with
+// logging on each one is timed into the command log.
 #pragma once
 #include <map>
-#include "acdocman.h"
-#include "aced.h"
 #include "cmdlog/timestamp.h"
+#include "port/hostport.h"
 
 class GuardSettings;
 
-class DocLogReactor : public AcApDocManagerReactor {
+// The start time of the command that runs in each drawing.
+class DocLogReactor {
   public:
-    DocLogReactor();
-    ~DocLogReactor() override;
-    void documentToBeDestroyed(AcApDocument* doc) override;
+    void documentToBeDestroyed(TarnelDrawing doc);
 
     // The current document's start time, inserted with value when missing.
     TimeStamp& entryForCurrent(TimeStamp value);
     size_t entryCount() const { return startTimes.size(); }
 
   private:
-    std::map<AcApDocument*, TimeStamp> startTimes;
+    std::map<TarnelDrawing, TimeStamp> startTimes;
 };
 
-class CommandLogReactor : public AcEditorReactor {
+// The editor's events for the current drawing.
+class CommandLogReactor {
   public:
     explicit CommandLogReactor(const GuardSettings& settings);
-    ~CommandLogReactor() override;
-    void commandWillStart(const char* cmdStr) override;
-    void commandEnded(const char* cmdStr) override;
-    void commandCancelled(const char* cmdStr) override;
-    void commandFailed(const char* cmdStr) override;
-    void lispWillStart(const char* firstLine) override;
-    void lispEnded() override;
-    void lispCancelled() override;
+    virtual ~CommandLogReactor();
+    void commandWillStart(const char* cmdStr);
+    void commandEnded(const char* cmdStr);
+    void commandCancelled(const char* cmdStr);
+    void commandFailed(const char* cmdStr);
+    void lispWillStart(const char* firstLine);
+    void lispEnded();
+    void lispCancelled();
     virtual bool writeLogRecord(const char* name, TimeStamp start, TimeStamp finish);
 
     const DocLogReactor& documents() const { return docReactor; }
+    DocLogReactor& documents() { return docReactor; }
     bool isLispActive() const { return lispActive; }
 
   private:

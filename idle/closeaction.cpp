@@ -1,8 +1,4 @@
 #include "idle/closeaction.h"
-#include <memory>
-#include "acdocman.h"
-#include "aced.h"
-#include "afxshim.h"
 #include "cmdlog/journal.h"
 #include "common/scopeguard.h"
 #include "common/shield.h"
@@ -12,23 +8,23 @@
 #include "idle/rescuefolder.h"
 #include "idle/savename.h"
 #include "idle/sessionreport.h"
-#include "shell/sysvar.h"
+#include "shell/hostcalls.h"
 #include "settings/guardsettings.h"
 
 namespace {
 
 bool drawingStillModified() {
     int dbmod = 0;
-    return shortSysVar("dbmod", dbmod) && dbmod != 0;
+    return host::shortVar("dbmod", dbmod) && dbmod != 0;
 }
 
 // Saves under target; a second save when DBMOD still says modified.
-bool saveDrawing(AcApDocument* doc, AcDbDatabase* db, const std::string& target) {
-    doc->pushDbmod();
-    Acad::ErrorStatus first = db->saveAs(target.c_str());
-    doc->popDbmod();
-    if (first != Acad::eOk) return false;
-    if (drawingStillModified()) return db->saveAs(target.c_str()) == Acad::eOk;
+bool saveDrawing(TarnelDrawing doc, const std::string& target) {
+    host::pushDbmod(doc);
+    const bool first = host::saveAs(doc, target);
+    host::popDbmod(doc);
+    if (!first) return false;
+    if (drawingStillModified()) return host::saveAs(doc, target);
     return true;
 }
 
@@ -40,51 +36,50 @@ struct Outcome {
 
 // Saves or discards one locked, current drawing as the action says. A save
 // that fails goes to a rescue copy on the local disk.
-Outcome saveOrDiscard(AcApDocument* doc, AcDbDatabase* db, int action, const std::string& fileName,
+Outcome saveOrDiscard(TarnelDrawing doc, int action, const std::string& fileName,
                       const std::string& target) {
     Outcome out;
     // No free name to save under counts as a save that failed.
-    if (action == QuitWithoutSaving || (!target.empty() && saveDrawing(doc, db, target))) {
+    if (action == QuitWithoutSaving || (!target.empty() && saveDrawing(doc, target))) {
         out.saved = true;
         return out;
     }
     std::string rescue = rescueTargetFor(fileName);
-    if (!rescue.empty() && saveDrawing(doc, db, rescue)) out.rescue = rescue;
+    if (!rescue.empty() && saveDrawing(doc, rescue)) out.rescue = rescue;
     return out;
 }
 
 void closeEveryDrawing() {
     const GuardSettings* settings = idleSettings();
-    AcApDocManager* manager = acDocManagerPtr();
-    if (!settings || !manager) return;
+    std::vector<TarnelDrawing> drawings;
+    if (!settings || !host::drawings(drawings)) return;
     const int action = settings->getAction();
-    std::unique_ptr<AcApDocumentIterator> it(manager->newAcApDocumentIterator());
-    if (!it) return;
     // Once a drawing went to a rescue copy, the next start tells of that
     // rather than of a drawing after it that was saved as usual.
     bool rescueMessageLeft = false;
-    for (; !it->done(); it->step()) {
-        AcApDocument* doc = it->document();
-        const char* fileName = doc ? doc->fileName() : nullptr;
-        AcDbDatabase* db = doc ? doc->database() : nullptr;
+    for (TarnelDrawing doc : drawings) {
+        // One closed meanwhile, by a message the last turn pumped, is gone.
+        if (doc && !host::stillOpen(doc)) continue;
+        std::string fileName;
+        const bool named = host::fileName(doc, fileName);
         // A drawing the host gives no name or database for cannot be saved:
         // it stays open, as one whose save failed does, and the others go on.
-        if (!doc || !fileName || !db) {
+        if (!doc || !named || !host::hasDatabase(doc)) {
             journal(JournalEvent(journalevent::kLeftOpen)
-                        .withDrawing(fileName ? fileName : "")
+                        .withDrawing(fileName)
                         .withAction(action)
                         .withStatus(0)
                         .withDetail("the host gave no file name or database"));
             continue;
         }
-        manager->setCurDocument(doc, AcAp::kWrite, false);
+        host::makeCurrentForWrite(doc);
         std::string target;
         Outcome outcome;
         {
             // The lock goes on every way out, a failed allocation included.
-            auto unlock = onScopeExit([&] { manager->unlockDocument(doc); });
+            auto unlock = onScopeExit([&] { host::unlock(doc); });
             buildSaveName(action, fileName, target);
-            outcome = saveOrDiscard(doc, db, action, fileName, target);
+            outcome = saveOrDiscard(doc, action, fileName, target);
         }
         // A drawing saved neither to its target nor to a rescue copy stays
         // open with its changes.
@@ -108,7 +103,7 @@ void closeEveryDrawing() {
                         .withAction(action)
                         .withStatus(0)
                         .withDetail("could not be saved to " + target));
-        if (outcome.saved || rescued) manager->closeDocument(doc);
+        if (outcome.saved || rescued) host::closeDrawing(doc);
         // A report that fails costs only the report, not the other drawings.
         shielded([&] {
             if (rescued)
@@ -121,18 +116,16 @@ void closeEveryDrawing() {
         rescueMessageLeft = rescueMessageLeft || rescued;
         pumpWaitingMessage();
     }
-    it.reset();
-    if (manager->documentCount() == 0) {
+    if (host::drawingCount() == 0) {
         journalHostClosed();
-        SendMessageA(adsw_acadMainWnd(), WM_CLOSE, 0, 0);
+        SendMessageA(host::mainWindow(), WM_CLOSE, 0, 0);
     }
 }
 
 // A seat left open with drawings in it is watched again from zero, so the
 // countdown comes again after a full wait. Not after an unload.
 void watchAgainIfLeftOpen() {
-    AcApDocManager* manager = acDocManagerPtr();
-    if (manager && manager->documentCount() != 0) restartIdleTimer();
+    if (host::drawingCount() != 0) restartIdleTimer();
 }
 
 } // namespace

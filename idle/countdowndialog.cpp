@@ -1,6 +1,6 @@
 #include "idle/countdowndialog.h"
 #include <new>
-#include "aced.h"
+#include "shell/hostcalls.h"
 #include "cmdlog/journal.h"
 #include "common/shield.h"
 #include "settings/guardsettings.h"
@@ -62,7 +62,7 @@ void showCountdown() {
     ResourceScope scope;
     if (idleTimerState().countdownWindow) return;
     CountdownDialog* dialog =
-        new (std::nothrow) CountdownDialog(CWnd::FromHandle(adsw_acadMainWnd()));
+        new (std::nothrow) CountdownDialog(CWnd::FromHandle(host::mainWindow()));
     if (!dialog) return;
     adoptCountdown(dialog);
     dialog->Create(IDD_COUNTDOWN);

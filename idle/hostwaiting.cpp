@@ -2,12 +2,9 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
-#include <memory>
-#include "acdocman.h"
-#include "aced.h"
 #include "idle/lispevaluation.h"
 #include "idle/waitjudge.h"
-#include "shell/sysvar.h"
+#include "shell/hostcalls.h"
 
 namespace {
 
@@ -87,50 +84,47 @@ bool uiThreadQuietSinceLastLook() {
     return lastVerdict;
 }
 
-bool openDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& docs) {
-    docs.clear();
-    std::unique_ptr<AcApDocumentIterator> it(manager ? manager->newAcApDocumentIterator()
-                                                     : nullptr);
-    if (!it) return false;
-    for (; !it->done(); it->step())
-        if (AcApDocument* doc = it->document()) docs.push_back(doc);
+bool openDocuments(std::vector<TarnelDrawing>& docs) {
+    if (!host::drawings(docs)) return false;
+    docs.erase(std::remove(docs.begin(), docs.end(), nullptr), docs.end());
     return true;
 }
 
-bool busyDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& busy) {
-    if (!openDocuments(manager, busy)) return false;
+bool busyDocuments(std::vector<TarnelDrawing>& busy) {
+    if (!openDocuments(busy)) return false;
     busy.erase(std::remove_if(busy.begin(), busy.end(),
-                              [](AcApDocument* doc) { return doc->isQuiescent(); }),
+                              [](TarnelDrawing doc) { return host::quiescent(doc); }),
                busy.end());
     return true;
 }
 
-std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument*>& busy) {
+std::string waitingState(const std::vector<TarnelDrawing>& busy) {
     // Only the current document's CMDACTIVE can be read: a busy drawing
     // behind it counts as work.
-    AcApDocument* current = manager ? manager->curDocument() : nullptr;
-    for (AcApDocument* doc : busy)
+    TarnelDrawing current = host::currentDrawing();
+    for (TarnelDrawing doc : busy)
         if (doc != current) return std::string();
     int bits = 0;
-    if (!shortSysVar("CMDACTIVE", bits)) return std::string();
+    if (!host::shortVar("CMDACTIVE", bits)) return std::string();
     if (lispEvaluationRunning()) bits |= kCmdLisp;
-    const std::string names = stringSysVar("CMDNAMES");
+    const std::string names = host::stringVar("CMDNAMES");
     if (!bitsSayWaiting(bits) || namesSayWorking(names)) return std::string();
     char state[32];
     std::snprintf(state, sizeof state, "%p %d ", static_cast<void*>(current), bits);
     return state + names;
 }
 
-std::string busyDescription(AcApDocManager* manager, AcApDocument* doc) {
+std::string busyDescription(TarnelDrawing doc) {
     std::string what = "the LISP evaluation";
-    if (manager && doc == manager->curDocument()) {
-        const std::string names = stringSysVar("CMDNAMES");
+    if (doc == host::currentDrawing()) {
+        const std::string names = host::stringVar("CMDNAMES");
         if (!names.empty()) what = "the command " + names;
     } else {
         what = "the command";
     }
-    const char* name = doc->fileName();
-    return what + " in " + (name ? name : "a drawing");
+    std::string name;
+    if (!host::fileName(doc, name)) name = "a drawing";
+    return what + " in " + name;
 }
 
 namespace {
@@ -139,7 +133,7 @@ namespace {
 // while the main window takes input.
 std::vector<HWND> modalDialogs() {
     std::vector<HWND> dialogs;
-    ModalSearch search{adsw_acadMainWnd(), {}};
+    ModalSearch search{host::mainWindow(), {}};
     if (!search.main || IsWindowEnabled(search.main)) return dialogs;
     EnumThreadWindows(GetCurrentThreadId(), collectModal, reinterpret_cast<LPARAM>(&search));
     std::sort(search.found.begin(), search.found.end(),
@@ -155,27 +149,25 @@ std::string dialogDescription(HWND dialog) {
 
 } // namespace
 
-std::vector<std::string> whatWaits(AcApDocManager* manager,
-                                   const std::vector<AcApDocument*>& busy) {
+std::vector<std::string> whatWaits(const std::vector<TarnelDrawing>& busy) {
     std::vector<std::string> what;
     for (HWND d : modalDialogs())
         what.push_back(dialogDescription(d));
-    for (AcApDocument* doc : busy)
-        what.push_back(busyDescription(manager, doc));
+    for (TarnelDrawing doc : busy)
+        what.push_back(busyDescription(doc));
     return what;
 }
 
-std::vector<std::string> cancelWhatWaits(AcApDocManager* manager,
-                                         const std::vector<AcApDocument*>& busy) {
+std::vector<std::string> cancelWhatWaits(const std::vector<TarnelDrawing>& busy) {
     std::vector<std::string> what;
     for (HWND d : modalDialogs()) {
         what.push_back(dialogDescription(d));
         PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(d, IDCANCEL)));
     }
-    for (AcApDocument* doc : busy) {
-        what.push_back(busyDescription(manager, doc));
-        if (manager) manager->sendStringToExecute(doc, "\x03\x03", false, false, false);
+    for (TarnelDrawing doc : busy) {
+        what.push_back(busyDescription(doc));
+        host::sendString(doc, "\x03\x03");
     }
     return what;
 }

@@ -4,9 +4,7 @@
 #pragma once
 #include <string>
 #include <vector>
-
-class AcApDocument;
-class AcApDocManager;
+#include "port/hostport.h"
 
 // Starts the processor-time window afresh (the watch starts); until a
 // window is long enough, the thread counts as working.
@@ -18,24 +16,23 @@ void restartLoadWatch();
 constexpr unsigned kLoadWindowMinMs = 250;
 bool uiThreadQuietSinceLastLook();
 
-// The open documents, in the manager's order; false when the manager gives
-// no iterator (nothing can be told).
-bool openDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& docs);
+// The open drawings, in the host's order; false when the host cannot list
+// them (nothing can be told).
+bool openDocuments(std::vector<TarnelDrawing>& docs);
 // Of those, the ones that are not quiescent.
-bool busyDocuments(AcApDocManager* manager, std::vector<AcApDocument*>& busy);
+bool busyDocuments(std::vector<TarnelDrawing>& busy);
 // When the busy documents only wait for their user (each is the current
 // document, whose CMDACTIVE says waiting), what waits: the document, the
 // CMDACTIVE bits and the CMDNAMES names; empty when they work.
-std::string waitingState(AcApDocManager* manager, const std::vector<AcApDocument*>& busy);
+std::string waitingState(const std::vector<TarnelDrawing>& busy);
 
 // Cancels what waits, as its user would: every dialog modal over the host's
 // main window gets its Cancel button's command (innermost first), and every
 // busy document two ^C to execute. What was cancelled, as the report names
 // it ("the dialog "Options"", "the command LINE in C:\x\a.dwg").
-std::vector<std::string> cancelWhatWaits(AcApDocManager* manager,
-                                         const std::vector<AcApDocument*>& busy);
+std::vector<std::string> cancelWhatWaits(const std::vector<TarnelDrawing>& busy);
 // What cancelWhatWaits would cancel now, named as it names it; nothing is
 // sent.
-std::vector<std::string> whatWaits(AcApDocManager* manager, const std::vector<AcApDocument*>& busy);
+std::vector<std::string> whatWaits(const std::vector<TarnelDrawing>& busy);
 // What runs in a busy document, as cancelWhatWaits names it.
-std::string busyDescription(AcApDocManager* manager, AcApDocument* doc);
+std::string busyDescription(TarnelDrawing doc);

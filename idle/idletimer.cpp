@@ -1,6 +1,4 @@
 #include "idle/idletimer.h"
-#include "acdocman.h"
-#include "afxshim.h"
 #include "cmdlog/journal.h"
 #include "common/shield.h"
 #include "common/testseam.h"
@@ -12,7 +10,7 @@
 #include "idle/messagepump.h"
 #include "idle/sessionreport.h"
 #include "resources/resource.h"
-#include "shell/sysvar.h"
+#include "shell/hostcalls.h"
 #include "settings/guardsettings.h"
 #include "shell/resourcescope.h"
 #include "shell/stringloader.h"
@@ -94,28 +92,28 @@ void startStretch() {
 }
 
 // The end of the idle time: kExpired, or kWouldExpire in a trial run.
-void journalExpired(AcApDocManager* manager, const char* event) {
+void journalExpired(const char* event) {
     journal(JournalEvent(event)
                 .withSeconds(state.idleSeconds)
-                .withDetail(std::to_string(manager ? manager->documentCount() : 0) + " drawings"));
+                .withDetail(std::to_string(host::drawingCount()) + " drawings"));
 }
 
 // What a close would do now: one line per drawing, with whether it was
 // modified (known for the current drawing only) and the action.
-void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>& busy,
-                       int action) {
-    journalExpired(manager, journalevent::kWouldExpire);
+void journalWouldClose(const std::vector<TarnelDrawing>& busy, int action) {
+    journalExpired(journalevent::kWouldExpire);
     if (!busy.empty())
-        for (const std::string& what : whatWaits(manager, busy))
+        for (const std::string& what : whatWaits(busy))
             journal(JournalEvent(journalevent::kWouldCancel).withDetail(what));
-    std::vector<AcApDocument*> docs;
-    openDocuments(manager, docs);
-    for (AcApDocument* doc : docs) {
-        const char* name = doc->fileName();
-        if (!name) continue;
+    std::vector<TarnelDrawing> docs;
+    openDocuments(docs);
+    const TarnelDrawing current = host::currentDrawing();
+    for (TarnelDrawing doc : docs) {
+        std::string name;
+        if (!host::fileName(doc, name)) continue;
         int dbmod = 0;
-        const char* modified = doc != manager->curDocument()  ? "modified unknown"
-                               : !shortSysVar("DBMOD", dbmod) ? ""
+        const char* modified = doc != current                    ? "modified unknown"
+                               : !host::shortVar("DBMOD", dbmod) ? ""
                                : dbmod != 0                   ? "modified"
                                                               : "not modified";
         journal(JournalEvent(journalevent::kWouldClose)
@@ -125,21 +123,21 @@ void journalWouldClose(AcApDocManager* manager, const std::vector<AcApDocument*>
     }
 }
 
-void startCloseAction(AcApDocManager* manager) {
+void startCloseAction() {
     stopIdleTimer(); // also keeps ticks nested in the close action out
-    if (manager->documentCount() != 0)
-        manager->executeInApplicationContext(runCloseAction, nullptr);
+    if (host::drawingCount() != 0)
+        host::inApplicationContext(runCloseAction, nullptr);
     else
         runCloseAction(nullptr);
 }
 
 // The end of the idle time with the host waiting: what waits is cancelled,
 // and the close action runs at a later tick, once every drawing is quiet.
-void beginCancelling(AcApDocManager* manager, const std::vector<AcApDocument*>& busy) {
+void beginCancelling(const std::vector<TarnelDrawing>& busy) {
     closeCountdown();
     state.cancelling = true;
     state.cancelTicks = 0;
-    const std::vector<std::string> cancelled = cancelWhatWaits(manager, busy);
+    const std::vector<std::string> cancelled = cancelWhatWaits(busy);
     for (const std::string& what : cancelled)
         journal(JournalEvent(journalevent::kWaitingCancelled).withDetail(what));
     reportCancelledBeforeClose(cancelled);
@@ -147,17 +145,17 @@ void beginCancelling(AcApDocManager* manager, const std::vector<AcApDocument*>& 
 
 // A tick while cancelling: the cancels are taken by the loop the tick came
 // from, so the drawings can only be quiet at a later tick.
-void whileCancelling(AcApDocManager* manager) {
+void whileCancelling() {
     ++state.cancelTicks;
-    std::vector<AcApDocument*> busy;
-    if (!busyDocuments(manager, busy)) return;
+    std::vector<TarnelDrawing> busy;
+    if (!busyDocuments(busy)) return;
     if (busy.empty()) {
         state.cancelling = false;
-        startCloseAction(manager);
+        startCloseAction();
         return;
     }
     if (state.cancelTicks < kCancelWaitTicks) return;
-    const std::string what = busyDescription(manager, busy.front());
+    const std::string what = busyDescription(busy.front());
     resetIdle(); // watch again from zero; nothing was closed
     reportStayedBusy(what);
     journal(
@@ -179,19 +177,18 @@ void tick() {
         resetIdle();
         return;
     }
-    AcApDocManager* manager = acDocManagerPtr();
     if (state.cancelling) {
-        whileCancelling(manager);
+        whileCancelling();
         return;
     }
     // A busy drawing is activity, unless the host only waits for its user
     // and the seat is set to close such a host too. What waits must be what
     // waited at the tick before: a command, prompt or dialog that came in
     // the last second is the user's doing. No iterator: no count, no reset.
-    std::vector<AcApDocument*> busy;
-    if (!busyDocuments(manager, busy)) return;
+    std::vector<TarnelDrawing> busy;
+    if (!busyDocuments(busy)) return;
     const std::string waiting =
-        busy.empty() || !cancelWaiting ? std::string() : waitingState(manager, busy);
+        busy.empty() || !cancelWaiting ? std::string() : waitingState(busy);
     const bool sameAsBefore = !waiting.empty() && waiting == lastWaiting;
     lastWaiting = waiting;
     if (!busy.empty() && !(sameAsBefore && threadQuiet)) {
@@ -205,7 +202,7 @@ void tick() {
     // A trial run shows nothing and closes nothing: it journals what it
     // would close and the count goes on, so the stretch runs to its end.
     if (settings->getDryRun()) {
-        if (state.idleSeconds == total) journalWouldClose(manager, busy, settings->getAction());
+        if (state.idleSeconds == total) journalWouldClose(busy, settings->getAction());
         return;
     }
     const unsigned generation = state.generation;
@@ -219,12 +216,12 @@ void tick() {
             resetIdle();
             return;
         }
-        journalExpired(manager, journalevent::kExpired);
+        journalExpired(journalevent::kExpired);
         state.stretchJournaled = true; // a cancel that gives up starts the next
         if (!busy.empty())
-            beginCancelling(manager, busy);
+            beginCancelling(busy);
         else
-            startCloseAction(manager);
+            startCloseAction();
     }
 }
 

@@ -1,5 +1,5 @@
 #include "options/optionscommand.h"
-#include "aced.h"
+#include "shell/hostcalls.h"
 #include "common/shield.h"
 #include "options/optionsdialog.h"
 #include "options/passwordprompt.h"
@@ -26,7 +26,7 @@ void optionsCommand() {
         // is popped on every way out.
         HostResourceScope resources(extensionRecord()->moduleResource);
         // Owned by the host's main window, through the module's own UI library.
-        CWnd* frame = CWnd::FromHandle(adsw_acadMainWnd());
+        CWnd* frame = CWnd::FromHandle(host::mainWindow());
         OptionsDialog dialog(frame, *settings, boundHelp);
         if (settings->getProtection()) {
             PasswordPromptDialog prompt(frame, *settings);

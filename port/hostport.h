@@ -42,28 +42,33 @@ typedef struct TarnelHostOps {
     unsigned long version; /* TARNEL_PORT_VERSION the adapter was built for */
     TarnelHost host;
 
-    /* Drawings, in the host's order; null past the last. */
+    /* The open drawings in the host's order into buffer (at most size of
+       them; a null entry where the host gave no drawing): how many there
+       are, or -1 when the host cannot list them. */
+    int (TARNEL_CALL* listDrawings)(TarnelHost host, TarnelDrawing* buffer, int size);
     int (TARNEL_CALL* drawingCount)(TarnelHost host);
-    TarnelDrawing (TARNEL_CALL* drawingAt)(TarnelHost host, int index);
     TarnelDrawing (TARNEL_CALL* currentDrawing)(TarnelHost host);
     /* The drawing's file name into buffer (size bytes, always ended by a
-       zero); the length it needs, without the zero. */
+       zero): the length it needs, without the zero; 0 with TARNEL_NO_SUCH
+       in *status when the host gives the drawing no name. */
     unsigned long (TARNEL_CALL* drawingFileName)(TarnelHost host, TarnelDrawing drawing, char* buffer,
-                                     unsigned long size);
+                                                 unsigned long size, int* status);
+    /* Non-zero when the host gives the drawing a database to save. */
+    int (TARNEL_CALL* drawingHasDatabase)(TarnelHost host, TarnelDrawing drawing);
     int (TARNEL_CALL* drawingQuiescent)(TarnelHost host, TarnelDrawing drawing);
-    /* DBMOD: non-zero when the drawing has unsaved changes. */
-    int (TARNEL_CALL* drawingModified)(TarnelHost host, TarnelDrawing drawing);
     int (TARNEL_CALL* saveDrawingAs)(TarnelHost host, TarnelDrawing drawing, const char* path);
     int (TARNEL_CALL* closeDrawing)(TarnelHost host, TarnelDrawing drawing);
-    int (TARNEL_CALL* setCurrentDrawing)(TarnelHost host, TarnelDrawing drawing);
-    int (TARNEL_CALL* lockDrawing)(TarnelHost host, TarnelDrawing drawing);
+    /* Makes the drawing current and locks it for writing, as a close
+       needs; unlockDrawing ends the lock. */
+    int (TARNEL_CALL* makeCurrentForWrite)(TarnelHost host, TarnelDrawing drawing);
     void (TARNEL_CALL* unlockDrawing)(TarnelHost host, TarnelDrawing drawing);
     /* DBMOD kept across a save as, as the host's own commands keep it. */
     void (TARNEL_CALL* pushDbmod)(TarnelHost host, TarnelDrawing drawing);
     void (TARNEL_CALL* popDbmod)(TarnelHost host, TarnelDrawing drawing);
 
-    /* The editor: a system variable as text into buffer (the length it
-       needs, or 0 with TARNEL_NO_SUCH in *status); a string to execute. */
+    /* The editor: a system variable of the current drawing as text into
+       buffer, a whole number written in decimal (the length it needs, or 0
+       with TARNEL_NO_SUCH in *status); a string to execute as typed. */
     unsigned long (TARNEL_CALL* getVar)(TarnelHost host, const char* name, char* buffer, unsigned long size,
                             int* status);
     int (TARNEL_CALL* sendString)(TarnelHost host, TarnelDrawing drawing, const char* text);
@@ -73,7 +78,9 @@ typedef struct TarnelHostOps {
     /* The application. */
     const char* (TARNEL_CALL* productKey)(TarnelHost host); /* valid while the module is loaded */
     void* (TARNEL_CALL* mainWindow)(TarnelHost host);        /* its HWND */
-    int (TARNEL_CALL* pumpMessage)(TarnelHost host);         /* zero once the host quits */
+    /* Takes and dispatches one message, waiting for one; zero once it took
+       the host's WM_QUIT, which is left queued again for the host's loop. */
+    int (TARNEL_CALL* pumpMessage)(TarnelHost host);
     void (TARNEL_CALL* pushResources)(TarnelHost host, void* module); /* an HINSTANCE; popped in turn */
     void (TARNEL_CALL* popResources)(TarnelHost host);
     void (TARNEL_CALL* lockApplication)(TarnelHost host);
@@ -115,8 +122,9 @@ typedef struct TarnelCoreEvents {
 #define TARNEL_PORT_TOO_SMALL 3     /* smaller than this side reads */
 
 /* The core's one export, looked up by this name: checks the host's table
-   and the events table the adapter gives (its size and version set), and
-   fills the events; TARNEL_PORT_FITS, or why the core refuses. */
+   (every operation there) and the events table the adapter gives (its size
+   and version set), and fills the events; TARNEL_PORT_FITS, or why the core
+   refuses. The host's table lives until the events' close. */
 #define TARNEL_CORE_OPEN "TarnelCoreOpen"
 typedef int(TARNEL_CALL* TarnelCoreOpenFn)(const TarnelHostOps* host, TarnelCoreEvents* events);
 int TARNEL_CALL TarnelCoreOpen(const TarnelHostOps* host, TarnelCoreEvents* events);

@@ -1,5 +1,6 @@
 """The host adapter's includes: <windows.h>, the host SDK's headers (those
-under host/include) and "port/hostport.h", nothing else. Prints each other
+under host/include), "port/hostport.h" and the adapter's own headers
+("adapter/NAME"), nothing else. Prints each other
 include with its file and line, and exits 1 when there is one.
     check_adapter_includes.py SOURCE_DIR [ADAPTER_DIR]"""
 import os
@@ -20,8 +21,9 @@ def offending(source, adapter):
                 if not m:
                     continue
                 kind, header = m.groups()
+                own = header.startswith("adapter/") and header[8:] in os.listdir(adapter)
                 allowed = (kind == "<" and header.lower() == "windows.h") or (
-                    kind == '"' and (header in sdk or header == "port/hostport.h"))
+                    kind == '"' and (header in sdk or header == "port/hostport.h" or own))
                 if not allowed:
                     found.append("%s:%d includes %s%s%s, which the host's compiler does not "
                                  "give the adapter" % (path, number, kind, header,

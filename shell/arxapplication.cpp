@@ -1,7 +1,6 @@
 #include "shell/arxapplication.h"
 #include <clocale>
 #include <cstring>
-#include "shell/hostclasses.h"
 
 namespace {
 ArxApplication* theApp = nullptr;
@@ -83,12 +82,7 @@ AcRx::AppRetCode ArxApplication::dispatch(int code, void* pointer) {
 AcRx::AppRetCode ArxApplication::initSequence() {
     std::setlocale(LC_ALL, ".ACP");
     std::setlocale(LC_NUMERIC, "ENU");
-    acrxUnlockApplication(appId_);
-    if (auto* linker = hostCast<AcRxDynamicLinker>(acrxSysRegistry()->at("DynamicLinker"),
-                                                   AcRxDynamicLinker::desc()))
-        linker->registerAppMDIAware(appId_);
     registerClasses();
-    acrxBuildClassHierarchy();
     registerCommands();
     initHookA();
     initHookB();

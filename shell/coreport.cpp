@@ -1,10 +1,13 @@
 // The core's side of the port: the notifications the host adapter calls,
-// each a shielded call into the application object, so no exception
-// reaches the adapter.
+// each a shielded call into the core, so no exception reaches the adapter.
 #include "port/hostport.h"
 #include "acrx.h"
+#include "cmdlog/attachreactors.h"
+#include "cmdlog/tarnelreact.h"
 #include "common/shield.h"
+#include "options/optionscommand.h"
 #include "shell/arxapplication.h"
+#include "shell/hostcalls.h"
 
 namespace {
 
@@ -30,20 +33,108 @@ void TARNEL_CALL loadDrawing(TarnelCore, void* appId) {
     dispatchToApp(AcRx::kLoadDwgMsg, appId);
 }
 
+// An editor event for the command log's reactor, while one is attached;
+// it shields its own handlers.
+template <typename Call> void toReactor(Call call) {
+    shielded([&] {
+        if (CommandLogReactor* reactor = commandLogReactor()) call(*reactor);
+    });
+}
+
+void TARNEL_CALL commandWillStart(TarnelCore, TarnelDrawing, const char* name) {
+    toReactor([&](CommandLogReactor& r) { r.commandWillStart(name); });
+}
+void TARNEL_CALL commandEnded(TarnelCore, TarnelDrawing, const char* name) {
+    toReactor([&](CommandLogReactor& r) { r.commandEnded(name); });
+}
+void TARNEL_CALL commandCancelled(TarnelCore, TarnelDrawing, const char* name) {
+    toReactor([&](CommandLogReactor& r) { r.commandCancelled(name); });
+}
+void TARNEL_CALL commandFailed(TarnelCore, TarnelDrawing, const char* name) {
+    toReactor([&](CommandLogReactor& r) { r.commandFailed(name); });
+}
+void TARNEL_CALL lispWillStart(TarnelCore, TarnelDrawing, const char* expression) {
+    toReactor([&](CommandLogReactor& r) { r.lispWillStart(expression); });
+}
+void TARNEL_CALL lispEnded(TarnelCore, TarnelDrawing) {
+    toReactor([](CommandLogReactor& r) { r.lispEnded(); });
+}
+void TARNEL_CALL lispCancelled(TarnelCore, TarnelDrawing) {
+    toReactor([](CommandLogReactor& r) { r.lispCancelled(); });
+}
+void TARNEL_CALL drawingToBeDestroyed(TarnelCore, TarnelDrawing drawing) {
+    toReactor([&](CommandLogReactor& r) { r.documents().documentToBeDestroyed(drawing); });
+}
+// Nothing of the core follows a drawing's creation or activation.
+void TARNEL_CALL drawingSeen(TarnelCore, TarnelDrawing) {}
+
+void TARNEL_CALL options(TarnelCore) {
+    optionsCommand(); // shields itself
+}
+
+void TARNEL_CALL close(TarnelCore) {
+    host::use(nullptr);
+}
+
+// Whether every operation of the host's table is there.
+bool complete(const TarnelHostOps& h) {
+    const void* entries[] = {
+        reinterpret_cast<const void*>(h.listDrawings),
+        reinterpret_cast<const void*>(h.drawingCount),
+        reinterpret_cast<const void*>(h.currentDrawing),
+        reinterpret_cast<const void*>(h.drawingFileName),
+        reinterpret_cast<const void*>(h.drawingHasDatabase),
+        reinterpret_cast<const void*>(h.drawingQuiescent),
+        reinterpret_cast<const void*>(h.saveDrawingAs),
+        reinterpret_cast<const void*>(h.closeDrawing),
+        reinterpret_cast<const void*>(h.makeCurrentForWrite),
+        reinterpret_cast<const void*>(h.unlockDrawing),
+        reinterpret_cast<const void*>(h.pushDbmod),
+        reinterpret_cast<const void*>(h.popDbmod),
+        reinterpret_cast<const void*>(h.getVar),
+        reinterpret_cast<const void*>(h.sendString),
+        reinterpret_cast<const void*>(h.inApplicationContext),
+        reinterpret_cast<const void*>(h.productKey),
+        reinterpret_cast<const void*>(h.mainWindow),
+        reinterpret_cast<const void*>(h.pumpMessage),
+        reinterpret_cast<const void*>(h.pushResources),
+        reinterpret_cast<const void*>(h.popResources),
+        reinterpret_cast<const void*>(h.lockApplication),
+        reinterpret_cast<const void*>(h.unlockApplication),
+    };
+    for (const void* entry : entries)
+        if (!entry) return false;
+    return true;
+}
+
 } // namespace
 
 extern "C" int TARNEL_CALL TarnelCoreOpen(const TarnelHostOps* host, TarnelCoreEvents* events) {
     const int hostFit = TarnelPortFit(host, sizeof(TarnelHostOps), TARNEL_PORT_VERSION);
     if (hostFit != TARNEL_PORT_FITS) return hostFit;
+    // A table with an operation left out has fewer than this core needs.
+    if (!complete(*host)) return TARNEL_PORT_TOO_SMALL;
     const int eventsFit = TarnelPortFit(events, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION);
     if (eventsFit != TARNEL_PORT_FITS) return eventsFit;
-    // Only what this core fills; the reactors still reach it through the host.
+    host::use(host);
     TarnelCoreEvents filled = {};
     filled.size = sizeof filled;
     filled.version = TARNEL_PORT_VERSION;
     filled.initApp = initApp;
     filled.unloadApp = unloadApp;
     filled.loadDrawing = loadDrawing;
+    filled.commandWillStart = commandWillStart;
+    filled.commandEnded = commandEnded;
+    filled.commandCancelled = commandCancelled;
+    filled.commandFailed = commandFailed;
+    filled.lispWillStart = lispWillStart;
+    filled.lispEnded = lispEnded;
+    filled.lispCancelled = lispCancelled;
+    filled.drawingCreated = drawingSeen;
+    filled.drawingToBeDestroyed = drawingToBeDestroyed;
+    filled.drawingActivated = drawingSeen;
+    filled.optionsCommand = options;
+    filled.close = close;
     *events = filled;
     return TARNEL_PORT_FITS;
 }

@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include "aced.h"
 #include "common/errortext.h"
 #include "cmdlog/attachreactors.h"
 #include "cmdlog/journal.h"
@@ -16,12 +15,7 @@
 #include "idle/sessionreport.h"
 #include "options/optionscommand.h"
 #include "shell/resourcescope.h"
-#include "shell/hostclasses.h"
-
-namespace {
-const char kCommandGroup[] = "Tarnel_Commands";
-const char kOptionsCommand[] = "tarnel_opt";
-} // namespace
+#include "shell/hostcalls.h"
 
 GuardApp::GuardApp() = default;
 GuardApp::~GuardApp() = default;
@@ -89,7 +83,7 @@ AcRx::AppRetCode GuardApp::onInitApp() {
         if (GuardApp* app = guardApp()) app->refreshPolicy();
     });
     journalStart(*settings_);
-    acrxLockApplication(appId());
+    host::lockApplication();
     return AcRx::kRetOK;
 }
 
@@ -111,16 +105,6 @@ AcRx::AppRetCode GuardApp::onUnloadApp() {
 AcRx::AppRetCode GuardApp::onLoadDwg() {
     resetIdle();
     return AcRx::kRetOK;
-}
-
-void GuardApp::registerCommands() {
-    if (AcEdCommandStack* stack = hostCommandStack())
-        stack->addCommand(kCommandGroup, kOptionsCommand, kOptionsCommand, ACRX_CMD_MODAL,
-                          optionsCommand, nullptr, -1, nullptr, nullptr);
-}
-
-void GuardApp::unregisterCommands() {
-    if (AcEdCommandStack* stack = hostCommandStack()) stack->removeGroup(kCommandGroup);
 }
 
 void GuardApp::showHelp(int contextId) {

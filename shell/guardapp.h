@@ -16,8 +16,6 @@ class GuardApp : public ArxApplication {
     AcRx::AppRetCode onInitApp() override;
     AcRx::AppRetCode onUnloadApp() override;
     AcRx::AppRetCode onLoadDwg() override;
-    void registerCommands() override;
-    void unregisterCommands() override;
 
     GuardSettings* settings() const { return settings_.get(); }
     // Opens the help file at the given context.

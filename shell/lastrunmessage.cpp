@@ -1,7 +1,7 @@
 #include "shell/lastrunmessage.h"
 #include <string>
 #include <vector>
-#include "aced.h"
+#include "shell/hostcalls.h"
 #include "resources/resource.h"
 #include "shell/registrymessage.h"
 #include "shell/stringloader.h"
@@ -24,7 +24,7 @@ void showLastRunMessage() {
     std::string caption = loadString(IDS_LASTRUN_CAPTION);
     // A box that could not be shown has told nobody: the message stays. That
     // is 0 from Windows; Wine passes on the dialog's -1.
-    if (MessageBoxA(adsw_acadMainWnd(), text.c_str(), caption.c_str(),
+    if (MessageBoxA(host::mainWindow(), text.c_str(), caption.c_str(),
                     MB_ICONINFORMATION | MB_OK) <= 0)
         return;
     deleteRegistryMessage(key);

@@ -1,6 +1,6 @@
 #include "shell/registrymessage.h"
 #include <windows.h>
-#include "acrx.h"
+#include "shell/hostcalls.h"
 #include "common/faultpoint.h"
 #include "common/handles.h"
 #include "common/registry.h"
@@ -11,8 +11,7 @@ const char kLogFaults[] = "LogFault";
 } // namespace
 
 std::string tarnelRegistryKey() {
-    const char* product = acrxProductKey();
-    return std::string(product ? product : "") + "\\Tarnel";
+    return host::productKey() + "\\Tarnel";
 }
 
 long writeRegistryMessage(const std::string& key, const std::string& text) {

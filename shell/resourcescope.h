@@ -1,7 +1,7 @@
 // Making the resource library current around dialogs and resource loads.
 #pragma once
 #include <windows.h>
-#include "acdocman.h"
+#include "shell/hostcalls.h"
 #include "afxshim.h"
 #include "shell/arxapplication.h"
 
@@ -24,15 +24,8 @@ class ResourceScope {
 // The host's document manager holds the given handle until the scope ends.
 class HostResourceScope {
   public:
-    explicit HostResourceScope(HINSTANCE handle) : manager_(acDocManagerPtr()) {
-        if (manager_) manager_->pushResourceHandle(handle);
-    }
-    ~HostResourceScope() {
-        if (manager_) manager_->popResourceHandle();
-    }
+    explicit HostResourceScope(HINSTANCE handle) { host::pushResources(handle); }
+    ~HostResourceScope() { host::popResources(); }
     HostResourceScope(const HostResourceScope&) = delete;
     HostResourceScope& operator=(const HostResourceScope&) = delete;
-
-  private:
-    AcApDocManager* manager_;
 };

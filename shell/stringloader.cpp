@@ -2,11 +2,25 @@
 #include "shell/extensionmodule.h"
 #include "shell/resourcescope.h"
 
+namespace {
+
+// String-table entry id through the resource search; empty when missing.
+std::string findString(UINT id) {
+    HINSTANCE h = AfxFindResourceHandle(MAKEINTRESOURCEA((id >> 4) + 1), (LPCSTR)RT_STRING);
+    std::string buf(256, '\0');
+    for (;;) {
+        int n = LoadStringA(h, id, &buf[0], (int)buf.size());
+        if (n <= 0) return std::string();
+        if (n < (int)buf.size() - 1) return buf.substr(0, n);
+        buf.resize(buf.size() * 4);
+    }
+}
+
+} // namespace
+
 std::string loadString(unsigned id) {
     HostResourceScope scope(extensionRecord()->moduleResource);
-    std::string text;
-    AfxLoadString(id, text);
-    return text;
+    return findString(id);
 }
 
 std::string loadStringOr(unsigned id, const char* fallback) {

@@ -11,6 +11,7 @@
 #include "cadhost.h"
 #include "cmdlog/journal.h"
 #include "idle/hostwaiting.h"
+#include "shell/hostcalls.h"
 #include "idle/idletimer.h"
 #include "idle/waitjudge.h"
 #include "journalrows.h"
@@ -303,17 +304,25 @@ TEST_CASE("what counts as waiting") {
     CHECK_FALSE(cpuSaysWaiting(40, 40));
 }
 
-TEST_CASE("without a document manager a busy drawing is still named, and nothing is sent") {
+TEST_CASE("a busy drawing behind the current one is named by its file, or as a drawing when "
+          "the host gives it no name") {
     Module m;
-    Workspace w("busy-no-manager");
+    Workspace w("busy-names");
     m.start(oneMinute("1"));
     w.open("plan.dwg");
-    AcApDocument* doc = acDocManagerPtr()->curDocument();
-    CHECK(busyDescription(nullptr, doc) == "the command in " + w.dir + "\\plan.dwg");
-    const std::vector<std::string> what = cancelWhatWaits(nullptr, {doc});
-    REQUIRE(what.size() == 1);
-    CHECK(what[0] == "the command in " + w.dir + "\\plan.dwg");
-    CHECK_LACKS(w.transcript(), "string to execute");
+    w.open("other.dwg");
+    std::vector<TarnelDrawing> open;
+    REQUIRE(host::drawings(open));
+    REQUIRE(open.size() == 2);
+    std::string name;
+    REQUIRE(host::fileName(open[0], name));
+    CHECK(name == w.dir + "\\plan.dwg");
+    REQUIRE(open[0] != host::currentDrawing());
+    CHECK(busyDescription(open[0]) == "the command in " + w.dir + "\\plan.dwg");
+    HostFaults faults;
+    faults->noFileName = true;
+    CHECK_FALSE(host::fileName(open[0], name));
+    CHECK(busyDescription(open[0]) == "the command in a drawing");
 }
 
 TEST_CASE("the Configuration page's check box stores CancelWaiting at OK") {

@@ -19,7 +19,7 @@
 #include "settings/settingsformat.h"
 #include "resources/resource.h"
 #include "shell/guardapp.h"
-#include "shell/hostclasses.h"
+#include "adapter/adapter.h"
 
 using namespace testkit;
 using namespace modtest;
@@ -190,9 +190,11 @@ TEST_CASE("a tick nested in the close action does not run it a second time") {
     w.open("n1.dwg", "LINE 0,0 1,1\r\n");
     w.open("n2.dwg", "LINE 2,2 3,3\r\n");
     TickWhileSaving reactor;
-    hostEditor()->addReactor(&reactor);
+    AcEditor* editor = static_cast<AcEditor*>(hostService("AcEditor", "AcEditor"));
+    REQUIRE(editor != nullptr);
+    editor->addReactor(&reactor);
     ticks(60);
-    hostEditor()->removeReactor(&reactor);
+    editor->removeReactor(&reactor);
     CHECK(reactor.ticked >= 2);
     const std::string t = w.transcript();
     CHECK(count(t, "application context") == 1);

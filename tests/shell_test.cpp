@@ -5,7 +5,7 @@
 #include "aced.h"
 #include "shell/arxapplication.h"
 #include "shell/guardapp.h"
-#include "shell/hostclasses.h"
+#include "adapter/adapter.h"
 #include "modulefixture.h"
 #include "shell/stringloader.h"
 #include "port/hostport.h"
@@ -100,26 +100,33 @@ TEST_CASE("the core takes an adapter's tables of its own port version only, and 
         const char* name;
         bool hostGiven;
         unsigned long hostSize, hostVersion, eventsSize, eventsVersion;
+        bool operationLeftOut;
         int fit;
     } cases[] = {
         {"this build", true, sizeof(TarnelHostOps), TARNEL_PORT_VERSION,
-         sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION, TARNEL_PORT_FITS},
+         sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION, false, TARNEL_PORT_FITS},
         {"an adapter of another port version", true, sizeof(TarnelHostOps),
-         TARNEL_PORT_VERSION + 1, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION + 1,
+         TARNEL_PORT_VERSION + 1, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION + 1, false,
          TARNEL_PORT_OTHER_VERSION},
         {"an adapter with fewer operations", true, sizeof(TarnelHostOps) - sizeof(void*),
-         TARNEL_PORT_VERSION, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION,
+         TARNEL_PORT_VERSION, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION, false,
+         TARNEL_PORT_TOO_SMALL},
+        {"an adapter that left an operation out", true, sizeof(TarnelHostOps),
+         TARNEL_PORT_VERSION, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION, true,
          TARNEL_PORT_TOO_SMALL},
         {"room for fewer notifications", true, sizeof(TarnelHostOps), TARNEL_PORT_VERSION,
-         sizeof(TarnelCoreEvents) - sizeof(void*), TARNEL_PORT_VERSION, TARNEL_PORT_TOO_SMALL},
-        {"no operations", false, 0, 0, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION,
+         sizeof(TarnelCoreEvents) - sizeof(void*), TARNEL_PORT_VERSION, false,
+         TARNEL_PORT_TOO_SMALL},
+        {"no operations", false, 0, 0, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION, false,
          TARNEL_PORT_NO_TABLE},
     };
     for (const auto& c : cases) {
         CAPTURE(c.name);
-        TarnelHostOps host = {};
+        TarnelHostOps host;
+        fillHostOps(&host);
         host.size = c.hostSize;
         host.version = c.hostVersion;
+        if (c.operationLeftOut) host.pumpMessage = nullptr;
         TarnelCoreEvents events = {};
         events.size = c.eventsSize;
         events.version = c.eventsVersion;
@@ -127,9 +134,8 @@ TEST_CASE("the core takes an adapter's tables of its own port version only, and 
         // A refused adapter's table is left as it gave it.
         CHECK((events.initApp != nullptr) == (c.fit == TARNEL_PORT_FITS));
     }
-    TarnelHostOps host = {};
-    host.size = sizeof host;
-    host.version = TARNEL_PORT_VERSION;
+    TarnelHostOps host;
+    fillHostOps(&host);
     TarnelCoreEvents events = {};
     events.size = sizeof events;
     events.version = TARNEL_PORT_VERSION;
@@ -147,6 +153,8 @@ TEST_CASE("the core takes an adapter's tables of its own port version only, and 
                                                 "onLoadDwg", "unloadHook",
                                                 "unregisterCommands", "unregisterClasses",
                                                 "onUnloadApp"});
+    events.close(events.core);
+    modtest::openCore(); // the table of the tests that follow
 }
 
 TEST_CASE("module paths, strings and host class look-ups") {
@@ -161,15 +169,14 @@ TEST_CASE("module paths, strings and host class look-ups") {
     CHECK(loadString(4321).empty());
     CHECK(loadStringOr(4321, "built in") == "built in");
 
-    AcRxClass* stack = commandStackClass();
+    AcRxObject* stack = hostService("ACAD_REGISTERED_COMMANDS", "AcEdCommandStack");
     REQUIRE(stack != nullptr);
-    CHECK(std::string(stack->name()) == "AcEdCommandStack");
-    CHECK(commandStackClass() == stack);
-    CHECK(std::string(editorClass()->name()) == "AcEditor");
-    CHECK(std::string(editorReactorClass()->name()) == "AcEditorReactor");
-    CHECK(std::string(docManagerReactorClass()->name()) == "AcApDocManagerReactor");
-    CHECK(hostCommandStack() != nullptr);
-    CHECK(hostEditor() != nullptr);
+    CHECK(std::string(stack->isA()->name()) == "AcEdCommandStack");
+    CHECK(hostService("AcEditor", "AcEditor") != nullptr);
+    CHECK(hostService("DynamicLinker", "AcRxDynamicLinker") != nullptr);
+    // Another class than the entry's, or no such class, is no service.
+    CHECK(hostService("AcEditor", "AcEdCommandStack") == nullptr);
+    CHECK(hostService("AcEditor", "NoSuchClass") == nullptr);
 
     HINSTANCE saved = app->moduleInstance();
     app->setModuleInstance((HINSTANCE)0x1230);
@@ -183,12 +190,13 @@ TEST_CASE("missing or foreign host services do not crash start-up") {
     for (const char* entry : {"DynamicLinker", "ACAD_REGISTERED_COMMANDS", "AcEditor"}) {
         CAPTURE(entry);
         const bool commands = std::string(entry) == "ACAD_REGISTERED_COMMANDS";
-        const bool editor = std::string(entry) == "AcEditor";
+        const char* cls = commands ? "AcEdCommandStack"
+                          : std::string(entry) == "AcEditor" ? "AcEditor"
+                                                             : "AcRxDynamicLinker";
         {
             modtest::HostFaults faults;
             faults->missingEntry = entry;
-            CHECK((hostCommandStack() == nullptr) == commands);
-            CHECK((hostEditor() == nullptr) == editor);
+            CHECK(hostService(entry, cls) == nullptr);
             m.start();
             CHECK(appSettings() != nullptr);
             CHECK(cadhost::commandRegistered("tarnel_opt") == !commands);
@@ -197,8 +205,7 @@ TEST_CASE("missing or foreign host services do not crash start-up") {
         {
             modtest::HostFaults faults;
             faults->wrongClassEntry = entry;
-            CHECK((hostCommandStack() == nullptr) == commands);
-            CHECK((hostEditor() == nullptr) == editor);
+            CHECK(hostService(entry, cls) == nullptr);
             m.start();
             CHECK(appSettings() != nullptr);
             m.stop();

@@ -35,7 +35,7 @@ class HOST_API AcApDocumentIterator {
 
 class HOST_API AcApDocManagerReactor : public AcRxObject {
   public:
-    AcRxClass* isA() const override;
+    AcRxClass* isA() const;
     static AcRxClass* desc();
     virtual void documentCreateStarted(AcApDocument* doc);
     virtual void documentCreated(AcApDocument* doc);
@@ -52,7 +52,7 @@ typedef void (*AcApApplicationContextFn)(void* data);
 
 class HOST_API AcApDocManager : public AcRxObject {
   public:
-    AcRxClass* isA() const override;
+    AcRxClass* isA() const;
     static AcRxClass* desc();
     virtual AcApDocument* curDocument() const = 0;
     virtual Acad::ErrorStatus unlockDocument(AcApDocument* doc) = 0;

@@ -12,20 +12,20 @@ typedef void (*AcRxFunctionPtr)();
 
 class HOST_API AcEdCommandStack : public AcRxObject {
   public:
-    AcRxClass* isA() const override;
+    AcRxClass* isA() const;
     static AcRxClass* desc();
     virtual Acad::ErrorStatus addCommand(const char* groupName, const char* globalName,
                                          const char* localName, int flags, AcRxFunctionPtr function,
-                                         void* uiContext = nullptr, int functionCode = -1,
-                                         HINSTANCE resourceHandle = nullptr,
-                                         void** commandOut = nullptr) = 0;
+                                         void* uiContext = 0, int functionCode = -1,
+                                         HINSTANCE resourceHandle = 0,
+                                         void** commandOut = 0) = 0;
     virtual Acad::ErrorStatus removeGroup(const char* groupName) = 0;
 };
 
 // Editor events, in the order the host declares them.
 class HOST_API AcEditorReactor : public AcRxObject {
   public:
-    AcRxClass* isA() const override;
+    AcRxClass* isA() const;
     static AcRxClass* desc();
     virtual void beginDwgOpen(const char* fileName);
     virtual void endDwgOpen(const char* fileName);
@@ -46,7 +46,7 @@ class HOST_API AcEditorReactor : public AcRxObject {
 
 class HOST_API AcEditor : public AcRxObject {
   public:
-    AcRxClass* isA() const override;
+    AcRxClass* isA() const;
     static AcRxClass* desc();
     virtual void addReactor(AcEditorReactor* reactor) = 0;
     virtual void removeReactor(AcEditorReactor* reactor) = 0;

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
-#include <string>
 #include "hostapi.h"
 
 struct AFX_MODULE_STATE {
@@ -37,30 +36,15 @@ class HOST_API CDynLinkLibrary {
 // on the chain that has it, else the current resource handle.
 HOST_API HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
 
-// String-table entry id through the resource search; false when missing.
-inline bool AfxLoadString(UINT id, std::string& out) {
-    out.clear();
-    HINSTANCE h = AfxFindResourceHandle(MAKEINTRESOURCEA((id >> 4) + 1), (LPCSTR)RT_STRING);
-    std::string buf(256, '\0');
-    for (;;) {
-        int n = LoadStringA(h, id, &buf[0], (int)buf.size());
-        if (n <= 0) return false;
-        if (n < (int)buf.size() - 1) {
-            out.assign(buf.data(), n);
-            return true;
-        }
-        buf.resize(buf.size() * 4);
-    }
-}
-
 class HOST_API CWinApp {
   public:
+    CWinApp();
     virtual ~CWinApp();
     // Retrieves, translates and dispatches one message, waiting for one if
     // none is queued; FALSE when it retrieved WM_QUIT.
     virtual BOOL PumpMessage();
-    const char* m_pszAppName = "CAD Host";
-    HWND m_hWndMain = nullptr; // the application's main window, owner of its dialogs
+    const char* m_pszAppName;
+    HWND m_hWndMain; // the application's main window, owner of its dialogs
 };
 HOST_API CWinApp* AfxGetApp();
 // The message the thread's last PumpMessage retrieved (WM_QUIT with its exit

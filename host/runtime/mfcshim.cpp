@@ -68,6 +68,8 @@ HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
     return current;
 }
 
+CWinApp::CWinApp() : m_pszAppName("CAD Host"), m_hWndMain(nullptr) {}
+
 CWinApp::~CWinApp() = default;
 
 MSG* AfxGetCurrentMessage() {

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <commctrl.h>
 #include "aced.h"
+#include "adapter/adapter.h"
 #include "cmdlog/logspool.h"
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
@@ -278,9 +279,20 @@ static void emptySpool() {
         DeleteFileA((folder + "\\" + name).c_str());
 }
 
+void openCore() {
+    static TarnelHostOps ops;
+    static TarnelCoreEvents events;
+    fillHostOps(&ops);
+    events = TarnelCoreEvents();
+    events.size = sizeof events;
+    events.version = TARNEL_PORT_VERSION;
+    TarnelCoreOpen(&ops, &events);
+}
+
 Module::Module() {
     static bool attached = attachLibrary(GetModuleHandleA(nullptr)) != FALSE;
     (void)attached;
+    openCore();
     emptySpool();
     cadhost::createMainWindow(true);
     dir = testkit::binDir();
@@ -295,14 +307,15 @@ Module::~Module() {
 
 void Module::start(const std::map<std::string, std::string>& settings) {
     writeSettings(settings);
-    currentApp()->dispatch(AcRx::kInitAppMsg, nullptr);
+    acrxEntryPoint(AcRx::kInitAppMsg, nullptr);
     started = true;
 }
 
 void Module::stop() {
     if (!started) return;
-    currentApp()->dispatch(AcRx::kUnloadAppMsg, nullptr);
+    acrxEntryPoint(AcRx::kUnloadAppMsg, nullptr);
     started = false;
+    openCore(); // closed with the unload; the test may still look at it
 }
 
 } // namespace modtest

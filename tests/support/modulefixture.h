@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 #include "acrx.h"
+#include "port/hostport.h"
 #include "cadhost.h"
 #include "testkit.h"
+
+// The adapter's entry, as the host calls it.
+extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId);
 
 namespace modtest {
 
@@ -113,6 +117,11 @@ std::vector<std::string> tabTitles(HWND tab);
 void clickButton(HWND dialog, int id);
 // The path of the module's settings file.
 std::string settingsPath();
+
+// The core opened with the adapter's table of the stand-in's operations,
+// as the adapter opens it at a start; a test's look at the core between
+// two starts goes through it.
+void openCore();
 
 struct Module {
     // Attaches the library, creates the host's main window and deletes a
