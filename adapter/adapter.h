@@ -7,6 +7,12 @@
 
 class AcRxObject;
 
+// The library entry's work: loads "TarnelRes.dll" beside the module and
+// puts it on the host's resource search chain; FALSE when it cannot, and
+// the module does not load.
+BOOL attachAdapterLibrary(HINSTANCE instance);
+void detachAdapterLibrary();
+
 // The host's operations, every entry filled.
 void fillHostOps(TarnelHostOps* ops);
 // The host's token of this module, as its start message gave it; the

@@ -159,9 +159,9 @@ int main() {
     for (int i = 0; i < starts; ++i) {
         modtest::writeSettings({});
         double a = now();
-        currentApp()->dispatch(AcRx::kInitAppMsg, nullptr);
+        acrxEntryPoint(AcRx::kInitAppMsg, nullptr);
         double b = now();
-        currentApp()->dispatch(AcRx::kUnloadAppMsg, nullptr);
+        acrxEntryPoint(AcRx::kUnloadAppMsg, nullptr);
         double c = now();
         init += b - a;
         unload += c - b;

@@ -17,21 +17,21 @@ target_include_directories(tarnel_journalformat PUBLIC ${CMAKE_SOURCE_DIR})
 
 # The module's own UI library, MFC-shaped on Win32: the host's UI library
 # is never called.
-add_library(tarnel_ui STATIC ui/acui.cpp ui/controls.cpp ui/dialog.cpp ui/messagebox.cpp ui/wnd.cpp)
+add_library(tarnel_ui STATIC ui/acui.cpp ui/controls.cpp ui/dialog.cpp ui/messagebox.cpp ui/uiapp.cpp
+            ui/wnd.cpp)
 target_include_directories(tarnel_ui PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tarnel_ui PUBLIC cadrt comctl32 comdlg32)
+target_link_libraries(tarnel_ui PUBLIC comctl32 comdlg32)
 
 add_library(tarnel_core STATIC
     port/portfit.c
     shell/arxapplication.cpp
     shell/coreport.cpp
-    shell/extensionmodule.cpp
+    shell/resourcelibrary.cpp
     shell/guardapp.cpp
     shell/hostcalls.cpp
     shell/lastrunmessage.cpp
     shell/registrymessage.cpp
     shell/stringloader.cpp
-    shell/tarnel.cpp
     idle/closeaction.cpp
     idle/countdowndialog.cpp
     idle/freename.cpp
@@ -65,12 +65,13 @@ add_library(tarnel_core STATIC
     options/policycontrols.cpp
     options/pathdialog.cpp)
 target_include_directories(tarnel_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat tarnel_ui cadrt shell32 ole32 version comctl32)
+target_link_libraries(tarnel_core PUBLIC tarnel_settings tarnel_journalformat tarnel_ui shell32 ole32 version comctl32)
 
 # The host adapter: the entry the host calls, the host's operations and
 # events through the port. The tests link it too, and start the core
 # through its entry as the host does.
-add_library(tarnel_adapter STATIC adapter/entry.cpp adapter/hostevents.cpp adapter/hostops.cpp)
+add_library(tarnel_adapter STATIC adapter/entry.cpp adapter/hostevents.cpp adapter/hostops.cpp
+            adapter/library.cpp)
 target_include_directories(tarnel_adapter PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_adapter PUBLIC tarnel_core cadrt)
 
@@ -79,7 +80,7 @@ target_link_libraries(tarnel_adapter PUBLIC tarnel_core cadrt)
 tarnel_version_rc(module_rc tarnel15.arx "Tarnel: closes AutoCAD for users who walked away")
 add_library(tarnel_version OBJECT ${module_rc})
 target_include_directories(tarnel_version PRIVATE ${CMAKE_SOURCE_DIR})
-add_library(tarnel15 SHARED shell/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
+add_library(tarnel15 SHARED adapter/dllmain.cpp $<TARGET_OBJECTS:tarnel_version>
             $<TARGET_OBJECTS:arxlink>)
 target_link_libraries(tarnel15 PRIVATE -Wl,--whole-archive tarnel_adapter tarnel_core tarnel_ui
                       tarnel_settings tarnel_journalformat -Wl,--no-whole-archive)

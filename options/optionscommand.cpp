@@ -5,7 +5,6 @@
 #include "options/passwordprompt.h"
 #include "settings/guardsettings.h"
 #include "shell/resourcescope.h"
-#include "shell/extensionmodule.h"
 
 namespace {
 GuardSettings* boundSettings = nullptr;
@@ -24,7 +23,7 @@ void optionsCommand() {
         if (!settings) return;
         // Every template below comes from the resource library; the handle
         // is popped on every way out.
-        HostResourceScope resources(extensionRecord()->moduleResource);
+        HostResourceScope resources(ui::resourceLibrary());
         // Owned by the host's main window, through the module's own UI library.
         CWnd* frame = CWnd::FromHandle(host::mainWindow());
         OptionsDialog dialog(frame, *settings, boundHelp);

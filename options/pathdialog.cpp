@@ -3,6 +3,7 @@
 #include "common/currentdirectory.h"
 #include "common/shield.h"
 #include "common/testseam.h"
+#include "ui/uiapp.h"
 
 namespace {
 bool versionTested = false;
@@ -27,7 +28,7 @@ CPathDialog::CPathDialog(CWnd* parent)
                       OFN_ENABLETEMPLATE,
                   nullptr, parent),
       parentWindow(parent) {
-    m_ofn.hInstance = AfxGetModuleState()->m_hCurrentResourceHandle;
+    m_ofn.hInstance = ui::currentResources();
     m_ofn.lpTemplateName = "DIRSELECT";
     m_ofn.Flags &= ~OFN_EXPLORER;
     if (!versionTested) {

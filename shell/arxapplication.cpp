@@ -41,45 +41,45 @@ const char* ArxApplication::moduleDirectory() {
     return directoryBuffer;
 }
 
-AcRx::AppRetCode ArxApplication::dispatch(int code, void* pointer) {
+appmsg::Result ArxApplication::dispatch(int code, void* pointer) {
     appId_ = pointer;
     switch (code) {
-    case AcRx::kInitAppMsg:
+    case appmsg::kInitAppMsg:
         return initSequence();
-    case AcRx::kUnloadAppMsg:
+    case appmsg::kUnloadAppMsg:
         return unloadSequence();
-    case AcRx::kLoadDwgMsg:
+    case appmsg::kLoadDwgMsg:
         return onLoadDwg();
-    case AcRx::kUnloadDwgMsg:
+    case appmsg::kUnloadDwgMsg:
         return onUnloadDwg();
-    case AcRx::kInvkSubrMsg:
+    case appmsg::kInvkSubrMsg:
         return onInvkSubr();
-    case AcRx::kCfgMsg:
+    case appmsg::kCfgMsg:
         return onCfg();
-    case AcRx::kEndMsg:
+    case appmsg::kEndMsg:
         return onEnd();
-    case AcRx::kQuitMsg:
+    case appmsg::kQuitMsg:
         return onQuit();
-    case AcRx::kSaveMsg:
+    case appmsg::kSaveMsg:
         return onSave();
-    case AcRx::kDependencyMsg:
+    case appmsg::kDependencyMsg:
         return onDependency();
-    case AcRx::kNoDependencyMsg:
+    case appmsg::kNoDependencyMsg:
         return onNoDependency();
-    case AcRx::kOleUnloadAppMsg:
+    case appmsg::kOleUnloadAppMsg:
         return onOleUnloadApp();
-    case AcRx::kPreQuitMsg:
+    case appmsg::kPreQuitMsg:
         return onPreQuit();
-    case AcRx::kInitDialogMsg:
+    case appmsg::kInitDialogMsg:
         return onInitDialog(pointer);
-    case AcRx::kEndDialogMsg:
+    case appmsg::kEndDialogMsg:
         return onEndDialog(pointer);
     default:
-        return AcRx::kRetOK;
+        return appmsg::kRetOK;
     }
 }
 
-AcRx::AppRetCode ArxApplication::initSequence() {
+appmsg::Result ArxApplication::initSequence() {
     std::setlocale(LC_ALL, ".ACP");
     std::setlocale(LC_NUMERIC, "ENU");
     registerClasses();
@@ -89,7 +89,7 @@ AcRx::AppRetCode ArxApplication::initSequence() {
     return onInitApp();
 }
 
-AcRx::AppRetCode ArxApplication::unloadSequence() {
+appmsg::Result ArxApplication::unloadSequence() {
     unloadHook();
     unregisterCommands();
     unregisterClasses();

@@ -1,7 +1,7 @@
 // The application base class that turns host messages into virtual calls.
 #pragma once
 #include <windows.h>
-#include "acrx.h"
+#include "shell/appmessage.h"
 
 class ArxApplication {
   public:
@@ -10,21 +10,21 @@ class ArxApplication {
     virtual const char* moduleFileName();
     virtual const char* moduleDirectory();
     virtual void* appId() { return appId_; }
-    virtual AcRx::AppRetCode onInitApp() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onUnloadApp() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onLoadDwg() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onUnloadDwg() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onSave() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onEnd() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onQuit() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onCfg() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onInvkSubr() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onDependency() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onNoDependency() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onOleUnloadApp() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onPreQuit() { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onInitDialog(void*) { return AcRx::kRetOK; }
-    virtual AcRx::AppRetCode onEndDialog(void*) { return AcRx::kRetOK; }
+    virtual appmsg::Result onInitApp() { return appmsg::kRetOK; }
+    virtual appmsg::Result onUnloadApp() { return appmsg::kRetOK; }
+    virtual appmsg::Result onLoadDwg() { return appmsg::kRetOK; }
+    virtual appmsg::Result onUnloadDwg() { return appmsg::kRetOK; }
+    virtual appmsg::Result onSave() { return appmsg::kRetOK; }
+    virtual appmsg::Result onEnd() { return appmsg::kRetOK; }
+    virtual appmsg::Result onQuit() { return appmsg::kRetOK; }
+    virtual appmsg::Result onCfg() { return appmsg::kRetOK; }
+    virtual appmsg::Result onInvkSubr() { return appmsg::kRetOK; }
+    virtual appmsg::Result onDependency() { return appmsg::kRetOK; }
+    virtual appmsg::Result onNoDependency() { return appmsg::kRetOK; }
+    virtual appmsg::Result onOleUnloadApp() { return appmsg::kRetOK; }
+    virtual appmsg::Result onPreQuit() { return appmsg::kRetOK; }
+    virtual appmsg::Result onInitDialog(void*) { return appmsg::kRetOK; }
+    virtual appmsg::Result onEndDialog(void*) { return appmsg::kRetOK; }
     virtual void registerClasses() {}
     virtual void unregisterClasses() {}
     virtual void registerCommands() {}
@@ -43,11 +43,11 @@ class ArxApplication {
     HINSTANCE rawResourceInstance() const { return resourceInstance_; }
 
     // Stores the message's pointer, then runs the handler of the code.
-    AcRx::AppRetCode dispatch(int code, void* pointer);
+    appmsg::Result dispatch(int code, void* pointer);
 
   private:
-    AcRx::AppRetCode initSequence();
-    AcRx::AppRetCode unloadSequence();
+    appmsg::Result initSequence();
+    appmsg::Result unloadSequence();
 
     HINSTANCE moduleInstance_ = nullptr;
     HINSTANCE resourceInstance_ = nullptr;

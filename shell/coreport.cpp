@@ -1,20 +1,25 @@
-// The core's side of the port: the notifications the host adapter calls,
-// each a shielded call into the core, so no exception reaches the adapter.
+// The core's side of the port: its one application object, and the
+// notifications the host adapter calls, each a shielded call into the core,
+// so no exception reaches the adapter.
 #include "port/hostport.h"
-#include "acrx.h"
+#include "shell/appmessage.h"
 #include "cmdlog/attachreactors.h"
 #include "cmdlog/tarnelreact.h"
 #include "common/shield.h"
 #include "options/optionscommand.h"
-#include "shell/arxapplication.h"
+#include "shell/guardapp.h"
 #include "shell/hostcalls.h"
+#include "shell/resourcelibrary.h"
+#include "ui/uiapp.h"
 
 namespace {
 
+GuardApp guardApplication;
+
 // A host message to the application object; its code, or kRetError when
 // there is none or its handler threw.
-AcRx::AppRetCode dispatchToApp(int code, void* appId) {
-    AcRx::AppRetCode result = AcRx::kRetError;
+appmsg::Result dispatchToApp(int code, void* appId) {
+    appmsg::Result result = appmsg::kRetError;
     shielded([&] {
         if (ArxApplication* app = currentApp()) result = app->dispatch(code, appId);
     });
@@ -22,15 +27,15 @@ AcRx::AppRetCode dispatchToApp(int code, void* appId) {
 }
 
 int TARNEL_CALL initApp(TarnelCore, void* appId) {
-    return dispatchToApp(AcRx::kInitAppMsg, appId) == AcRx::kRetOK ? 0 : 1;
+    return dispatchToApp(appmsg::kInitAppMsg, appId) == appmsg::kRetOK ? 0 : 1;
 }
 
 int TARNEL_CALL unloadApp(TarnelCore, void* appId) {
-    return dispatchToApp(AcRx::kUnloadAppMsg, appId) == AcRx::kRetOK ? 0 : 1;
+    return dispatchToApp(appmsg::kUnloadAppMsg, appId) == appmsg::kRetOK ? 0 : 1;
 }
 
 void TARNEL_CALL loadDrawing(TarnelCore, void* appId) {
-    dispatchToApp(AcRx::kLoadDwgMsg, appId);
+    dispatchToApp(appmsg::kLoadDwgMsg, appId);
 }
 
 // An editor event for the command log's reactor, while one is attached;
@@ -73,7 +78,20 @@ void TARNEL_CALL options(TarnelCore) {
 }
 
 void TARNEL_CALL close(TarnelCore) {
+    shielded([] { closeResourceLibrary(); });
+    ui::setApplication(ui::Application());
     host::use(nullptr);
+}
+
+HWND mainWindow() {
+    return host::mainWindow();
+}
+
+// The host's key, valid until the next call.
+const char* rootKey() {
+    static std::string key;
+    key = host::productKey();
+    return key.c_str();
 }
 
 // Whether every operation of the host's table is there.
@@ -117,6 +135,12 @@ extern "C" int TARNEL_CALL TarnelCoreOpen(const TarnelHostOps* host, TarnelCoreE
     const int eventsFit = TarnelPortFit(events, sizeof(TarnelCoreEvents), TARNEL_PORT_VERSION);
     if (eventsFit != TARNEL_PORT_FITS) return eventsFit;
     host::use(host);
+    ui::Application application;
+    application.name = "AutoCAD";
+    application.mainWindow = mainWindow;
+    application.rootKey = rootKey;
+    ui::setApplication(application);
+    shielded([] { openResourceLibrary(); });
     TarnelCoreEvents filled = {};
     filled.size = sizeof filled;
     filled.version = TARNEL_PORT_VERSION;

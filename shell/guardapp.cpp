@@ -6,7 +6,6 @@
 #include "cmdlog/attachreactors.h"
 #include "cmdlog/journal.h"
 #include "cmdlog/logwriter.h"
-#include "shell/extensionmodule.h"
 #include "shell/lastrunmessage.h"
 #include "shell/registrymessage.h"
 #include "settings/guardsettings.h"
@@ -29,15 +28,13 @@ GuardSettings* appSettings() {
     return app ? app->settings() : nullptr;
 }
 
-AcRx::AppRetCode GuardApp::onInitApp() {
-    HINSTANCE resources = resourceInstance();
-    if (!resources) resources = extensionRecord()->moduleResource;
-    HostResourceScope scope(resources);
+appmsg::Result GuardApp::onInitApp() {
+    HostResourceScope scope(resourceInstance());
     const unsigned unloadsBefore = unloads_;
     showLastRunMessage();
     // The box runs a message loop: a host that ended meanwhile has unloaded
     // the module, and nothing may be started after that.
-    if (unloads_ != unloadsBefore) return AcRx::kRetOK;
+    if (unloads_ != unloadsBefore) return appmsg::kRetOK;
     const char* dir = moduleDirectory();
     std::string configPath = std::string(dir ? dir : ".") + "\\tarnel.cfg";
     settings_.reset(new GuardSettings(configPath));
@@ -84,10 +81,10 @@ AcRx::AppRetCode GuardApp::onInitApp() {
     });
     journalStart(*settings_);
     host::lockApplication();
-    return AcRx::kRetOK;
+    return appmsg::kRetOK;
 }
 
-AcRx::AppRetCode GuardApp::onUnloadApp() {
+appmsg::Result GuardApp::onUnloadApp() {
     ++unloads_;
     onEveryMinute(nullptr);
     detachReactors();
@@ -99,12 +96,12 @@ AcRx::AppRetCode GuardApp::onUnloadApp() {
     onLogUnwritable(nullptr);
     bindOptionsCommand(nullptr, nullptr);
     settings_.reset(); // its destructor writes the settings file
-    return AcRx::kRetOK;
+    return appmsg::kRetOK;
 }
 
-AcRx::AppRetCode GuardApp::onLoadDwg() {
+appmsg::Result GuardApp::onLoadDwg() {
     resetIdle();
-    return AcRx::kRetOK;
+    return appmsg::kRetOK;
 }
 
 void GuardApp::showHelp(int contextId) {

@@ -13,9 +13,9 @@ class GuardApp : public ArxApplication {
   public:
     GuardApp();
     ~GuardApp() override;
-    AcRx::AppRetCode onInitApp() override;
-    AcRx::AppRetCode onUnloadApp() override;
-    AcRx::AppRetCode onLoadDwg() override;
+    appmsg::Result onInitApp() override;
+    appmsg::Result onUnloadApp() override;
+    appmsg::Result onLoadDwg() override;
 
     GuardSettings* settings() const { return settings_.get(); }
     // Opens the help file at the given context.

@@ -2,23 +2,17 @@
 #pragma once
 #include <windows.h>
 #include "shell/hostcalls.h"
-#include "afxshim.h"
 #include "shell/arxapplication.h"
+#include "ui/uiapp.h"
 
-// MFC's current resource handle is the application's resource instance
-// until the scope ends.
+// The UI library's current resources are the application's resource
+// instance until the scope ends.
 class ResourceScope {
   public:
-    ResourceScope() : saved_(AfxGetModuleState()->m_hCurrentResourceHandle) {
-        if (ArxApplication* app = currentApp())
-            AfxGetModuleState()->m_hCurrentResourceHandle = app->resourceInstance();
-    }
-    ~ResourceScope() { AfxGetModuleState()->m_hCurrentResourceHandle = saved_; }
-    ResourceScope(const ResourceScope&) = delete;
-    ResourceScope& operator=(const ResourceScope&) = delete;
+    ResourceScope() : scope_(currentApp() ? currentApp()->resourceInstance() : nullptr) {}
 
   private:
-    HINSTANCE saved_;
+    ui::ResourceScope scope_;
 };
 
 // The host's document manager holds the given handle until the scope ends.

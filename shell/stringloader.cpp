@@ -1,12 +1,11 @@
 #include "shell/stringloader.h"
-#include "shell/extensionmodule.h"
-#include "shell/resourcescope.h"
+#include "ui/uiapp.h"
 
 namespace {
 
-// String-table entry id through the resource search; empty when missing.
+// String-table entry id of the resource library; empty when missing.
 std::string findString(UINT id) {
-    HINSTANCE h = AfxFindResourceHandle(MAKEINTRESOURCEA((id >> 4) + 1), (LPCSTR)RT_STRING);
+    HINSTANCE h = ui::resourceLibrary();
     std::string buf(256, '\0');
     for (;;) {
         int n = LoadStringA(h, id, &buf[0], (int)buf.size());
@@ -19,7 +18,6 @@ std::string findString(UINT id) {
 } // namespace
 
 std::string loadString(unsigned id) {
-    HostResourceScope scope(extensionRecord()->moduleResource);
     return findString(id);
 }
 

@@ -59,7 +59,7 @@ TEST_CASE("thresholds with the default times; activity restarts the count") {
     CHECK(GetWindow(dlg, GW_OWNER) == adsw_acadMainWnd());
 
     SUBCASE("loading a drawing closes the window and restarts the count") {
-        currentApp()->dispatch(AcRx::kLoadDwgMsg, nullptr);
+        currentApp()->dispatch(appmsg::kLoadDwgMsg, nullptr);
         CHECK_FALSE(IsWindow(dlg));
         CHECK(idleTimerState().idleSeconds == 0);
         CHECK(idleTimerState().timerId != 0);

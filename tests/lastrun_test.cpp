@@ -88,7 +88,7 @@ TEST_CASE("a host that unloads the module while the box is up gets nothing start
     setRegistryMessage("Your last session was aborted 07.12.2026 at 09:00:00.");
     dialogs.answer([](const SeenDialog&) {
         // The host ends inside the box's message loop.
-        currentApp()->dispatch(AcRx::kUnloadAppMsg, nullptr);
+        acrxEntryPoint(AcRx::kUnloadAppMsg, nullptr);
         return IDOK;
     });
     m.start();

@@ -17,28 +17,28 @@ namespace {
 struct RecordingApp : ArxApplication {
     std::vector<std::string> calls;
     void* dialogPointer = nullptr;
-    AcRx::AppRetCode note(const char* what) {
+    appmsg::Result note(const char* what) {
         calls.push_back(what);
-        return AcRx::kRetOK;
+        return appmsg::kRetOK;
     }
-    AcRx::AppRetCode onInitApp() override { return note("onInitApp"); }
-    AcRx::AppRetCode onUnloadApp() override { return note("onUnloadApp"); }
-    AcRx::AppRetCode onLoadDwg() override { return note("onLoadDwg"); }
-    AcRx::AppRetCode onUnloadDwg() override { return note("onUnloadDwg"); }
-    AcRx::AppRetCode onSave() override { return note("onSave"); }
-    AcRx::AppRetCode onEnd() override { return note("onEnd"); }
-    AcRx::AppRetCode onQuit() override { return note("onQuit"); }
-    AcRx::AppRetCode onCfg() override { return note("onCfg"); }
-    AcRx::AppRetCode onInvkSubr() override { return note("onInvkSubr"); }
-    AcRx::AppRetCode onDependency() override { return note("onDependency"); }
-    AcRx::AppRetCode onNoDependency() override { return note("onNoDependency"); }
-    AcRx::AppRetCode onOleUnloadApp() override { return note("onOleUnloadApp"); }
-    AcRx::AppRetCode onPreQuit() override { return note("onPreQuit"); }
-    AcRx::AppRetCode onInitDialog(void* p) override {
+    appmsg::Result onInitApp() override { return note("onInitApp"); }
+    appmsg::Result onUnloadApp() override { return note("onUnloadApp"); }
+    appmsg::Result onLoadDwg() override { return note("onLoadDwg"); }
+    appmsg::Result onUnloadDwg() override { return note("onUnloadDwg"); }
+    appmsg::Result onSave() override { return note("onSave"); }
+    appmsg::Result onEnd() override { return note("onEnd"); }
+    appmsg::Result onQuit() override { return note("onQuit"); }
+    appmsg::Result onCfg() override { return note("onCfg"); }
+    appmsg::Result onInvkSubr() override { return note("onInvkSubr"); }
+    appmsg::Result onDependency() override { return note("onDependency"); }
+    appmsg::Result onNoDependency() override { return note("onNoDependency"); }
+    appmsg::Result onOleUnloadApp() override { return note("onOleUnloadApp"); }
+    appmsg::Result onPreQuit() override { return note("onPreQuit"); }
+    appmsg::Result onInitDialog(void* p) override {
         dialogPointer = p;
         return note("onInitDialog");
     }
-    AcRx::AppRetCode onEndDialog(void* p) override {
+    appmsg::Result onEndDialog(void* p) override {
         dialogPointer = p;
         return note("onEndDialog");
     }
@@ -69,7 +69,7 @@ TEST_CASE("every message code reaches its handler; others only store the id") {
         for (int code = 3; code <= 15; ++code) {
             app.calls.clear();
             app.dialogPointer = nullptr;
-            CHECK(app.dispatch(code, &marker) == AcRx::kRetOK);
+            CHECK(app.dispatch(code, &marker) == appmsg::kRetOK);
             REQUIRE(app.calls.size() == 1);
             CHECK(app.calls[0] == expected[code]);
             CHECK(app.appId() == &marker);
@@ -78,16 +78,16 @@ TEST_CASE("every message code reaches its handler; others only store the id") {
         for (int code : {0, 16, 17, 99, -1}) {
             app.calls.clear();
             int other = code;
-            CHECK(app.dispatch(code, &other) == AcRx::kRetOK);
+            CHECK(app.dispatch(code, &other) == appmsg::kRetOK);
             CHECK(app.calls.empty());
             CHECK(app.appId() == &other);
         }
         app.calls.clear();
-        app.dispatch(AcRx::kInitAppMsg, nullptr);
+        app.dispatch(appmsg::kInitAppMsg, nullptr);
         CHECK(app.calls == std::vector<std::string>{"registerClasses", "registerCommands",
                                                     "initHookA", "initHookB", "onInitApp"});
         app.calls.clear();
-        app.dispatch(AcRx::kUnloadAppMsg, nullptr);
+        app.dispatch(appmsg::kUnloadAppMsg, nullptr);
         CHECK(app.calls == std::vector<std::string>{"unloadHook", "unregisterCommands",
                                                     "unregisterClasses", "onUnloadApp"});
     }
@@ -211,8 +211,8 @@ TEST_CASE("missing or foreign host services do not crash start-up") {
             m.stop();
         }
     }
-    CHECK(currentApp()->dispatch(AcRx::kInitAppMsg, nullptr) == AcRx::kRetOK);
-    CHECK(currentApp()->dispatch(AcRx::kUnloadAppMsg, nullptr) == AcRx::kRetOK);
+    CHECK(currentApp()->dispatch(appmsg::kInitAppMsg, nullptr) == appmsg::kRetOK);
+    CHECK(currentApp()->dispatch(appmsg::kUnloadAppMsg, nullptr) == appmsg::kRetOK);
 }
 
 TEST_CASE("help opens the help file at the options topic") {

@@ -1,8 +1,7 @@
 // The plain and tabbed dialog classes, shaped as the host's.
 #include "ui/acui.h"
 // The application's main window and product key: the host's, for now.
-#include "aced.h"
-#include "acrx.h"
+#include "ui/uiapp.h"
 
 CAdUiBaseDialog::CAdUiBaseDialog(UINT templateId, CWnd* parent, HINSTANCE dialogResource)
     : CDialog(templateId, parent) {
@@ -90,13 +89,13 @@ void CAcUiTabMainDialog::OnCancel() {
     EndDialog(IDCANCEL);
 }
 HWND CAcUiTabMainDialog::AppMainWindow() {
-    return adsw_acadMainWnd();
+    return ui::applicationWindow();
 }
 HINSTANCE CAcUiTabMainDialog::AppResourceInstance() {
-    return m_hDialogResource ? m_hDialogResource : AfxGetModuleState()->m_hCurrentResourceHandle;
+    return m_hDialogResource ? m_hDialogResource : ui::currentResources();
 }
 const char* CAcUiTabMainDialog::AppRootKey() {
-    return acrxProductKey();
+    return ui::applicationRootKey();
 }
 void CAcUiTabMainDialog::OnDialogHelp() {}
 void CAcUiTabMainDialog::AddApplicationTabs() {}

@@ -1,8 +1,8 @@
 // The module's own UI library, shaped as MFC's: windows with message maps
 // and reflection, dialogs with data exchange and their own modal loop,
-// controls, drawing and the common file dialog. It runs on Win32 alone; of
-// the host it meets only the application object (its main window and name)
-// and the resource search chain (host's afxshim.h).
+// controls, drawing and the common file dialog. It runs on Win32 alone and
+// never meets the host: what it knows of the application is what the module
+// sets (ui/uiapp.h).
 //
 // Underneath it follows WTL's rules: nothing here throws. Message-map
 // entries call their handlers through thunks instantiated in the module that
@@ -12,7 +12,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <string>
-#include "afxshim.h"
 
 // A message box over the active window of the thread (or the host's main
 // window), captioned with the application's name.

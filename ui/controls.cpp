@@ -2,6 +2,7 @@
 #include <cstring>
 #include <map>
 #include "ui/afxwin.h"
+#include "ui/uiapp.h"
 
 CDC* afxthunk::dcFor(HDC hdc) {
     static CDC dc;
@@ -143,7 +144,7 @@ INT_PTR CFileDialog::DoModal() {
     m_ofn.Flags |= OFN_ENABLEHOOK;
     m_ofn.lpfnHook = hookProc;
     m_ofn.lCustData = (LPARAM)this;
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : AfxGetApp()->m_hWndMain;
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : ui::applicationWindow();
     m_ofn.hwndOwner = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
     BOOL ok = m_bOpenFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);
     if (m_hWnd) detach();

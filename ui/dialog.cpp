@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include "ui/afxwin.h"
+#include "ui/uiapp.h"
 
 namespace {
 
@@ -151,7 +152,7 @@ CDialog::~CDialog() {
 
 HINSTANCE CDialog::templateInstance(UINT templateId) const {
     if (m_hDialogResource) return m_hDialogResource;
-    return AfxFindResourceHandle(MAKEINTRESOURCEA(templateId), (LPCSTR)RT_DIALOG);
+    return ui::findResource(MAKEINTRESOURCEA(templateId), (LPCSTR)RT_DIALOG);
 }
 
 BOOL CDialog::createFrom(UINT templateId, HWND owner) {
@@ -165,7 +166,7 @@ BOOL CDialog::createFrom(UINT templateId, HWND owner) {
 
 INT_PTR CDialog::DoModal() {
     m_bModal = true;
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : AfxGetApp()->m_hWndMain;
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : ui::applicationWindow();
     if (owner) owner = GetAncestor(owner, GA_ROOT);
     if (!createFrom(m_nIDHelp, owner) || !m_hWnd) return -1;
     const HWND self = m_hWnd;
@@ -205,7 +206,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     m_bModal = false;
     m_nIDHelp = templateId;
     if (parent) m_pParentWnd = parent;
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : AfxGetApp()->m_hWndMain;
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : ui::applicationWindow();
     return createFrom(templateId, owner);
 }
 

@@ -1,9 +1,10 @@
 // MFC's message box of the application.
 #include "ui/afxwin.h"
+#include "ui/uiapp.h"
 
 int AfxMessageBox(const char* text, UINT type, UINT) {
     HWND owner = GetActiveWindow();
-    if (!owner) owner = AfxGetApp()->m_hWndMain;
+    if (!owner) owner = ui::applicationWindow();
     if (owner) owner = GetLastActivePopup(GetAncestor(owner, GA_ROOT));
     // As MFC does: a box without an icon gets the one its buttons suggest.
     if ((type & MB_ICONMASK) == 0) {
@@ -13,5 +14,5 @@ int AfxMessageBox(const char* text, UINT type, UINT) {
         else if (buttons == MB_YESNO || buttons == MB_YESNOCANCEL)
             type |= MB_ICONQUESTION;
     }
-    return MessageBoxA(owner, text, AfxGetApp()->m_pszAppName, type);
+    return MessageBoxA(owner, text, ui::applicationName(), type);
 }

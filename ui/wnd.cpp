@@ -2,6 +2,7 @@
 // reflection of notifications to the controls that sent them.
 #include <map>
 #include "ui/afxwin.h"
+#include "ui/uiapp.h"
 
 namespace {
 
@@ -278,7 +279,7 @@ BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT fl
     return ::SetWindowPos(m_hWnd, after ? after->m_hWnd : nullptr, x, y, cx, cy, flags);
 }
 int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
-    return ::MessageBoxA(m_hWnd, text, caption ? caption : AfxGetApp()->m_pszAppName, type);
+    return ::MessageBoxA(m_hWnd, text, caption ? caption : ui::applicationName(), type);
 }
 int CWnd::GetDlgCtrlID() const {
     return ::GetDlgCtrlID(m_hWnd);

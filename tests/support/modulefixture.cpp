@@ -8,7 +8,7 @@
 #include "idle/countdowndialog.h"
 #include "idle/idletimer.h"
 #include "shell/arxapplication.h"
-#include "shell/extensionmodule.h"
+#include "ui/uiapp.h"
 #include "shell/guardapp.h"
 #include "settings/settingsformat.h"
 
@@ -49,20 +49,15 @@ void setRegistryMessage(const std::string& text) {
 }
 
 ResourcesOutOfReach::ResourcesOutOfReach(bool dialogsToo)
-    : strings_(extensionRecord()->moduleResource), dialogs_(currentApp()->rawResourceInstance()),
+    : strings_(ui::resourceLibrary()), dialogs_(currentApp()->rawResourceInstance()),
       dialogsToo_(dialogsToo) {
-    ExtensionModuleRecord* rec = extensionRecord();
-    AfxTermExtensionModule(rec->module, FALSE);
-    rec->moduleResource = GetModuleHandleA(nullptr);
+    ui::setResourceLibrary(GetModuleHandleA(nullptr));
     if (dialogsToo_) currentApp()->setResourceInstance(nullptr);
 }
 
 ResourcesOutOfReach::~ResourcesOutOfReach() {
-    ExtensionModuleRecord* rec = extensionRecord();
     if (dialogsToo_) currentApp()->setResourceInstance(dialogs_);
-    rec->moduleResource = strings_;
-    AfxInitExtensionModule(rec->module, strings_);
-    new CDynLinkLibrary(rec->module, FALSE); // owned by the resource chain
+    ui::setResourceLibrary(strings_);
 }
 
 Workspace::Workspace(const std::string& name)
@@ -290,7 +285,7 @@ void openCore() {
 }
 
 Module::Module() {
-    static bool attached = attachLibrary(GetModuleHandleA(nullptr)) != FALSE;
+    static bool attached = attachAdapterLibrary(GetModuleHandleA(nullptr)) != FALSE;
     (void)attached;
     openCore();
     emptySpool();

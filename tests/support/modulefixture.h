@@ -40,10 +40,9 @@ class HostFaults {
     cadhost::Faults* operator->() { return &cadhost::faults(); }
 };
 
-// The resource library's strings out of reach while the scope lives: off
-// the search chain, and the module itself as the handle the string loader
-// pushes. With dialogsToo, dialog templates go the same way. Put back on
-// every way out.
+// The resource library's strings out of reach while the scope lives: the
+// test program stands in for the library. With dialogsToo, dialog templates
+// go the same way. Put back on every way out.
 class ResourcesOutOfReach {
   public:
     explicit ResourcesOutOfReach(bool dialogsToo);

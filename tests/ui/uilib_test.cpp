@@ -3,6 +3,7 @@
 #include <doctest.h>
 #include <algorithm>
 #include "ui/acui.h"
+#include "ui/uiapp.h"
 #include <shlobj.h>
 #include "cadhost.h"
 #include "testkit.h"
@@ -12,11 +13,17 @@ using namespace testkit;
 
 namespace {
 
-// A host main window to own the dialogs, and templates from this program.
+HWND mainWindow = nullptr;
+
+// A host main window to own the dialogs, and templates from this program
+// (the module that holds the UI library, when no resource library is set).
 struct UiEnv {
     UiEnv() {
-        main = cadhost::createMainWindow(true);
-        AfxGetModuleState()->m_hCurrentResourceHandle = GetModuleHandleA(nullptr);
+        main = mainWindow = cadhost::createMainWindow(true);
+        ui::Application application;
+        application.name = "UI test";
+        application.mainWindow = [] { return mainWindow; };
+        ui::setApplication(application);
     }
     HWND main;
 };
