@@ -12,6 +12,13 @@ class AcRxObject;
 // the module does not load.
 BOOL attachAdapterLibrary(HINSTANCE instance);
 void detachAdapterLibrary();
+// The adapter's own folder and name of TarnelCore.dll in it, into path
+// (MAX_PATH bytes); false when it does not fit.
+bool corePath(char* path);
+
+// The core's entry from the core at path (loaded once); null with the
+// sentence that says why in why (size bytes, a 512 is enough).
+TarnelCoreOpenFn loadCore(const char* path, char* why, unsigned long size);
 
 // The host's operations, every entry filled.
 void fillHostOps(TarnelHostOps* ops);

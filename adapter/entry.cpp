@@ -3,6 +3,7 @@
 // messages the core needs go to it through the port, with the host's
 // operations and events joined to it at start and parted at unload.
 #include <windows.h>
+#include "aced.h"
 #include "acrx.h"
 #include "adapter/adapter.h"
 #include "port/hostport.h"
@@ -14,14 +15,25 @@ TarnelCoreEvents coreEvents;
 bool coreOpen = false;
 
 // The core opened for a start, with the host's operations, which live as
-// long as the module does; false when it refuses them.
+// long as the module does; false, with the reason on the command line,
+// when it is missing or refuses them.
 bool openCore() {
     if (coreOpen) return true;
-    fillHostOps(&hostOps);
-    ZeroMemory(&coreEvents, sizeof coreEvents);
-    coreEvents.size = sizeof coreEvents;
-    coreEvents.version = TARNEL_PORT_VERSION;
-    coreOpen = TarnelCoreOpen(&hostOps, &coreEvents) == TARNEL_PORT_FITS;
+    char path[MAX_PATH];
+    char why[512];
+    why[0] = '\0';
+    if (!corePath(path)) lstrcpyA(path, "TarnelCore.dll");
+    TarnelCoreOpenFn open = loadCore(path, why, sizeof why);
+    if (open) {
+        fillHostOps(&hostOps);
+        ZeroMemory(&coreEvents, sizeof coreEvents);
+        coreEvents.size = sizeof coreEvents;
+        coreEvents.version = TARNEL_PORT_VERSION;
+        const int fit = open(&hostOps, &coreEvents);
+        coreOpen = fit == TARNEL_PORT_FITS;
+        if (!coreOpen) TarnelPortFitText(fit, path, coreEvents.version, why, sizeof why);
+    }
+    if (!coreOpen) acutPrintf("\nTarnel: %s\n", why);
     return coreOpen;
 }
 

@@ -126,6 +126,7 @@ Section "Tarnel"
         SetFileAttributes "$INSTDIR\tarnel.cfg" NORMAL
     ${EndIf}
     File "${BINDIR}\tarnel15.arx"
+    File "${BINDIR}\TarnelCore.dll"
     File "${BINDIR}\TarnelRes.dll"
     File "${BINDIR}\tarnel.chm"
     File "${BINDIR}\tarnelcfg.exe"
@@ -167,6 +168,7 @@ Section "Uninstall"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     SetFileAttributes "$INSTDIR\tarnel.cfg" NORMAL
     Delete "$INSTDIR\tarnel15.arx"
+    Delete "$INSTDIR\TarnelCore.dll"
     Delete "$INSTDIR\TarnelRes.dll"
     Delete "$INSTDIR\tarnel.chm"
     Delete "$INSTDIR\tarnelcfg.exe"

@@ -110,6 +110,7 @@ std::string installedFolder(const std::string& product) {
 
 // The files the package installs (installer/tarnel.wxs).
 const char* const kShippedFiles[] = {"tarnel15.arx",
+                                     "TarnelCore.dll",
                                      "TarnelRes.dll",
                                      "tarnel.chm",
                                      "tarnelcfg.exe",

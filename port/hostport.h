@@ -124,7 +124,9 @@ typedef struct TarnelCoreEvents {
 /* The core's one export, looked up by this name: checks the host's table
    (every operation there) and the events table the adapter gives (its size
    and version set), and fills the events; TARNEL_PORT_FITS, or why the core
-   refuses. The host's table lives until the events' close. */
+   refuses. The host's table lives until the events' close. A core that
+   refuses a table of another version leaves its own version in
+   events->version, for the adapter's sentence, and the rest as it was. */
 #define TARNEL_CORE_OPEN "TarnelCoreOpen"
 typedef int(TARNEL_CALL* TarnelCoreOpenFn)(const TarnelHostOps* host, TarnelCoreEvents* events);
 int TARNEL_CALL TarnelCoreOpen(const TarnelHostOps* host, TarnelCoreEvents* events);

@@ -19,7 +19,7 @@ fail() {
     failed=1
 }
 
-for f in tarnel15.arx TarnelRes.dll tarnelcfg.exe tarnelreport.exe TarnelSetup.exe tarnelca.dll; do
+for f in tarnel15.arx TarnelCore.dll TarnelRes.dll tarnelcfg.exe tarnelreport.exe TarnelSetup.exe tarnelca.dll; do
     found=$("$prefix-objdump" -f "$bin/$f" 2>&1 | sed -n 's/.*file format //p')
     [ "$found" = "$format" ] || fail "$f: expected file format $format, found '${found:-none}'"
 done
@@ -50,14 +50,29 @@ for name in acrxEntryPoint acrxGetApiVersion _SetacrxPtp; do
     grep -qx "$name" <<<"$exports" || fail "tarnel15.arx: no export $name (exports: $(echo $exports))"
 done
 
+# The core's exports are the port's C names alone: nothing a C++ compiler
+# decorated (GCC's _Z..., Visual C++'s ?..., a stdcall's @n).
+exports=$("$prefix-objdump" -p "$bin/TarnelCore.dll" |
+    sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^[[:space:]]*\[ *[0-9]*\] //p')
+grep -qx TarnelCoreOpen <<<"$exports" || fail "TarnelCore.dll: no export TarnelCoreOpen (exports: $(echo $exports))"
+for name in $exports; do
+    grep -q '^_Z\|^?\|@' <<<"$name" && fail "TarnelCore.dll exports the decorated name $name"
+    grep -q " $name(" "$src/port/hostport.h" ||
+        fail "TarnelCore.dll exports $name, which the port header does not declare"
+done
+
 # Beside the module on a seat there are only Windows and the host: no
-# compiler runtime DLL may be needed.
-allowed=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll version.dll cadrt.dll "
-imports=$("$prefix-objdump" -p "$bin/tarnel15.arx" | sed -n 's/^[[:space:]]*DLL Name: //p')
-[ -n "$imports" ] || fail "tarnel15.arx: no imports read"
-for dll in $imports; do
-    lower=$(tr 'A-Z' 'a-z' <<<"$dll")
-    [[ "$allowed" == *" $lower "* ]] || fail "tarnel15.arx imports $dll, which is neither Windows nor the host"
+# compiler runtime DLL may be needed, and only the adapter meets the host.
+windows=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll version.dll "
+for f in tarnel15.arx TarnelCore.dll; do
+    allowed=$windows what="not Windows"
+    [ "$f" = tarnel15.arx ] && allowed="$windows cadrt.dll " what="neither Windows nor the host"
+    imports=$("$prefix-objdump" -p "$bin/$f" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    [ -n "$imports" ] || fail "$f: no imports read"
+    for dll in $imports; do
+        lower=$(tr 'A-Z' 'a-z' <<<"$dll")
+        [[ "$allowed" == *" $lower "* ]] || fail "$f imports $dll, which is $what"
+    done
 done
 
 # Every import on Windows 2000 (the shipped build), and one version in

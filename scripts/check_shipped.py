@@ -19,7 +19,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import peversion  # noqa: E402
 
-SHIPPED_PE = ["tarnel15.arx", "TarnelRes.dll", "tarnelcfg.exe", "tarnelreport.exe",
+SHIPPED_PE = ["tarnel15.arx", "TarnelCore.dll", "TarnelRes.dll", "tarnelcfg.exe", "tarnelreport.exe",
               "TarnelSetup.exe", "tarnelca.dll"]
 # The stand-in host's runtime: the host, not Windows.
 HOST_DLLS = {"CADRT.DLL"}

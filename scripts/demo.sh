@@ -18,7 +18,7 @@ wait_host() {
 
 rm -rf "$demo"
 mkdir -p "$demo"
-cp "$bin/tarnel15.arx" "$bin/TarnelRes.dll" "$demo/"
+cp "$bin/tarnel15.arx" "$bin/TarnelCore.dll" "$bin/TarnelRes.dll" "$demo/"
 [ -f "$bin/tarnel.chm" ] && cp "$bin/tarnel.chm" "$demo/"
 cd "$demo"
 printf 'CADHOST DRAWING 1\r\nLINE 0,0 10,10\r\n' >site-plan.dwg

@@ -8,7 +8,7 @@ tool() { run "$bin/windowtool.exe" "$@" >/dev/null; }
 
 rm -rf "$out"
 mkdir -p "$out"
-cp "$bin/tarnel15.arx" "$bin/TarnelRes.dll" "$bin/tarnel.chm" "$out/"
+cp "$bin/tarnel15.arx" "$bin/TarnelCore.dll" "$bin/TarnelRes.dll" "$bin/tarnel.chm" "$out/"
 cd "$out"
 printf 'tarnel_opt\nQUIT\n' >options.scr
 mod="Z:${out//\//\\}\\tarnel15.arx"

@@ -129,6 +129,8 @@ bool complete(const TarnelHostOps& h) {
 
 extern "C" int TARNEL_CALL TarnelCoreOpen(const TarnelHostOps* host, TarnelCoreEvents* events) {
     const int hostFit = TarnelPortFit(host, sizeof(TarnelHostOps), TARNEL_PORT_VERSION);
+    // The adapter's sentence names this core's version.
+    if (hostFit == TARNEL_PORT_OTHER_VERSION && events) events->version = TARNEL_PORT_VERSION;
     if (hostFit != TARNEL_PORT_FITS) return hostFit;
     // A table with an operation left out has fewer than this core needs.
     if (!complete(*host)) return TARNEL_PORT_TOO_SMALL;

@@ -194,6 +194,7 @@ void checkHostLoadsModule(const std::string& name) {
 }
 
 const char* const kShipped[] = {"tarnel15.arx",
+                                "TarnelCore.dll",
                                 "TarnelRes.dll",
                                 "tarnel.chm",
                                 "tarnelcfg.exe",
@@ -202,8 +203,8 @@ const char* const kShipped[] = {"tarnel15.arx",
                                 "policy\\en-US\\Tarnel.adml"};
 
 // The files that carry a version resource, and their version.
-const char* const kVersioned[] = {"tarnel15.arx", "TarnelRes.dll", "tarnelcfg.exe",
-                                  "tarnelreport.exe"};
+const char* const kVersioned[] = {"tarnel15.arx", "TarnelCore.dll", "TarnelRes.dll",
+                                  "tarnelcfg.exe", "tarnelreport.exe"};
 
 std::string fileVersion(const std::string& path) {
     DWORD ignored = 0;

@@ -12,12 +12,16 @@ namespace {
 
 const std::string kProductKey = std::string(cadhost::kProductKey) + "\\Tarnel";
 
-// A folder holding a copy of the module (and, unless told, its resource library).
-std::string installModule(const std::string& name, bool withResources = true) {
+// A folder holding a copy of the module (and, unless told, its resource
+// library), and the core (from bin\\core; none when core is empty).
+std::string installModule(const std::string& name, bool withResources = true,
+                          const std::string& core = "TarnelCore.dll") {
     std::string dir = freshDir(name);
     CopyFileA((binDir() + "\\tarnel15.arx").c_str(), (dir + "\\tarnel15.arx").c_str(), FALSE);
     if (withResources)
         CopyFileA((binDir() + "\\TarnelRes.dll").c_str(), (dir + "\\TarnelRes.dll").c_str(), FALSE);
+    if (!core.empty())
+        CopyFileA((binDir() + "\\" + core).c_str(), (dir + "\\TarnelCore.dll").c_str(), FALSE);
     return dir;
 }
 
@@ -102,6 +106,36 @@ TEST_CASE("without its resource library the module does not load at all") {
     CHECK_LACKS(t, "to tarnel15.arx"); // no message reached it
     CHECK_CONTAINS(t, "document created Drawing1.dwg");
     CHECK_FALSE(fileExists(dir + "\\tarnel.cfg"));
+}
+
+TEST_CASE("without its core, or with a core of another port version, the module does not load "
+          "and says which file and why") {
+    const struct {
+        const char* name;
+        const char* core;
+        const char* why;
+    } cases[] = {
+        {"module-nocore", "", "could not be loaded (error 126): install Tarnel again."},
+        {"module-othercore", "othercore\\TarnelCore.dll",
+         "is built for port version 2, and this one for version 1: install both from one "
+         "package."},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        std::string dir = installModule(c.name, true, c.core);
+        deleteRegistryMessage();
+        writeFile(dir + "\\run.scr", "APPLOAD " + dir + "\\tarnel15.arx\nNEW\nQUIT\n");
+        CHECK(run(hostCommand(dir, "/timeout 30 /b run.scr"), 60000, dir.c_str()) == 0);
+        std::string t = readFile(dir + "\\transcript.txt");
+        const std::string said = "print Tarnel: " + dir + "\\TarnelCore.dll " + c.why;
+        CAPTURE(said);
+        CHECK(indexOf(lines(t), said) >= 0);
+        CHECK_CONTAINS(t, "print Unable to load " + dir + "\\tarnel15.arx: its initialisation failed.");
+        CHECK_LACKS(t, "command registered TARNEL_OPT");
+        CHECK_CONTAINS(t, "document created Drawing1.dwg");
+        CHECK_LACKS(t, "fault");
+        CHECK_FALSE(fileExists(dir + "\\tarnel.cfg"));
+    }
 }
 
 // The two tests that wait through a real minute: the idle watch on the real
