@@ -63,7 +63,7 @@ int holdLog(const char* path, int ms) {
 
 // The worst and the mean reactor call while another process holds the log,
 // and the call after it let go, which writes everything kept.
-void whileHeld(const std::string& dir, CommandLogReactor* reactor, int n) {
+void whileHeld(const std::string& dir, int n) {
     const std::string log = appSettings()->getLogFileName();
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -86,8 +86,7 @@ void whileHeld(const std::string& dir, CommandLogReactor* reactor, int n) {
     for (int i = 0; i < n; ++i) {
         LARGE_INTEGER a, b;
         QueryPerformanceCounter(&a);
-        reactor->commandWillStart("LINE");
-        reactor->commandEnded("LINE");
+        modtest::commandThroughPort("LINE");
         QueryPerformanceCounter(&b);
         const double us = microsecondsPer(a, b, 1);
         worst = std::max(worst, us);
@@ -113,7 +112,7 @@ void whileHeld(const std::string& dir, CommandLogReactor* reactor, int n) {
 // host's included. Quiet minutes of ticks, each ended by a command that
 // writes a command record and the journal's line for the minute, and a
 // block of the report log.
-void whileStalled(const std::string& dir, CommandLogReactor* reactor, int minutes) {
+void whileStalled(const std::string& dir, int minutes) {
     StalledServer server(dir);
     char before[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, before);
@@ -123,8 +122,7 @@ void whileStalled(const std::string& dir, CommandLogReactor* reactor, int minute
         LARGE_INTEGER a, b;
         QueryPerformanceCounter(&a);
         if (i % 61 == 60) {
-            reactor->commandWillStart("LINE");
-            reactor->commandEnded("LINE");
+            modtest::commandThroughPort("LINE");
         } else {
             modtest::ticks(1);
         }
@@ -164,8 +162,7 @@ int main(int argc, char** argv) {
     CommandLogReactor* reactor = commandLogReactor();
 
     // Warm both paths once, then time them in turn, three rounds each.
-    reactor->commandWillStart("LINE");
-    reactor->commandEnded("LINE");
+    modtest::commandThroughPort("LINE");
     TimeStamp t = currentTimeStamp();
     std::string record = logRecord("LINE", t, t);
     double best[2] = {1e9, 1e9};
@@ -173,8 +170,7 @@ int main(int argc, char** argv) {
         LARGE_INTEGER a, b;
         QueryPerformanceCounter(&a);
         for (int i = 0; i < n; ++i) {
-            reactor->commandWillStart("LINE");
-            reactor->commandEnded("LINE");
+            modtest::commandThroughPort("LINE");
         }
         waitLogWritten(30000);
         QueryPerformanceCounter(&b);
@@ -185,8 +181,8 @@ int main(int argc, char** argv) {
     std::printf("  commandEnded to record on disk: %8.1f us per command\n", best[0]);
     std::printf("  bare open + append + close:     %8.1f us per command\n", best[1]);
     std::printf("  ratio:                          %8.2f\n", best[0] / best[1]);
-    whileHeld(dir, reactor, 2000);
-    whileStalled(dir, reactor, 30);
+    whileHeld(dir, 2000);
+    whileStalled(dir, 30);
 
     appSettings()->setEnableLogging(false);
     cadhost::closeAllDrawings();
@@ -196,8 +192,7 @@ int main(int argc, char** argv) {
         testkit::writeFile(name, "CADHOST DRAWING 1\r\n");
         AcApDocument* doc = cadhost::openDrawing(name.c_str());
         for (int i = 0; i < commands / 10; ++i) {
-            reactor->commandWillStart("LINE");
-            reactor->commandEnded("LINE");
+            modtest::commandThroughPort("LINE");
         }
         acDocManagerPtr()->closeDocument(doc);
     }

@@ -1,18 +1,8 @@
 #include "cmdlog/tarnelreact.h"
 #include "cmdlog/logwriter.h"
 #include "common/shield.h"
-#include "idle/idletimer.h"
-#include "idle/lispevaluation.h"
 #include "settings/guardsettings.h"
 #include "shell/hostcalls.h"
-
-namespace {
-// The end of a command or evaluation is the user's activity, unless the
-// module itself cancelled it before a close.
-void userActivity() {
-    if (!cancellingWaits()) resetIdle();
-}
-} // namespace
 
 void DocLogReactor::documentToBeDestroyed(TarnelDrawing doc) {
     shielded([&] { startTimes.erase(doc); });
@@ -49,38 +39,28 @@ void CommandLogReactor::commandWillStart(const char*) {
 
 void CommandLogReactor::commandEnded(const char* cmdStr) {
     shielded([&] {
-        userActivity();
         if (loggingOn()) recordEnd(cmdStr); // a null name is written as a LISP function's
     });
 }
 
-void CommandLogReactor::commandCancelled(const char*) {
-    shielded([] { userActivity(); });
-}
+void CommandLogReactor::commandCancelled(const char*) {}
 
-void CommandLogReactor::commandFailed(const char*) {
-    shielded([] { userActivity(); });
-}
+void CommandLogReactor::commandFailed(const char*) {}
 
 void CommandLogReactor::lispWillStart(const char*) {
     lispActive = true;
-    lispEvaluationStarted();
     shielded([&] { stampStart(); });
 }
 
 void CommandLogReactor::lispEnded() {
     shielded([&] {
-        userActivity();
         if (loggingOn()) recordEnd(nullptr);
     });
     lispActive = false;
-    lispEvaluationEnded();
 }
 
 void CommandLogReactor::lispCancelled() {
-    shielded([] { userActivity(); });
     lispActive = false;
-    lispEvaluationEnded();
 }
 
 bool CommandLogReactor::writeLogRecord(const char* name, TimeStamp start, TimeStamp finish) {

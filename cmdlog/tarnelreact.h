@@ -1,6 +1,7 @@
-// What the core does with the host's command traffic, as the adapter's
-// reactors pass it on: every ended command counts as activity, and with
-// logging on each one is timed into the command log.
+// The command log's side of the host's command traffic, as the adapter's
+// reactors pass it on: with logging on each command is timed into the
+// command log. (That an ended command is the user's activity is the idle
+// watch's business: the core's notifications tell it.)
 #pragma once
 #include <map>
 #include "cmdlog/timestamp.h"

@@ -6,6 +6,8 @@
 #include "cmdlog/attachreactors.h"
 #include "cmdlog/tarnelreact.h"
 #include "common/shield.h"
+#include "idle/idletimer.h"
+#include "idle/lispevaluation.h"
 #include "options/optionscommand.h"
 #include "shell/guardapp.h"
 #include "shell/hostcalls.h"
@@ -38,37 +40,49 @@ void TARNEL_CALL loadDrawing(TarnelCore, void* appId) {
     dispatchToApp(appmsg::kLoadDwgMsg, appId);
 }
 
-// An editor event for the command log's reactor, while one is attached;
-// it shields its own handlers.
-template <typename Call> void toReactor(Call call) {
+// An editor event for the command log's reactor, while one is attached,
+// after what it means to the idle watch; nothing thrown leaves.
+template <typename Call> void toReactor(void (*idleWatch)(), Call call) {
     shielded([&] {
-        if (CommandLogReactor* reactor = commandLogReactor()) call(*reactor);
+        if (!commandLogReactor()) return; // not started, or unloaded
+        if (idleWatch) idleWatch();
+        call(*commandLogReactor());
     });
 }
 
+// The end of a command or evaluation is the user's activity, unless the
+// module itself cancelled it before a close.
+void userActivity() {
+    if (!cancellingWaits()) resetIdle();
+}
+void lispEnds() {
+    userActivity();
+    lispEvaluationEnded();
+}
+
 void TARNEL_CALL commandWillStart(TarnelCore, TarnelDrawing, const char* name) {
-    toReactor([&](CommandLogReactor& r) { r.commandWillStart(name); });
+    toReactor(nullptr, [&](CommandLogReactor& r) { r.commandWillStart(name); });
 }
 void TARNEL_CALL commandEnded(TarnelCore, TarnelDrawing, const char* name) {
-    toReactor([&](CommandLogReactor& r) { r.commandEnded(name); });
+    toReactor(userActivity, [&](CommandLogReactor& r) { r.commandEnded(name); });
 }
 void TARNEL_CALL commandCancelled(TarnelCore, TarnelDrawing, const char* name) {
-    toReactor([&](CommandLogReactor& r) { r.commandCancelled(name); });
+    toReactor(userActivity, [&](CommandLogReactor& r) { r.commandCancelled(name); });
 }
 void TARNEL_CALL commandFailed(TarnelCore, TarnelDrawing, const char* name) {
-    toReactor([&](CommandLogReactor& r) { r.commandFailed(name); });
+    toReactor(userActivity, [&](CommandLogReactor& r) { r.commandFailed(name); });
 }
 void TARNEL_CALL lispWillStart(TarnelCore, TarnelDrawing, const char* expression) {
-    toReactor([&](CommandLogReactor& r) { r.lispWillStart(expression); });
+    toReactor(lispEvaluationStarted, [&](CommandLogReactor& r) { r.lispWillStart(expression); });
 }
 void TARNEL_CALL lispEnded(TarnelCore, TarnelDrawing) {
-    toReactor([](CommandLogReactor& r) { r.lispEnded(); });
+    toReactor(lispEnds, [](CommandLogReactor& r) { r.lispEnded(); });
 }
 void TARNEL_CALL lispCancelled(TarnelCore, TarnelDrawing) {
-    toReactor([](CommandLogReactor& r) { r.lispCancelled(); });
+    toReactor(lispEnds, [](CommandLogReactor& r) { r.lispCancelled(); });
 }
 void TARNEL_CALL drawingToBeDestroyed(TarnelCore, TarnelDrawing drawing) {
-    toReactor([&](CommandLogReactor& r) { r.documents().documentToBeDestroyed(drawing); });
+    toReactor(nullptr, [&](CommandLogReactor& r) { r.documents().documentToBeDestroyed(drawing); });
 }
 // Nothing of the core follows a drawing's creation or activation.
 void TARNEL_CALL drawingSeen(TarnelCore, TarnelDrawing) {}

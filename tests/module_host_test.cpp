@@ -4,6 +4,7 @@
 #include <algorithm>
 #include "settings/settingsformat.h"
 #include "cadhost.h"
+#include "modulefixture.h"
 #include "testkit.h"
 
 using namespace testkit;
@@ -40,8 +41,10 @@ std::string registryMessage() {
 
 void deleteRegistryMessage() {
     deleteRegistryValue(kProductKey, "Message");
-    // Log faults an earlier test left are shown in the same box.
+    // Log faults an earlier test left are shown in the same box, and so
+    // would be its seats' spooled records for folders that are gone.
     deleteRegistryValue(kProductKey, "LogFault");
+    modtest::emptySpool();
 }
 
 // tarnel.cfg beside the module with these plain lines, scrambled.

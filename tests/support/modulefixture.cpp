@@ -268,13 +268,13 @@ std::string settingsPath() {
 
 // Spool files an earlier test's unload left would be written by this
 // test's start: each module starts without any.
-static void emptySpool() {
+void emptySpool() {
     const std::string folder = logSpoolFolder();
     for (const std::string& name : testkit::filesIn(folder))
         DeleteFileA((folder + "\\" + name).c_str());
 }
 
-void openCore() {
+const TarnelCoreEvents& openCore() {
     static TarnelHostOps ops;
     static TarnelCoreEvents events;
     fillHostOps(&ops);
@@ -282,6 +282,15 @@ void openCore() {
     events.size = sizeof events;
     events.version = TARNEL_PORT_VERSION;
     TarnelCoreOpen(&ops, &events);
+    return events;
+}
+
+void commandThroughPort(const char* name) {
+    static const TarnelCoreEvents& events = openCore();
+    const TarnelDrawing current =
+        reinterpret_cast<TarnelDrawing>(acDocManagerPtr()->curDocument());
+    events.commandWillStart(events.core, current, name);
+    events.commandEnded(events.core, current, name);
 }
 
 Module::Module() {

@@ -21,6 +21,10 @@ namespace modtest {
 void writeSettings(const std::map<std::string, std::string>& values);
 // The next start's message gone, and the log faults shown with it.
 void deleteRegistryMessage();
+// The user's spool of log records no start could write emptied: records an
+// earlier test's seat left for a folder that is gone would be written, or
+// told as unwritable, at the next start of any seat of the user.
+void emptySpool();
 // The "Message" value, or "(none)".
 std::string registryMessage();
 // The report log in dir ("tarnel.log") once the log writer has written what
@@ -119,8 +123,11 @@ std::string settingsPath();
 
 // The core opened with the adapter's table of the stand-in's operations,
 // as the adapter opens it at a start; a test's look at the core between
-// two starts goes through it.
-void openCore();
+// two starts goes through it. Its notifications.
+const TarnelCoreEvents& openCore();
+// A command run in the current drawing as the adapter's reactors report
+// it to the core: started, then ended (a null name as the host may give).
+void commandThroughPort(const char* name);
 
 struct Module {
     // Attaches the library, creates the host's main window and deletes a

@@ -1,0 +1,175 @@
+// The core alone behind the port, with the tests' own host (no stand-in
+// runtime): the close action's sequence of host calls for each setting,
+// and the cancel of what waits, as data.
+#include <doctest.h>
+#include <map>
+#include "idle/closeaction.h"
+#include "idle/hostwaiting.h"
+#include "idle/idletimer.h"
+#include "port/hostport.h"
+#include "settings/settingsformat.h"
+#include "testhost.h"
+#include "testkit.h"
+
+using namespace testkit;
+
+namespace {
+
+const char kDir[] = "C:\\w";
+
+// The core opened with a test host and started with these settings (the
+// idle timer stopped, so that no tick comes between), then unloaded and
+// closed.
+struct CoreUnderTest {
+    explicit CoreUnderTest(const std::vector<std::string>& settings) {
+        std::vector<std::string> lines = settings;
+        writeFile(binDir() + "\\tarnel.cfg", settingsformat::fileBytes(lines));
+        deleteRegistryValue(host.productKey + "\\Tarnel", "Message");
+        deleteRegistryValue(host.productKey + "\\Tarnel", "LogFault");
+        events.size = sizeof events;
+        events.version = TARNEL_PORT_VERSION;
+        REQUIRE(TarnelCoreOpen(host.ops(), &events) == TARNEL_PORT_FITS);
+        REQUIRE(events.initApp(events.core, &token) == 0);
+        stopIdleTimer();
+        host.calls.clear();
+    }
+    ~CoreUnderTest() {
+        events.unloadApp(events.core, &token);
+        events.close(events.core);
+        deleteRegistryValue(host.productKey + "\\Tarnel", "Message");
+    }
+    testhost::Host host;
+    TarnelCoreEvents events = {};
+    int token = 0;
+};
+
+std::string in(const char* name) {
+    return std::string(kDir) + "\\" + name;
+}
+
+testhost::Drawing drawing(const char* name) {
+    testhost::Drawing d;
+    d.name = in(name);
+    return d;
+}
+
+// Whether each call is the one expected; an expectation ending in "*"
+// takes any call that begins with the rest.
+bool sameCalls(const std::vector<std::string>& expected, const std::vector<std::string>& actual) {
+    if (expected.size() != actual.size()) return false;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const std::string& e = expected[i];
+        const bool prefix = !e.empty() && e.back() == '*';
+        if (prefix ? actual[i].compare(0, e.size() - 1, e, 0, e.size() - 1) != 0 : actual[i] != e)
+            return false;
+    }
+    return true;
+}
+
+std::string joined(const std::vector<std::string>& calls) {
+    std::string text;
+    for (const std::string& c : calls)
+        text += "\n  " + c;
+    return text;
+}
+
+} // namespace
+
+TEST_CASE("the close action's host calls, in order, for each setting and each way a save ends") {
+    const std::string temp = freshDir("core-close");
+    EnvironmentSetting tmp("TMP", temp), tempVar("TEMP", temp);
+    testhost::Drawing unnamed = drawing("x.dwg");
+    unnamed.named = false;
+    testhost::Drawing keepsDbmod = drawing("a.dwg");
+    keepsDbmod.dbmodAfterSave = true;
+    testhost::Drawing refusesOnce = drawing("a.dwg");
+    refusesOnce.refuseSaves = 1;
+    testhost::Drawing refusesTwice = drawing("a.dwg");
+    refusesTwice.refuseSaves = 2;
+    const std::string rescue = "save " + in("a.dwg") + " as " + temp + "\\Tarnel rescue\\*";
+    const struct {
+        const char* name;
+        const char* action;
+        std::vector<testhost::Drawing> drawings;
+        std::vector<std::string> calls;
+        std::vector<std::string> leftOpen;
+    } cases[] = {
+        {"discard: each drawing locked, then closed unsaved",
+         "0",
+         {drawing("a.dwg"), drawing("b.dwg")},
+         {"current+lock " + in("a.dwg"), "unlock " + in("a.dwg"), "close " + in("a.dwg"),
+          "current+lock " + in("b.dwg"), "unlock " + in("b.dwg"), "close " + in("b.dwg")},
+         {}},
+        {"save in place: DBMOD kept around the save and read after it",
+         "1",
+         {drawing("a.dwg")},
+         {"current+lock " + in("a.dwg"), "push DBMOD " + in("a.dwg"),
+          "save " + in("a.dwg") + " as " + in("a.dwg"), "pop DBMOD " + in("a.dwg"), "read dbmod",
+          "unlock " + in("a.dwg"), "close " + in("a.dwg")},
+         {}},
+        {"save in place: saved again while DBMOD stays set",
+         "1",
+         {keepsDbmod},
+         {"current+lock " + in("a.dwg"), "push DBMOD " + in("a.dwg"),
+          "save " + in("a.dwg") + " as " + in("a.dwg"), "pop DBMOD " + in("a.dwg"), "read dbmod",
+          "save " + in("a.dwg") + " as " + in("a.dwg"), "unlock " + in("a.dwg"),
+          "close " + in("a.dwg")},
+         {}},
+        {"a copy beside the drawing",
+         "2",
+         {drawing("a.dwg")},
+         {"current+lock " + in("a.dwg"), "push DBMOD " + in("a.dwg"),
+          "save " + in("a.dwg") + " as " + in("tarnel_a.dwg"), "pop DBMOD " + in("a.dwg"),
+          "read dbmod", "unlock " + in("a.dwg"), "close " + in("a.dwg")},
+         {}},
+        {"a refused save goes to a rescue copy, still under the lock",
+         "2",
+         {refusesOnce},
+         {"current+lock " + in("a.dwg"), "push DBMOD " + in("a.dwg"),
+          "save " + in("a.dwg") + " as " + in("tarnel_a.dwg"), "pop DBMOD " + in("a.dwg"),
+          "push DBMOD " + in("a.dwg"), rescue, "pop DBMOD " + in("a.dwg"), "read dbmod",
+          "unlock " + in("a.dwg"), "close " + in("a.dwg")},
+         {}},
+        {"no rescue copy either: unlocked and left open",
+         "1",
+         {refusesTwice},
+         {"current+lock " + in("a.dwg"), "push DBMOD " + in("a.dwg"),
+          "save " + in("a.dwg") + " as " + in("a.dwg"), "pop DBMOD " + in("a.dwg"),
+          "push DBMOD " + in("a.dwg"), rescue, "pop DBMOD " + in("a.dwg"),
+          "unlock " + in("a.dwg")},
+         {in("a.dwg")}},
+        {"a drawing the host gives no name is never locked; the next one goes on",
+         "1",
+         {unnamed, drawing("b.dwg")},
+         {"current+lock " + in("b.dwg"), "push DBMOD " + in("b.dwg"),
+          "save " + in("b.dwg") + " as " + in("b.dwg"), "pop DBMOD " + in("b.dwg"), "read dbmod",
+          "unlock " + in("b.dwg"), "close " + in("b.dwg")},
+         {in("x.dwg")}},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        CoreUnderTest core({"Action:" + std::string(c.action), "EnableLogging:0"});
+        for (const testhost::Drawing& d : c.drawings)
+            core.host.open(d);
+        runCloseAction(nullptr);
+        const std::string expected = joined(c.calls), actual = joined(core.host.calls);
+        CAPTURE(expected);
+        CAPTURE(actual);
+        CHECK(sameCalls(c.calls, core.host.calls));
+        CHECK(core.host.openNames() == c.leftOpen);
+    }
+}
+
+TEST_CASE("what waits is cancelled with two ^C sent to each busy drawing, named by its file") {
+    CoreUnderTest core({"CancelWaiting:1", "EnableLogging:0"});
+    testhost::Drawing busy = drawing("a.dwg");
+    busy.quiescent = false;
+    core.host.open(busy);
+    core.host.open(drawing("b.dwg")); // current, quiet
+    std::vector<TarnelDrawing> found;
+    REQUIRE(busyDocuments(found));
+    REQUIRE(found.size() == 1);
+    const std::vector<std::string> what = cancelWhatWaits(found);
+    CHECK(what == std::vector<std::string>{"the command in " + in("a.dwg")});
+    CHECK(core.host.calls == std::vector<std::string>{"send " + in("a.dwg") + " ^C^C"});
+}
