@@ -69,7 +69,7 @@ template <typename F> double perCall(F f) {
 // port. The command-ended notification as the adapter passes it on,
 // against the same work called directly.
 void portCost(modtest::Module& m, const std::string& dir) {
-    std::printf("the port's cost, best of 3 rounds of 2000, 10 drawings, logging off\n");
+    std::printf("the port's cost, best of 3 rounds of 2000, 10 drawings\n");
     openDrawings(dir, 10);
     m.start({{"TimeInactivity", "120"}, {"EnableLogging", "0"}});
     const double tick = tickCost();
@@ -90,18 +90,27 @@ void portCost(modtest::Module& m, const std::string& dir) {
     std::printf("  the tick:         %8.2f us, %8.2f us without the port: ratio %.2f (goal 1.1 "
                 "or less)\n",
                 tick, withoutPort, tick / withoutPort);
+    m.stop();
+    // The command log on: each command a record handed to the writer.
+    m.start({{"TimeInactivity", "120"}, {"LogfilenameType", "0"}, {"Logfilepath", dir}});
     const TarnelCoreEvents& events = modtest::openCore();
-    const double notified = perCall([&] {
+    auto notify = [&] {
         events.commandEnded(events.core,
                             reinterpret_cast<TarnelDrawing>(acDocManagerPtr()->curDocument()),
                             "LINE");
-    });
+    };
     // What the notification does, called without the port.
-    const double called = perCall([] {
+    auto call = [] {
         if (!cancellingWaits()) resetIdle();
         commandLogReactor()->commandEnded("LINE");
-    });
-    std::printf("  a command ended:  %8.2f us through the port, %8.2f us called directly: ratio "
+    };
+    // Taken in turns, as the writer's queue and the heap change under both.
+    double notified = 1e9, called = 1e9;
+    for (int turn = 0; turn < 3; ++turn) {
+        notified = std::min(notified, perCall(notify));
+        called = std::min(called, perCall(call));
+    }
+    std::printf("  a command logged: %8.2f us through the port, %8.2f us called directly: ratio "
                 "%.2f (goal 1.1 or less)\n",
                 notified, called, notified / called);
     m.stop();

@@ -40,7 +40,9 @@ void use(const TarnelHostOps* ops) {
 bool drawings(std::vector<TarnelDrawing>& out) {
     out.clear();
     if (!table) return false;
-    std::vector<TarnelDrawing> buffer(16);
+    // Room for as many as there were last time (asked on the host's thread
+    // only), so a tick asks the host once.
+    static std::vector<TarnelDrawing> buffer(16);
     for (;;) {
         const int count = table->listDrawings(self(), buffer.data(), (int)buffer.size());
         if (count < 0) return false;
@@ -48,7 +50,7 @@ bool drawings(std::vector<TarnelDrawing>& out) {
             out.assign(buffer.begin(), buffer.begin() + count);
             return true;
         }
-        buffer.resize(count); // a drawing opened since: asked again
+        buffer.resize(count); // more than last time: asked again
     }
 }
 
