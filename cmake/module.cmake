@@ -41,6 +41,8 @@ add_library(tarnel_core STATIC
     idle/hostwaiting.cpp
     idle/idletimer.cpp
     idle/inputwatch.cpp
+    idle/licensequery.cpp
+    idle/licensestatus.cpp
     idle/messagepump.cpp
     idle/reportformat.cpp
     idle/rescuefolder.cpp

@@ -6,6 +6,7 @@
 #include "idle/closeaction.h"
 #include "idle/hostwaiting.h"
 #include "idle/idletimer.h"
+#include "idle/licensequery.h"
 #include "port/hostport.h"
 #include "settings/settingsformat.h"
 #include "testhost.h"
@@ -172,4 +173,85 @@ TEST_CASE("what waits is cancelled with two ^C sent to each busy drawing, named 
     const std::vector<std::string> what = cancelWhatWaits(found);
     CHECK(what == std::vector<std::string>{"the command in " + in("a.dwg")});
     CHECK(core.host.calls == std::vector<std::string>{"send " + in("a.dwg") + " ^C^C"});
+}
+
+TEST_CASE("the licence server asked through its status tool: each answer's outcome, and the "
+          "host's side never waits") {
+    const std::string dir = freshDir("core-license");
+    const std::string tool = dir + "\\lmutil.exe";
+    // The stand-in tool is built beside the test programs' folders.
+    REQUIRE(CopyFileA((binDir() + "\\..\\lmutil.exe").c_str(), tool.c_str(), FALSE));
+    const std::string line = "Users of ACD:  (Total of 4 licenses issued;  Total of 1 license in use)";
+    const struct {
+        const char* name;
+        std::string answer; // lmutil-answer.txt; none when empty
+        std::string tool;
+        bool known;
+        int free;
+        std::string reason;
+    } cases[] = {
+        {"free", "print\r\n" + line + "\r\n", tool, true, 3, ""},
+        {"an error from the server", "fail 1\r\nError getting status: Cannot connect to license "
+                                     "server (-15,10:10061)\r\n",
+         tool, false, 0,
+         "the server answered: Error getting status: Cannot connect to license server "
+         "(-15,10:10061)"},
+        {"nothing", "silent\r\n", tool, false, 0, "the status tool printed nothing"},
+        {"a hang", "hang\r\n" + line + "\r\n", tool, false, 0, "no answer within 2 seconds"},
+        {"no such tool", "", dir + "\\nowhere\\lmutil.exe", false, 0,
+         "the status tool could not be started: *"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        DeleteFileA((dir + "\\lmutil-answer.txt").c_str());
+        DeleteFileA((dir + "\\lmutil-args.txt").c_str());
+        if (!c.answer.empty()) writeFile(dir + "\\lmutil-answer.txt", c.answer);
+        LicenseQuestion question;
+        question.tool = c.tool;
+        question.server = "27005@lic1;27005@lic2";
+        question.feature = "ACD";
+        question.timeoutMs = 2000;
+        LicenseQuery query;
+        LicenseStatus status;
+        const DWORD began = GetTickCount();
+        REQUIRE(query.ask(question, status));
+        CHECK(GetTickCount() - began < 500); // the asking side only starts it
+        bool in = false;
+        for (int i = 0; i < 400 && !in; ++i) {
+            in = query.answered(status);
+            if (!in) Sleep(10);
+        }
+        REQUIRE(in);
+        CHECK_FALSE(query.asking());
+        CHECK(status.known == c.known);
+        CHECK(status.free() == c.free);
+        if (!c.reason.empty() && c.reason.back() == '*')
+            CHECK(status.reason.compare(0, c.reason.size() - 1, c.reason, 0, c.reason.size() - 1) ==
+                  0);
+        else
+            CHECK(status.reason == c.reason);
+        if (c.tool == tool)
+            CHECK(readFile(dir + "\\lmutil-args.txt") ==
+                  "\"" + tool + "\" \"lmstat\" \"-c\" \"27005@lic1;27005@lic2\" \"-f\" \"ACD\" "
+                  "\"-t\" \"10\"");
+    }
+    // A question dropped while the tool hangs: its answer never comes, and
+    // nothing waits for it.
+    writeFile(dir + "\\lmutil-answer.txt", "hang\r\n");
+    LicenseQuestion question;
+    question.tool = tool;
+    question.server = "27005@lic1";
+    question.feature = "ACD";
+    question.timeoutMs = 1000;
+    LicenseStatus status;
+    {
+        LicenseQuery query;
+        REQUIRE(query.ask(question, status));
+        query.drop();
+        CHECK_FALSE(query.answered(status));
+    }
+    CHECK(licenseTool("", dir) == tool);
+    CHECK(licenseTool("", dir + "\\nowhere") == "lmutil.exe");
+    CHECK(licenseTool("D:\\flexlm\\lmutil.exe", dir) == "D:\\flexlm\\lmutil.exe");
+    Sleep(1500); // the dropped question's tool ended by its own timeout
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <random>
 #include "idle/closeaction.h"
+#include "idle/licensestatus.h"
 #include "idle/rescuename.h"
 #include "idle/savename.h"
 #include "cmdlog/logfilename.h"
@@ -556,4 +557,68 @@ TEST_CASE("the port: a side takes a table of its own version, at least as large 
     char small[8];
     TarnelPortFitText(TARNEL_PORT_NO_TABLE, "TarnelCore.dll", 0, small, sizeof small);
     CHECK(std::string(small) == "TarnelC");
+}
+
+TEST_CASE("the licence server's status: counts from the feature's line, or why not") {
+    const std::string up = "lmutil - Copyright (c) 1989-2001 Globetrotter Software, Inc.\r\n"
+                           "Flexible License Manager status on Tue 12/8/2026 17:30\r\n\r\n"
+                           "License server status: 27005@lic1\r\n"
+                           "    License file(s) on lic1: C:\\flexlm\\acad.lic:\r\n\r\n"
+                           "      lic1: license server UP (MASTER) v7.2\r\n\r\n"
+                           "Vendor daemon status (on lic1):\r\n\r\n     adskflex: UP v7.2\r\n\r\n"
+                           "Feature usage info:\r\n\r\n";
+    const struct {
+        const char* name;
+        std::string output;
+        bool known;
+        int issued, inUse, free;
+        const char* reason;
+    } cases[] = {
+        {"free", up + "Users of 51200ACD_2002_0F:  (Total of 10 licenses issued;  Total of 3 "
+                      "licenses in use)\r\n",
+         true, 10, 3, 7, ""},
+        {"full", up + "Users of 51200ACD_2002_0F:  (Total of 5 licenses issued;  Total of 5 "
+                      "licenses in use)\r\n\r\n  \"51200ACD_2002_0F\" v1.000, vendor: adskflex\r\n",
+         true, 5, 5, 0, ""},
+        {"singular forms", up + "Users of 51200ACD_2002_0F:  (Total of 1 license issued;  Total "
+                                "of 1 license in use)\n",
+         true, 1, 1, 0, ""},
+        {"more in use than issued (overdraft) counts none free",
+         up + "Users of 51200ACD_2002_0F:  (Total of 4 licenses issued;  Total of 6 licenses in "
+              "use)\n",
+         true, 4, 6, 0, ""},
+        {"another feature's line only", up + "Users of 51300ACD_2004_0F:  (Total of 10 licenses "
+                                             "issued;  Total of 0 licenses in use)\r\n",
+         false, 0, 0, 0, "no line for 51200ACD_2002_0F in its answer"},
+        {"an error on the feature's line",
+         up + "Users of 51200ACD_2002_0F:  (Error: 10 licenses, unsupported by licensed server)\n",
+         false, 0, 0, 0,
+         "the server answered for 51200ACD_2002_0F: (Error: 10 licenses, unsupported by licensed "
+         "server)"},
+        {"server down",
+         "lmutil - Copyright (c) 1989-2001 Globetrotter Software, Inc.\r\n"
+         "Error getting status: Cannot connect to license server (-15,10:10061 \"WinSock: "
+         "Connection refused\")\r\n",
+         false, 0, 0, 0,
+         "the server answered: Error getting status: Cannot connect to license server "
+         "(-15,10:10061 \"WinSock: Connection refused\")"},
+        {"garbage", "\x01\x02 Total of 7 licenses issued\r\nUsers of:\r\n", false, 0, 0, 0,
+         "no line for 51200ACD_2002_0F in its answer"},
+        {"a count too long to be one",
+         up + "Users of 51200ACD_2002_0F:  (Total of 99999999999 licenses issued;  Total of 1 "
+              "license in use)\n",
+         false, 0, 0, 0,
+         "the server answered for 51200ACD_2002_0F: (Total of 99999999999 licenses issued;  "
+         "Total of 1 license in use)"},
+        {"nothing", "", false, 0, 0, 0, "the status tool printed nothing"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.name);
+        const LicenseStatus s = readLicenseStatus(c.output, "51200ACD_2002_0F");
+        CHECK(s.known == c.known);
+        CHECK(s.issued == c.issued);
+        CHECK(s.inUse == c.inUse);
+        CHECK(s.free() == c.free);
+        CHECK(s.reason == c.reason);
+    }
 }
