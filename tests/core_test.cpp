@@ -9,6 +9,7 @@
 #include "idle/licensequery.h"
 #include "port/hostport.h"
 #include "settings/settingsformat.h"
+#include "shell/hostcalls.h"
 #include "testhost.h"
 #include "testkit.h"
 
@@ -254,4 +255,25 @@ TEST_CASE("the licence server asked through its status tool: each answer's outco
     CHECK(licenseTool("", dir + "\\nowhere") == "lmutil.exe");
     CHECK(licenseTool("D:\\flexlm\\lmutil.exe", dir) == "D:\\flexlm\\lmutil.exe");
     Sleep(1500); // the dropped question's tool ended by its own timeout
+}
+
+TEST_CASE("text and lists longer than the first buffer cross the port whole") {
+    CoreUnderTest core({"EnableLogging:0"});
+    std::vector<TarnelDrawing> opened;
+    for (int i = 0; i < 20; ++i)
+        opened.push_back(core.host.open(drawing(("d" + std::to_string(i) + ".dwg").c_str())));
+    const std::string longName = std::string(kDir) + "\\" + std::string(300, 'n') + ".dwg";
+    testhost::Drawing named;
+    named.name = longName;
+    opened.push_back(core.host.open(named));
+    std::vector<TarnelDrawing> listed;
+    REQUIRE(host::drawings(listed));
+    CHECK(listed == opened);
+    std::string name;
+    REQUIRE(host::fileName(opened.back(), name));
+    CHECK(name.size() == longName.size());
+    CHECK(name == longName);
+    REQUIRE(host::fileName(opened.front(), name));
+    CHECK(name == in("d0.dwg"));
+    CHECK(host::drawingCount() == 21);
 }
