@@ -23,7 +23,7 @@ const char kDir[] = "C:\\w";
 // idle timer stopped, so that no tick comes between), then unloaded and
 // closed.
 struct CoreUnderTest {
-    explicit CoreUnderTest(const std::vector<std::string>& settings) {
+    explicit CoreUnderTest(const std::vector<std::string>& settings, bool timerRuns = false) {
         std::vector<std::string> lines = settings;
         writeFile(binDir() + "\\tarnel.cfg", settingsformat::fileBytes(lines));
         deleteRegistryValue(host.productKey + "\\Tarnel", "Message");
@@ -32,7 +32,7 @@ struct CoreUnderTest {
         events.version = TARNEL_PORT_VERSION;
         REQUIRE(TarnelCoreOpen(host.ops(), &events) == TARNEL_PORT_FITS);
         REQUIRE(events.initApp(events.core, &token) == 0);
-        stopIdleTimer();
+        if (!timerRuns) stopIdleTimer();
         host.calls.clear();
     }
     ~CoreUnderTest() {
@@ -276,4 +276,30 @@ TEST_CASE("text and lists longer than the first buffer cross the port whole") {
     REQUIRE(host::fileName(opened.front(), name));
     CHECK(name == in("d0.dwg"));
     CHECK(host::drawingCount() == 21);
+}
+
+TEST_CASE("the idle time's end closes every drawing in the application context; a trial run "
+          "closes nothing") {
+    for (const char* dryRun : {"0", "1"}) {
+        CAPTURE(dryRun);
+        CoreUnderTest core({"TimeInactivity:1", "TimeCountdown:5", "Action:0", "EnableLogging:0",
+                            "DryRun:" + std::string(dryRun)},
+                           true);
+        core.host.open(drawing("a.dwg"));
+        core.host.open(drawing("b.dwg"));
+        for (int i = 0; i < 60; ++i)
+            idleTick(nullptr, WM_TIMER, 0, 0);
+        // What changed the host; the countdown's pumps and the looks at
+        // variables aside.
+        std::vector<std::string> changes;
+        for (const std::string& c : core.host.calls)
+            if (c != "pump" && c.compare(0, 5, "read ") != 0) changes.push_back(c);
+        const std::vector<std::string> closed = {
+            "application context", "current+lock " + in("a.dwg"), "unlock " + in("a.dwg"),
+            "close " + in("a.dwg"), "current+lock " + in("b.dwg"), "unlock " + in("b.dwg"),
+            "close " + in("b.dwg")};
+        const bool trial = std::string(dryRun) == "1";
+        CHECK(changes == (trial ? std::vector<std::string>{} : closed));
+        CHECK(core.host.openNames().size() == (trial ? 2u : 0u));
+    }
 }
