@@ -12,6 +12,7 @@
 #include "common/criticalsection.h"
 #include "common/faultpoint.h"
 #include "common/handles.h"
+#include "common/thismodule.h"
 #include "settings/foldercheck.h"
 
 namespace {
@@ -123,9 +124,8 @@ void dropPastBound(Target& t) {
 bool holdOwnModule(HMODULE& reference) {
     reference = nullptr;
     if (faultpoint::fails("LoadLibraryW")) return false; // as a path Windows cannot load again
-    MEMORY_BASIC_INFORMATION info = {};
-    if (!VirtualQuery(reinterpret_cast<void*>(&holdOwnModule), &info, sizeof info)) return false;
-    HMODULE self = static_cast<HMODULE>(info.AllocationBase);
+    HMODULE self = thisModule();
+    if (!self) return false;
     if (self == GetModuleHandleA(nullptr)) return true;
     // The wide path, whatever its characters; a path too long to load again
     // gives no reference.

@@ -1,25 +1,14 @@
 #include "shell/resourcelibrary.h"
 #include <windows.h>
 #include <string>
+#include "common/thismodule.h"
 #include "shell/arxapplication.h"
 #include "ui/uiapp.h"
-
-namespace {
-
-// The module this code is linked into: the core.
-HINSTANCE coreModule() {
-    MEMORY_BASIC_INFORMATION info = {};
-    if (!VirtualQuery(reinterpret_cast<const void*>(&coreModule), &info, sizeof info))
-        return nullptr;
-    return static_cast<HINSTANCE>(info.AllocationBase);
-}
-
-} // namespace
 
 bool openResourceLibrary() {
     ArxApplication* app = currentApp();
     if (!app) return false;
-    app->setModuleInstance(coreModule());
+    app->setModuleInstance(thisModule()); // the core
     if (app->rawResourceInstance()) return true;
     const char* dir = app->moduleDirectory();
     if (!dir) return false;

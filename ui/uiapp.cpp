@@ -1,17 +1,11 @@
 #include "ui/uiapp.h"
+#include "common/thismodule.h"
 
 namespace {
 
 ui::Application theApplication;
 HINSTANCE library = nullptr;
 HINSTANCE current = nullptr;
-
-// The module this code is linked into: the core, or a test program.
-HINSTANCE ownModule() {
-    MEMORY_BASIC_INFORMATION info = {};
-    if (!VirtualQuery(reinterpret_cast<const void*>(&ownModule), &info, sizeof info)) return nullptr;
-    return static_cast<HINSTANCE>(info.AllocationBase);
-}
 
 bool holds(HINSTANCE module, LPCSTR name, LPCSTR type) {
     return module && FindResourceA(module, name, type) != nullptr;
@@ -43,7 +37,7 @@ void setResourceLibrary(HINSTANCE handle) {
 }
 
 HINSTANCE resourceLibrary() {
-    return library ? library : ownModule();
+    return library ? library : thisModule(); // the core, or a test program
 }
 
 HINSTANCE currentResources() {
