@@ -41,6 +41,7 @@ add_library(tarnel_core STATIC
     idle/hostwaiting.cpp
     idle/idletimer.cpp
     idle/inputwatch.cpp
+    idle/licensegate.cpp
     idle/licensequery.cpp
     idle/licensestatus.cpp
     idle/messagepump.cpp

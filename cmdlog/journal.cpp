@@ -70,12 +70,19 @@ const GuardSettings* sessionSettings = nullptr;
 // The settings the journal last named, so a change is journaled once.
 std::string journaledSettings;
 
-// The settings in effect (all but the password), and those Group Policy set.
+// A licence key while no server is set: it does nothing, and is left out.
+bool idleLicenseKey(const settingsformat::Values& values, const settingsformat::KeyInfo& key) {
+    return values.licenseServer.empty() && std::string(key.name).compare(0, 7, "License") == 0;
+}
+
+// The settings in effect (all but the password, and the licence keys while
+// no server is set), and those Group Policy set.
 std::string settingsDetail(const GuardSettings& settings) {
     std::string detail, byPolicy;
     for (int i = 0; i < settingsformat::kKeyCount; ++i) {
         const settingsformat::KeyInfo& k = settingsformat::kKeys[i];
         if (k.text == &settingsformat::Values::password) continue;
+        if (idleLicenseKey(settings.effectiveValues(), k)) continue;
         detail += (detail.empty() ? "" : ";") + std::string(k.name) + "=" +
                   settingsformat::valueText(settings.effectiveValues(), k);
         if (settings.policy().sets(i))

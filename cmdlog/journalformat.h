@@ -27,6 +27,9 @@ constexpr char kClosed[] = "closed";                      // a drawing saved or 
 constexpr char kRescued[] = "rescued";                    // a drawing saved to a rescue copy
 constexpr char kHostClosed[] = "host-closed";             // the module closed the host
 constexpr char kEnd[] = "end";                            // unload; detail: who ended the host
+constexpr char kKept[] = "kept";             // licences were free: the idle seat stays open
+constexpr char kWouldKeep[] = "would-keep"; // trial run: the same
+constexpr char kLicenseUnknown[] = "license-unknown"; // the server's answer did not tell; why
 constexpr char kLost[] = "lost"; // lines that could not be written, counted
 constexpr char kLogUnwritable[] = "log-unwritable"; // the command log's folder; detail: why
 } // namespace journalevent

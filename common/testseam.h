@@ -13,6 +13,8 @@ struct Switches {
     // the state machine shorten it.
     unsigned long flashPauseMs = 500;
     FolderDialog folderDialog = FolderDialog::AsSystem;
+    // How long the licence server's status tool may take: 15 seconds.
+    unsigned long licenseTimeoutMs = 15000;
     // Told of each beep ("beep") and flash ("flash") of the countdown with
     // the seconds left, so a test can check their cadence.
     std::function<void(const char* what, int remaining)> countdownSignal;

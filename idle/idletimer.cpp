@@ -7,6 +7,7 @@
 #include "idle/countdowndialog.h"
 #include "idle/hostwaiting.h"
 #include "idle/inputwatch.h"
+#include "idle/licensegate.h"
 #include "idle/messagepump.h"
 #include "idle/sessionreport.h"
 #include "resources/resource.h"
@@ -49,7 +50,9 @@ void updateCountdown(int remaining) {
         showCountdown();
         if (state.countdownWindow) {
             state.countdownShown = true;
-            journal(JournalEvent(journalevent::kCountdown).withSeconds(remaining));
+            journal(JournalEvent(journalevent::kCountdown)
+                        .withSeconds(remaining)
+                        .withDetail(licenseNote()));
         }
     }
     if (!state.countdownWindow) return;
@@ -86,6 +89,8 @@ void startStretch() {
     ++state.generation;
     stopCancelling();
     closeCountdown();
+    forgetLicenseQuestion();
+    state.closeAt = 0;
     state.idleSeconds = 0;
     state.countdownShown = false;
     state.stretchJournaled = false;
@@ -199,18 +204,34 @@ void tick() {
     if (!settings) return;
     const int total = settings->getTimeInactivity() * 60;
     const int countdown = settings->getTimeCountdown();
+    const bool asksServer = asksLicenseServer(*settings);
+    // The second the close comes at: the idle time's end, or with the
+    // licence server asked a full countdown after the answer that said to
+    // close (the seat stays open while licences are free).
+    int closeAt = total;
+    if (asksServer) {
+        if (state.idleSeconds < total) return;
+        if (state.closeAt == 0) {
+            if (!licenseSaysClose(state.idleSeconds, *settings)) return;
+            state.closeAt = state.idleSeconds + countdown;
+            if (settings->getDryRun()) journalWouldClose(busy, settings->getAction());
+        }
+        closeAt = state.closeAt;
+    }
     // A trial run shows nothing and closes nothing: it journals what it
     // would close and the count goes on, so the stretch runs to its end.
     if (settings->getDryRun()) {
-        if (state.idleSeconds == total) journalWouldClose(busy, settings->getAction());
+        if (!asksServer && state.idleSeconds == total)
+            journalWouldClose(busy, settings->getAction());
         return;
     }
     const unsigned generation = state.generation;
-    if (state.idleSeconds > total - countdown) updateCountdown(total - state.idleSeconds);
+    if (state.idleSeconds > closeAt - countdown) updateCountdown(closeAt - state.idleSeconds);
     // A click on Cancel or Disable, or any other activity, handled by the
     // pump above wins over the close action.
     if (state.generation != generation) return;
-    if (state.idleSeconds / 60 == settings->getTimeInactivity()) {
+    if (asksServer ? state.idleSeconds >= closeAt
+                   : state.idleSeconds / 60 == settings->getTimeInactivity()) {
         // Input that came while the last second was shown wins too.
         if (inputSinceLastLook()) {
             resetIdle();
@@ -276,6 +297,7 @@ void restartIdleTimer() {
 void stopIdleTimer() {
     ++state.generation;
     stopCancelling();
+    forgetLicenseQuestion();
     if (state.timerId != 0) journalStretchEnd(); // the options' OK, Disable, the unload
     stopInputWatch();
     closeCountdown();

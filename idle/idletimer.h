@@ -22,6 +22,9 @@ struct IdleTimer {
     // journal line (the end of the idle time); each stretch gets one.
     bool countdownShown;
     bool stretchJournaled;
+    // With the licence server asked: the idle second the close comes at,
+    // once its answer said to close (0 until then).
+    int closeAt;
 };
 
 // Ticks to wait for cancelled commands to end before giving up.
@@ -34,7 +37,9 @@ bool cancellingWaits();
 const IdleTimer& idleTimerState();
 
 // Starts the one-second timer (a timer still running is killed first) and
-// zeroes the count, reading settings (which must live until endIdleWatch). With CountInput set,
+// zeroes the count, reading settings (which must live until endIdleWatch). With LicenseServer
+// set, the end of the idle time asks the licence server first (idle/licensegate.h): while
+// licences are free the seat stays open, else the countdown starts then. With CountInput set,
 // keyboard and mouse input in the host restarts the count as well, at the tick after it, until the
 // timer stops. With CancelWaiting set, a drawing busy with a command, dialog or evaluation that
 // only waits for its user (no processor time spent, no script or module command) does not stop the

@@ -66,8 +66,9 @@ LicenseStatus runTool(const LicenseQuestion& question) {
         }
         if (GetTickCount() - began >= question.timeoutMs) {
             TerminateProcess(processHandle.get(), 1);
-            status.reason = "no answer within " + std::to_string(question.timeoutMs / 1000) +
-                            " seconds";
+            const DWORD seconds = (question.timeoutMs + 999) / 1000;
+            status.reason = "no answer within " + std::to_string(seconds) +
+                            (seconds == 1 ? " second" : " seconds");
             return status;
         }
         Sleep(20);

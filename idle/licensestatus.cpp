@@ -84,3 +84,13 @@ LicenseStatus readLicenseStatus(const std::string& output, const std::string& fe
                                          : "no line for " + feature + " in its answer";
     return status;
 }
+
+LicenseVerdict judgeLicenses(const LicenseStatus& status, int needFree) {
+    if (!status.known) return LicenseVerdict::Unknown;
+    return status.free() >= needFree ? LicenseVerdict::Keep : LicenseVerdict::Short;
+}
+
+std::string licencesFreeText(const LicenseStatus& status) {
+    return std::to_string(status.free()) + " of " + std::to_string(status.issued) +
+           (status.issued == 1 ? " licence free" : " licences free");
+}

@@ -19,3 +19,11 @@ struct LicenseStatus {
 // makes it known; an error on that line, or a line of the server's error
 // when there is none, is the reason.
 LicenseStatus readLicenseStatus(const std::string& output, const std::string& feature);
+
+// What an idle seat does with the answer: stay open while at least
+// needFree licences are free, close when fewer are, close as well (on idle
+// time alone) when the answer does not tell.
+enum class LicenseVerdict { Keep, Short, Unknown };
+LicenseVerdict judgeLicenses(const LicenseStatus& status, int needFree);
+// "3 of 20 licences free" (and "1 of 1 licence free").
+std::string licencesFreeText(const LicenseStatus& status);

@@ -103,6 +103,11 @@ std::string ignoredPolicyBlock(const ReportTexts& t, const std::string& timeText
     return oneLineBlock(t, timeText, "Group Policy value ignored", fault);
 }
 
+std::string licenseUnknownBlock(const ReportTexts& t, const std::string& timeText,
+                                const std::string& reason) {
+    return oneLineBlock(t, timeText, "Licences free not known, closed on idle time alone", reason);
+}
+
 std::string logFaultBlock(const ReportTexts& t, const std::string& timeText,
                           const std::string& fault) {
     return oneLineBlock(t, timeText, "Log records lost", fault);

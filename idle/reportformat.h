@@ -58,6 +58,10 @@ std::string ignoredPolicyBlock(const ReportTexts& texts, const std::string& time
 // nothing was closed.
 std::string stayedBusyBlock(const ReportTexts& texts, const std::string& timeText,
                             const std::string& busy);
+// The block for a licence server whose answer did not tell how many
+// licences were free, and why: the seat was closed on idle time alone.
+std::string licenseUnknownBlock(const ReportTexts& texts, const std::string& timeText,
+                                const std::string& reason);
 // The block for records of a log that could not be kept, and why.
 std::string logFaultBlock(const ReportTexts& texts, const std::string& timeText,
                           const std::string& fault);

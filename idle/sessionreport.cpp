@@ -136,6 +136,11 @@ void reportIgnoredPolicy(const std::string& fault) {
     appendToReportLog(ignoredPolicyBlock(loadReportTexts(), timeText(std::time(nullptr)), fault));
 }
 
+void reportLicenseUnknown(const std::string& reason) {
+    ResourceScope scope;
+    appendToReportLog(licenseUnknownBlock(loadReportTexts(), timeText(std::time(nullptr)), reason));
+}
+
 void reportStayedBusy(const std::string& busy) {
     ResourceScope scope;
     appendToReportLog(stayedBusyBlock(loadReportTexts(), timeText(std::time(nullptr)), busy));

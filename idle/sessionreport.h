@@ -29,6 +29,8 @@ void forgetCancelledBeforeClose();
 void reportStayedBusy(const std::string& busy);
 // A Group Policy value the module ignored, and why: one line.
 void reportIgnoredPolicy(const std::string& fault);
+// The licence server's answer did not tell how many licences were free: one line.
+void reportLicenseUnknown(const std::string& reason);
 // Records of a log that could not be kept, and why: one line (from any thread).
 void reportLogFault(const std::string& fault);
 // A log whose folder cannot be written, and why: one line (from any thread).

@@ -3,6 +3,7 @@
 ;   /PRODUCTKEY=ACAD-1:409     only that product key instead of every one
 ;   /TIMEOUT= /COUNTDOWN= /ACTION= /ALLOWDISABLE= /LOGGING= /LOGDIR= /LOGNAMING=
 ;   /COUNTINPUT= /CANCELWAITING= /JOURNAL= /DRYRUN=
+;   /LICENSESERVER= /LICENSEFEATURE= /LICENSEFREE= /LICENSERECHECK= /LICENSETOOL=
 ;   /PASSWORD=                 presets written into tarnel.cfg
 ;   /LOCK                      tarnel.cfg read-only: no seat rewrites the preset
 ; Exit codes: 0 installed, 2 a bad preset, 3 no AutoCAD product key found.
@@ -70,6 +71,11 @@ Function .onInit
     !insertmacro Preset "CANCELWAITING" "CancelWaiting"
     !insertmacro Preset "JOURNAL" "Journalpath"
     !insertmacro Preset "DRYRUN" "DryRun"
+    !insertmacro Preset "LICENSESERVER" "LicenseServer"
+    !insertmacro Preset "LICENSEFEATURE" "LicenseFeature"
+    !insertmacro Preset "LICENSEFREE" "LicenseFree"
+    !insertmacro Preset "LICENSERECHECK" "LicenseRecheck"
+    !insertmacro Preset "LICENSETOOL" "LicenseTool"
     ClearErrors
     ${GetOptions} $R0 "/PASSWORD=" $R1
     ${IfNot} ${Errors}

@@ -39,6 +39,11 @@ class GuardSettings {
     bool getCancelWaiting() const { return e.cancelWaiting; }
     const std::string& getJournalpath() const { return e.journalpath; }
     bool getDryRun() const { return e.dryRun; }
+    const std::string& getLicenseServer() const { return e.licenseServer; }
+    const std::string& getLicenseFeature() const { return e.licenseFeature; }
+    int getLicenseFree() const { return e.licenseFree; }
+    int getLicenseRecheck() const { return e.licenseRecheck; }
+    const std::string& getLicenseTool() const { return e.licenseTool; }
 
     // The seat's own value, which the file keeps; false, storing nothing,
     // for a setting Group Policy sets, and for every one under LockOptions

@@ -92,6 +92,11 @@ const KeyInfo kKeys[kKeyCount] = {
     flag("CancelWaiting", &Values::cancelWaiting),
     text("Journalpath", &Values::journalpath),
     flag("DryRun", &Values::dryRun),
+    text("LicenseServer", &Values::licenseServer),
+    text("LicenseFeature", &Values::licenseFeature),
+    number("LicenseFree", 1, 999, &Values::licenseFree),
+    number("LicenseRecheck", 1, 60, &Values::licenseRecheck),
+    text("LicenseTool", &Values::licenseTool),
 };
 
 int keyIndexOf(int Values::*field) {

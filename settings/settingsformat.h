@@ -33,12 +33,19 @@ struct Values {
     bool cancelWaiting = false;
     std::string journalpath;
     bool dryRun = false;
+    // The licence server asked before an idle seat is closed; off while
+    // licenseServer is empty.
+    std::string licenseServer;
+    std::string licenseFeature;
+    int licenseFree = 1;
+    int licenseRecheck = 5;
+    std::string licenseTool;
     bool operator==(const Values& o) const;
 };
 
 // The keys in the file's order, each with its field of Values. The first
 // kBaseKeyCount are the file every seat has always written; a key added
-// after them (CountInput, CancelWaiting) is written only when its value differs from its
+// after them (CountInput, CancelWaiting, ...) is written only when its value differs from its
 // default, so a seat that never used it writes the nine lines as before,
 // and loaders that do not know it ignore its line. A number is stored by
 // the loader only within [low, high]; a flag takes any number (non-zero is
@@ -52,7 +59,7 @@ struct KeyInfo {
     bool Values::*flag;        // Flag
     std::string Values::*text; // Text
 };
-constexpr int kKeyCount = 13;
+constexpr int kKeyCount = 18;
 constexpr int kBaseKeyCount = 9;
 extern const KeyInfo kKeys[kKeyCount];
 // The key of that name in any letter case, or null.

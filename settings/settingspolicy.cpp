@@ -41,10 +41,14 @@ std::string fault(const KeyInfo& key, const RawValue& v) {
                    std::to_string(key.high);
         return "";
     case KeyInfo::Text:
-        // Every text a policy may set is a folder: an empty one would turn
-        // the seat's log or journal off without a word.
+        // An empty text would turn the seat's log, journal or licence
+        // question off without a word: turning them off is the file's.
         if (v.type != RawValue::Text) return "not a text (REG_SZ or REG_EXPAND_SZ)";
-        return settingsformat::trim(v.text).empty() ? "an empty folder" : "";
+        if (!settingsformat::trim(v.text).empty()) return "";
+        return key.text == &settingsformat::Values::logfilepath ||
+                       key.text == &settingsformat::Values::journalpath
+                   ? "an empty folder"
+                   : "an empty text";
     }
     return "";
 }

@@ -11,6 +11,7 @@
 #include "settings/guardsettings.h"
 #include "settings/policyregistry.h"
 #include "idle/idletimer.h"
+#include "idle/licensegate.h"
 #include "idle/sessionreport.h"
 #include "options/optionscommand.h"
 #include "shell/resourcescope.h"
@@ -74,6 +75,7 @@ appmsg::Result GuardApp::onInitApp() {
     prepareLog(journalFileIn(settings_->getJournalpath()), journalLogKind());
     bindOptionsCommand(settings_.get(), [this](int contextId) { showHelp(contextId); });
     attachReactors(*settings_);
+    newLicenseSession();
     startIdleTimer(*settings_);
     // A policy refresh reaches a running seat within a minute.
     onEveryMinute([] {

@@ -6,7 +6,10 @@
 #include "idle/closeaction.h"
 #include "idle/hostwaiting.h"
 #include "idle/idletimer.h"
+#include "idle/licensegate.h"
 #include "idle/licensequery.h"
+#include "journalrows.h"
+#include "common/testseam.h"
 #include "port/hostport.h"
 #include "settings/settingsformat.h"
 #include "shell/hostcalls.h"
@@ -302,4 +305,145 @@ TEST_CASE("the idle time's end closes every drawing in the application context; 
         CHECK(changes == (trial ? std::vector<std::string>{} : closed));
         CHECK(core.host.openNames().size() == (trial ? 2u : 0u));
     }
+}
+
+namespace {
+
+// Ticks until the licence question out is answered and read (a tick a
+// 20 ms, at most 10 s); the ticks it took.
+int ticksUntilAnswered() {
+    int n = 0;
+    for (; n < 500 && licenseQuestionOut(); ++n) {
+        Sleep(20);
+        idleTick(nullptr, WM_TIMER, 0, 0);
+    }
+    CHECK_FALSE(licenseQuestionOut());
+    return n;
+}
+
+void ticks(int n) {
+    for (int i = 0; i < n; ++i)
+        idleTick(nullptr, WM_TIMER, 0, 0);
+}
+
+// The event and detail of each journal row after the start: "event|detail".
+std::vector<std::string> journalTail(const std::string& file) {
+    std::vector<std::string> out;
+    for (const std::vector<std::string>& r : journalRows(file))
+        if (r[4] != "start") out.push_back(r[4] + "|" + r[9]);
+    return out;
+}
+
+} // namespace
+
+TEST_CASE("the idle time's end asks the licence server: kept while licences are free, the "
+          "countdown and the close otherwise, each answer's line in the journal") {
+    const std::string dir = freshDir("core-license-watch");
+    const std::string journalDir = dir + "\\journal";
+    REQUIRE(CreateDirectoryA(journalDir.c_str(), nullptr));
+    const std::string tool = dir + "\\lmutil.exe";
+    REQUIRE(CopyFileA((binDir() + "\\..\\lmutil.exe").c_str(), tool.c_str(), FALSE));
+    testseam::Switches fast;
+    fast.flashPauseMs = 0;
+    fast.licenseTimeoutMs = 2000;
+    testseam::Scope scope(fast);
+    auto usersOf = [](int issued, int inUse) {
+        return "print\r\nUsers of ACD:  (Total of " + std::to_string(issued) +
+               " licenses issued;  Total of " + std::to_string(inUse) + " licenses in use)\r\n";
+    };
+    const struct {
+        const char* name;
+        std::string answer;
+        std::string extra; // a setting more
+        std::vector<std::string> journal;
+        bool closed;
+    } cases[] = {
+        {"free", usersOf(4, 1), "", {"kept|3 of 4 licences free"}, false},
+        {"free in a trial run", usersOf(4, 1), "DryRun:1", {"would-keep|3 of 4 licences free"},
+         false},
+        {"full", usersOf(4, 4), "",
+         {"countdown|0 of 4 licences free", "expired|2 drawings", "closed|", "closed|", "host-closed|"}, true},
+        {"fewer free than asked for", usersOf(4, 1), "LicenseFree:4",
+         {"countdown|3 of 4 licences free", "expired|2 drawings", "closed|", "closed|", "host-closed|"}, true},
+        {"full in a trial run", usersOf(4, 4), "DryRun:1",
+         {"would-expire|2 drawings", "would-close|modified unknown", "would-close|modified"}, false},
+        {"an unknown feature", "print\r\nUsers of OTHER:  (Total of 9 licenses issued;  Total of 0 "
+                               "licenses in use)\r\n",
+         "",
+         {"license-unknown|no line for ACD in its answer", "countdown|", "expired|2 drawings",
+          "closed|", "closed|", "host-closed|"},
+         true},
+        {"a server down", "fail 1\r\nError getting status: Cannot connect to license server\r\n",
+         "",
+         {"license-unknown|the server answered: Error getting status: Cannot connect to license "
+          "server",
+          "countdown|", "expired|2 drawings", "closed|", "closed|", "host-closed|"},
+         true},
+        {"garbage", "print\r\n\x01\x02 Total of\r\n", "",
+         {"license-unknown|no line for ACD in its answer", "countdown|", "expired|2 drawings",
+          "closed|", "closed|", "host-closed|"},
+         true},
+        {"nothing", "silent\r\n", "",
+         {"license-unknown|the status tool printed nothing", "countdown|", "expired|2 drawings",
+          "closed|", "closed|", "host-closed|"},
+         true},
+        {"a hang", "hang\r\n", "",
+         {"license-unknown|no answer within 2 seconds", "countdown|", "expired|2 drawings",
+          "closed|", "closed|", "host-closed|"},
+         true},
+    };
+    for (const auto& c : cases) {
+        const std::string name = c.name;
+        CAPTURE(name);
+        const std::string journal = journalDir + "\\" + journalComputer() + ".csv";
+        REQUIRE(waitLogWritten(5000)); // the case before's last lines
+        DeleteFileA(journal.c_str());
+        writeFile(dir + "\\lmutil-answer.txt", c.answer);
+        std::vector<std::string> settings = {
+            "TimeInactivity:1",          "TimeCountdown:5",      "Action:0",
+            "EnableLogging:0",           "Journalpath:" + journalDir, "LicenseServer:27005@lic1",
+            "LicenseFeature:ACD",        "LicenseTool:" + tool};
+        if (!c.extra.empty()) settings.push_back(c.extra);
+        CoreUnderTest core(settings, true);
+        core.host.open(drawing("a.dwg"));
+        core.host.open(drawing("b.dwg"));
+        ticks(59);
+        CHECK_FALSE(licenseQuestionOut());
+        ticks(1); // the idle time is up: the question goes out, the tick goes on
+        CHECK(licenseQuestionOut());
+        CHECK(core.host.openNames().size() == 2u);
+        ticksUntilAnswered();
+        ticks(6);
+        CHECK(core.host.openNames().size() == (c.closed ? 0u : 2u));
+        CHECK(joined(journalTail(journal)) == joined(c.journal));
+    }
+    // Free at the first question, full at the recheck a minute later: the
+    // close comes at the idle time, the recheck and the countdown.
+    const std::string journal = journalDir + "\\" + journalComputer() + ".csv";
+    REQUIRE(waitLogWritten(5000));
+    DeleteFileA(journal.c_str());
+    writeFile(dir + "\\lmutil-answer.txt", usersOf(4, 1));
+    CoreUnderTest core({"TimeInactivity:1", "TimeCountdown:5", "Action:0", "EnableLogging:0",
+                        "Journalpath:" + journalDir, "LicenseServer:27005@lic1",
+                        "LicenseFeature:ACD", "LicenseTool:" + tool, "LicenseRecheck:1"},
+                       true);
+    core.host.open(drawing("a.dwg"));
+    ticks(60);
+    const int first = ticksUntilAnswered();
+    writeFile(dir + "\\lmutil-answer.txt", usersOf(4, 4));
+    ticks(59);
+    CHECK_FALSE(licenseQuestionOut());
+    CHECK(core.host.openNames().size() == 1u);
+    ticks(1);
+    CHECK(licenseQuestionOut());
+    const int second = ticksUntilAnswered();
+    ticks(5);
+    CHECK(core.host.openNames().empty());
+    std::vector<std::vector<std::string>> rows = journalRows(journal);
+    REQUIRE(rows.size() == 6);
+    CHECK(rows[1][4] == "kept");
+    CHECK(rows[1][5] == std::to_string(60 + first));
+    CHECK(rows[2][4] == "countdown");
+    CHECK(rows[3][4] == "expired");
+    CHECK(rows[3][5] == std::to_string(60 + first + 60 + second + 5));
 }

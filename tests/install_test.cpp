@@ -142,13 +142,17 @@ std::string package() {
 // Every preset, and what tarnel.cfg holds after it.
 const char kAllPresets[] = "TIMEOUT=5 COUNTDOWN=20 ACTION=1 ALLOWDISABLE=1 LOGGING=0 LOGNAMING=0 "
                            "LOGDIR=C:\\windows\\temp PASSWORD=secret7 COUNTINPUT=1 CANCELWAITING=1 "
-                           "JOURNAL=%USERPROFILE%\\cadlogs\\journal DRYRUN=1";
+                           "JOURNAL=%USERPROFILE%\\cadlogs\\journal DRYRUN=1 "
+                           "LICENSESERVER=27000@lic1;27000@lic2 LICENSEFEATURE=ACAD_2002 "
+                           "LICENSEFREE=3 LICENSERECHECK=10 LICENSETOOL=C:\\flexlm\\lmutil.exe";
 const std::vector<std::string> kAllPresetLines = {
     "Protection:1",     "Password:secret7",  "TimeInactivity:5",
     "TimeCountdown:20", "Action:1",          "AllowDisable:1",
     "EnableLogging:0",  "LogfilenameType:0", "Logfilepath:C:\\windows\\temp",
     "CountInput:1",     "CancelWaiting:1",   "Journalpath:%USERPROFILE%\\cadlogs\\journal",
-    "DryRun:1"};
+    "DryRun:1",         "LicenseServer:27000@lic1;27000@lic2",
+    "LicenseFeature:ACAD_2002",                "LicenseFree:3",
+    "LicenseRecheck:10",                       "LicenseTool:C:\\flexlm\\lmutil.exe"};
 
 std::string withSlashes(std::string presets) {
     for (size_t at = 0; (at = presets.find(' ', at)) != std::string::npos; at += 2)
@@ -458,7 +462,7 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
         return lines(readFile(out));
     };
     std::vector<std::string> hidden = show("");
-    REQUIRE(hidden.size() == 13);
+    REQUIRE(hidden.size() == 18);
     CHECK(hidden[1] == "Password: (hidden) (file)");
     CHECK(hidden[2] == "TimeInactivity: 42 (file)");
     CHECK(hidden[8] == "Logfilepath: E:\\logs (file)");
@@ -466,13 +470,16 @@ TEST_CASE("tarnelcfg reads a file the module wrote, the password only when asked
     CHECK(hidden[10] == "CancelWaiting: 0 (default)");
     CHECK(hidden[11] == "Journalpath:  (default)");
     CHECK(hidden[12] == "DryRun: 0 (default)");
+    CHECK(hidden[13] == "LicenseServer:  (default)");
+    CHECK(hidden[15] == "LicenseFree: 1 (default)");
+    CHECK(hidden[16] == "LicenseRecheck: 5 (default)");
     CHECK(show("--show-password")[1] == "Password: hush-hush (file)");
     // Under Group Policy: the values in effect, each policy's named.
     PolicyKeys policy;
     PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 15);
     PolicyKeys::text(HKEY_CURRENT_USER, "Journalpath", "\\\\srv\\j");
     std::vector<std::string> governed = show("");
-    REQUIRE(governed.size() == 13);
+    REQUIRE(governed.size() == 18);
     CHECK(governed[2] == "TimeInactivity: 15 (computer policy)");
     CHECK(governed[11] == "Journalpath: \\\\srv\\j (user policy)");
     CHECK(governed[3] == "TimeCountdown: 30 (file)");

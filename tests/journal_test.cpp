@@ -21,13 +21,6 @@ using namespace modtest;
 
 namespace {
 
-std::string computer() {
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD n = sizeof name;
-    GetComputerNameA(name, &n);
-    return name;
-}
-
 // The column event, seconds, drawing, action, status, detail of a row.
 std::string tail(const std::vector<std::string>& row) {
     return row[4] + "|" + row[5] + "|" + row[6] + "|" + row[7] + "|" + row[8] + "|" + row[9];
@@ -68,17 +61,17 @@ TEST_CASE("a session's events, each with its columns") {
     dropQuit();
     m.stop();
 
-    const std::string file = folder + "\\" + computer() + ".csv";
+    const std::string file = folder + "\\" + journalComputer() + ".csv";
     const std::string bytes = readFile(file);
     CHECK_STARTS(bytes,
                  "\xEF\xBB\xBFtime,computer,user,session,event,seconds,drawing,action,status,"
                  "detail\r\n");
-    CHECK_CONTAINS(bytes, "," + computer() + ",'@ana,");
+    CHECK_CONTAINS(bytes, "," + journalComputer() + ",'@ana,");
     std::vector<std::vector<std::string>> r = journalRows(file);
     REQUIRE(r.size() == 11);
     for (const auto& row : r) {
         CHECK(isJournalTime(row[0]));
-        CHECK(row[1] == computer());
+        CHECK(row[1] == journalComputer());
         CHECK(row[2] == "@ana");
         CHECK(row[3] == r[0][3]);
     }
@@ -174,7 +167,7 @@ TEST_CASE("every end of a quiet stretch leaves one line") {
         ticks(e.quietSeconds);
         if (e.end) e.end();
         m.stop();
-        std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + computer() + ".csv");
+        std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + journalComputer() + ".csv");
         REQUIRE(r.size() >= 2);
         CHECK(r.front()[4] == "start");
         CHECK(r.back()[4] == "end");
@@ -202,7 +195,7 @@ TEST_CASE("a journal folder that cannot be reached costs nothing but the journal
     // The folder comes back: what was kept is written, in order.
     REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
     CHECK(waitLogWritten(5000));
-    std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + computer() + ".csv");
+    std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + journalComputer() + ".csv");
     REQUIRE(r.size() == 5);
     CHECK(r[0][4] == "start");
     CHECK(r[3][4] == "closed");
@@ -228,7 +221,7 @@ TEST_CASE("a trial run closes nothing, journals what it would close, and keeps c
     CHECK(idleTimerState().idleSeconds == 90);
     CHECK_LACKS(w.transcript(), "document saved");
     cadhost::executeLine("ZOOM"); // the stretch ran to its end: 90 s
-    std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + computer() + ".csv");
+    std::vector<std::vector<std::string>> r = journalRows(folder + "\\" + journalComputer() + ".csv");
     REQUIRE(r.size() == 5);
     CHECK(tail(r[1]) == "would-expire|60||||2 drawings");
     CHECK(tail(r[2]) == "would-close||" + w.dir + "\\kept.dwg|1||modified unknown");

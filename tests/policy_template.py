@@ -34,8 +34,8 @@ def key_table(src):
 # here; a name outside it would show as "not supported" in the editor.
 KNOWN_SUPPORTED = {"SUPPORTED_Win2k", "SUPPORTED_WindowsXP", "SUPPORTED_WindowsVista",
                    "SUPPORTED_Windows7"}
-# The settings that name a folder: written as REG_EXPAND_SZ, so %NAME% works.
-PATH_KEYS = {"Logfilepath", "Journalpath"}
+# The settings that name a folder or a file: written as REG_EXPAND_SZ, so %NAME% works.
+PATH_KEYS = {"Logfilepath", "Journalpath", "LicenseTool"}
 
 
 def check(admx, adml, keys):

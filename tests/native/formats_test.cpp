@@ -50,6 +50,48 @@ TEST_CASE("lines split at the first colon, trimmed") {
     CHECK(trim(" \t ") == "");
 }
 
+TEST_CASE("the licence keys: read in any case within their ranges, written only when set") {
+    struct Row {
+        const char* line;
+        const char* key;     // the key that line sets, or null: refused
+        const char* written; // the line it writes back
+    };
+    const Row rows[] = {
+        {"licenseserver: 27000@lic1;27000@lic2 ", "LicenseServer",
+         "LicenseServer:27000@lic1;27000@lic2"},
+        {"LicenseFeature:ACAD", "LicenseFeature", "LicenseFeature:ACAD"},
+        {"LicenseFree:999", "LicenseFree", "LicenseFree:999"},
+        {"LicenseFree:1000", nullptr, nullptr},
+        {"LicenseFree:0", nullptr, nullptr},
+        {"LicenseRecheck:60", "LicenseRecheck", "LicenseRecheck:60"},
+        {"LicenseRecheck:61", nullptr, nullptr},
+        {"LicenseTool:C:\\flexlm\\lmutil.exe", "LicenseTool",
+         "LicenseTool:C:\\flexlm\\lmutil.exe"},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.line);
+        std::string line = r.line;
+        scramble(line);
+        Values v;
+        const std::vector<bool> set = readInto(v, line + "\r\n");
+        const std::vector<std::string> lines = plainLinesOf(v);
+        if (!r.key) {
+            CHECK(lines.size() == (size_t)kBaseKeyCount);
+            continue;
+        }
+        const KeyInfo* k = findKey(r.key);
+        REQUIRE(k != nullptr);
+        CHECK(set[(size_t)(k - kKeys)]);
+        REQUIRE(lines.size() == (size_t)kBaseKeyCount + 1);
+        CHECK(lines.back() == r.written);
+    }
+    // At their defaults they are not written at all.
+    Values v;
+    v.licenseFree = 1;
+    v.licenseRecheck = 5;
+    CHECK(plainLinesOf(v).size() == (size_t)kBaseKeyCount);
+}
+
 TEST_CASE("report blocks and registry messages with the built-in texts") {
     ReportTexts t = builtInReportTexts();
     const std::string when = "06.12.2026 at 18:40:05";
@@ -263,10 +305,12 @@ TEST_CASE("settings by policy: the computer's over the user's over the file's, b
         dword("TimeInactivity", 15), text("journalpath", " \\\\srv\\j "),
         dword("Action", 7),          text("DryRun", "1"),
         text("Password", "x"),       dword("Foo", 1),
-        dword("LockOptions", 1)};
+        dword("LockOptions", 1),     text("LicenseFeature", " ACAD "),
+        dword("LicenseFree", 1000)};
     const std::vector<RawValue> user = {dword("TimeInactivity", 30), dword("TimeCountdown", 20),
                                         dword("Logfilepath", 5), dword("LockOptions", 2),
-                                        text("Journalpath", " ")};
+                                        text("Journalpath", " "), text("LicenseServer", ""),
+                                        dword("LicenseRecheck", 60)};
     const settingspolicy::Policy p = settingspolicy::policyFrom(machine, user);
     settingsformat::Values file;
     file.action = 1;
@@ -278,6 +322,10 @@ TEST_CASE("settings by policy: the computer's over the user's over the file's, b
     CHECK(in.journalpath == "\\\\srv\\j");
     CHECK(in.dryRun == false);
     CHECK(in.password == "own");
+    CHECK(in.licenseFeature == "ACAD");
+    CHECK(in.licenseFree == 1);
+    CHECK(in.licenseRecheck == 60);
+    CHECK(in.licenseServer == "");
     CHECK(p.source[2] == Source::MachinePolicy); // TimeInactivity
     CHECK(p.source[3] == Source::UserPolicy);    // TimeCountdown
     CHECK(p.source[4] == Source::File);          // Action
@@ -286,10 +334,12 @@ TEST_CASE("settings by policy: the computer's over the user's over the file's, b
         "Logfilepath (user policy): not a text (REG_SZ or REG_EXPAND_SZ); ignored",
         "LockOptions (user policy): must be a REG_DWORD of 0 or 1; ignored",
         "Journalpath (user policy): an empty folder; ignored",
+        "LicenseServer (user policy): an empty text; ignored",
         "Action (computer policy): 7 is outside 0 to 2; ignored",
         "DryRun (computer policy): not a number (REG_DWORD); ignored",
         "Password (computer policy): cannot be set by policy; ignored",
-        "Foo (computer policy): is no Tarnel policy; ignored"};
+        "Foo (computer policy): is no Tarnel policy; ignored",
+        "LicenseFree (computer policy): 1000 is outside 1 to 999; ignored"};
     CHECK(p.faults == faults);
     CHECK_FALSE(settingspolicy::policyFrom({}, {}).any());
     // An empty folder from a policy leaves the seat's own.
@@ -573,44 +623,45 @@ TEST_CASE("the licence server's status: counts from the feature's line, or why n
         bool known;
         int issued, inUse, free;
         const char* reason;
+        const char* outcome; // of a seat that keeps open while 1 is free
     } cases[] = {
         {"free", up + "Users of 51200ACD_2002_0F:  (Total of 10 licenses issued;  Total of 3 "
                       "licenses in use)\r\n",
-         true, 10, 3, 7, ""},
+         true, 10, 3, 7, "", "kept: 7 of 10 licences free"},
         {"full", up + "Users of 51200ACD_2002_0F:  (Total of 5 licenses issued;  Total of 5 "
                       "licenses in use)\r\n\r\n  \"51200ACD_2002_0F\" v1.000, vendor: adskflex\r\n",
-         true, 5, 5, 0, ""},
+         true, 5, 5, 0, "", "countdown: 0 of 5 licences free"},
         {"singular forms", up + "Users of 51200ACD_2002_0F:  (Total of 1 license issued;  Total "
                                 "of 1 license in use)\n",
-         true, 1, 1, 0, ""},
+         true, 1, 1, 0, "", "countdown: 0 of 1 licence free"},
         {"more in use than issued (overdraft) counts none free",
          up + "Users of 51200ACD_2002_0F:  (Total of 4 licenses issued;  Total of 6 licenses in "
               "use)\n",
-         true, 4, 6, 0, ""},
+         true, 4, 6, 0, "", "countdown: 0 of 4 licences free"},
         {"another feature's line only", up + "Users of 51300ACD_2004_0F:  (Total of 10 licenses "
                                              "issued;  Total of 0 licenses in use)\r\n",
-         false, 0, 0, 0, "no line for 51200ACD_2002_0F in its answer"},
+         false, 0, 0, 0, "no line for 51200ACD_2002_0F in its answer", "license-unknown"},
         {"an error on the feature's line",
          up + "Users of 51200ACD_2002_0F:  (Error: 10 licenses, unsupported by licensed server)\n",
          false, 0, 0, 0,
          "the server answered for 51200ACD_2002_0F: (Error: 10 licenses, unsupported by licensed "
-         "server)"},
+         "server)", "license-unknown"},
         {"server down",
          "lmutil - Copyright (c) 1989-2001 Globetrotter Software, Inc.\r\n"
          "Error getting status: Cannot connect to license server (-15,10:10061 \"WinSock: "
          "Connection refused\")\r\n",
          false, 0, 0, 0,
          "the server answered: Error getting status: Cannot connect to license server "
-         "(-15,10:10061 \"WinSock: Connection refused\")"},
+         "(-15,10:10061 \"WinSock: Connection refused\")", "license-unknown"},
         {"garbage", "\x01\x02 Total of 7 licenses issued\r\nUsers of:\r\n", false, 0, 0, 0,
-         "no line for 51200ACD_2002_0F in its answer"},
+         "no line for 51200ACD_2002_0F in its answer", "license-unknown"},
         {"a count too long to be one",
          up + "Users of 51200ACD_2002_0F:  (Total of 99999999999 licenses issued;  Total of 1 "
               "license in use)\n",
          false, 0, 0, 0,
          "the server answered for 51200ACD_2002_0F: (Total of 99999999999 licenses issued;  "
-         "Total of 1 license in use)"},
-        {"nothing", "", false, 0, 0, 0, "the status tool printed nothing"},
+         "Total of 1 license in use)", "license-unknown"},
+        {"nothing", "", false, 0, 0, 0, "the status tool printed nothing", "license-unknown"},
     };
     for (const auto& c : cases) {
         CAPTURE(c.name);
@@ -620,5 +671,15 @@ TEST_CASE("the licence server's status: counts from the feature's line, or why n
         CHECK(s.inUse == c.inUse);
         CHECK(s.free() == c.free);
         CHECK(s.reason == c.reason);
+        const LicenseVerdict v = judgeLicenses(s, 1);
+        const std::string outcome = v == LicenseVerdict::Keep    ? "kept: " + licencesFreeText(s)
+                                    : v == LicenseVerdict::Short ? "countdown: " + licencesFreeText(s)
+                                                                 : "license-unknown";
+        CHECK(outcome == c.outcome);
     }
+    // The number asked for is a bound: exactly that many free keeps the seat.
+    LicenseStatus seven;
+    seven.known = true, seven.issued = 10, seven.inUse = 3;
+    CHECK(judgeLicenses(seven, 7) == LicenseVerdict::Keep);
+    CHECK(judgeLicenses(seven, 8) == LicenseVerdict::Short);
 }

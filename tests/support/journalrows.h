@@ -7,6 +7,14 @@
 #include "cmdlog/logwriter.h"
 #include "testkit.h"
 
+// The computer's name, which names its journal file.
+inline std::string journalComputer() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD n = sizeof name;
+    GetComputerNameA(name, &n);
+    return name;
+}
+
 // The rows after the header, each split into its ten columns, once the
 // module's writer has written what it was given.
 inline std::vector<std::vector<std::string>> journalRows(const std::string& file) {

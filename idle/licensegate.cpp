@@ -1,0 +1,94 @@
+#include "idle/licensegate.h"
+#include <windows.h>
+#include <set>
+#include "cmdlog/journal.h"
+#include "common/testseam.h"
+#include "common/thismodule.h"
+#include "idle/licensequery.h"
+#include "idle/sessionreport.h"
+#include "settings/folderpath.h"
+#include "settings/guardsettings.h"
+
+namespace {
+
+LicenseQuery question;
+// The idle second the next question is due at; 0: at the first look.
+int nextQuestion = 0;
+std::string note;
+// The reasons journaled and reported this session.
+std::set<std::string> reasonsTold;
+
+std::string moduleFolder() {
+    char path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(thisModule(), path, sizeof path);
+    const std::string file(path, n < sizeof path ? n : 0);
+    const size_t slash = file.find_last_of('\\');
+    return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
+}
+
+LicenseQuestion questionOf(const GuardSettings& s) {
+    LicenseQuestion q;
+    const std::string tool = s.getLicenseTool();
+    q.tool = licenseTool(tool.empty() ? tool : folderpath::inUse(tool), moduleFolder());
+    q.server = s.getLicenseServer();
+    q.feature = s.getLicenseFeature();
+    q.timeoutMs = testseam::switches().licenseTimeoutMs;
+    return q;
+}
+
+bool closeUnknown(const std::string& reason) {
+    note.clear();
+    if (reasonsTold.insert(reason).second) {
+        journal(JournalEvent(journalevent::kLicenseUnknown).withDetail(reason));
+        reportLicenseUnknown(reason);
+    }
+    return true;
+}
+
+} // namespace
+
+bool asksLicenseServer(const GuardSettings& settings) {
+    return !settings.getLicenseServer().empty();
+}
+
+bool licenseSaysClose(int idleSeconds, const GuardSettings& s) {
+    LicenseStatus status;
+    if (!question.asking()) {
+        if (idleSeconds < nextQuestion) return false;
+        if (!question.ask(questionOf(s), status)) return closeUnknown(status.reason);
+        return false; // the answer comes at a later tick
+    }
+    if (!question.answered(status)) return false;
+    switch (judgeLicenses(status, s.getLicenseFree())) {
+    case LicenseVerdict::Keep:
+        journal(JournalEvent(s.getDryRun() ? journalevent::kWouldKeep : journalevent::kKept)
+                    .withSeconds(idleSeconds)
+                    .withDetail(licencesFreeText(status)));
+        nextQuestion = idleSeconds + s.getLicenseRecheck() * 60;
+        return false;
+    case LicenseVerdict::Short:
+        note = licencesFreeText(status);
+        return true;
+    case LicenseVerdict::Unknown:
+        break;
+    }
+    return closeUnknown(status.reason);
+}
+
+bool licenseQuestionOut() {
+    return question.asking();
+}
+
+const std::string& licenseNote() {
+    return note;
+}
+
+void forgetLicenseQuestion() {
+    question.drop();
+    nextQuestion = 0;
+    note.clear();
+}
+
+void newLicenseSession() {
+    reasonsTold.clear();
+}
