@@ -31,6 +31,7 @@ enum Code : std::uint8_t {
     kWaitingCancelledEvent,
     kHostClosedEvent,
     kEndEvent,
+    kKeptEvent,
 };
 
 Code codeOf(std::string_view event) {
@@ -47,6 +48,8 @@ Code codeOf(std::string_view event) {
         {journalevent::kWaitingCancelled, kWaitingCancelledEvent},
         {journalevent::kHostClosed, kHostClosedEvent},
         {journalevent::kEnd, kEndEvent},
+        {journalevent::kKept, kKeptEvent},
+        {journalevent::kWouldKeep, kKeptEvent},
     };
     for (const auto& n : names)
         if (event == n.first) return n.second;
@@ -521,7 +524,7 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
         bool on = false;
         long long from = 0, mark = 0;
         int offset = 0;
-    } absence, freed;
+    } absence, freed, kept;
     auto endAbsence = [&](long long at, bool returned) {
         if (!absence.on) return;
         addAbsence({absence.from, std::max(at, absence.from), absence.offset, returned});
@@ -531,6 +534,23 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
         if (!freed.on) return;
         addFreed(days, seatFigures, freed.from, at, freed.offset);
         freed.on = false;
+    };
+    // A stretch kept open while licences were free ends with the stretch,
+    // or the session.
+    auto endKept = [&](long long at) {
+        if (!kept.on) return;
+        kept.on = false;
+        const bool inPeriod =
+            kept.from >= periodStart(kept.offset) && kept.from < periodEnd(kept.offset);
+        if (inPeriod) {
+            ++dayFigures(floorDiv(kept.from + kept.offset, kDay)).keptOpen;
+            ++seatFigures.keptOpen;
+        }
+        clipped(kept.from, std::max(at, kept.from), kept.offset,
+                [&](long long day, long long a, long long b) {
+                    dayFigures(day).secondsKept += (std::uint32_t)(b - a);
+                    seatFigures.secondsKept += (double)(b - a);
+                });
     };
     auto idle = [&](long long from, long long to, int offset) {
         clipped(from, to, offset, [&](long long day, long long a, long long b) {
@@ -550,7 +570,13 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
         DayCounts scratchDay;
         auto day = [&]() -> DayCounts& { return inPeriod ? dayFigures(dayNumber) : scratchDay; };
         DayFigures& seat = inPeriod ? seatFigures : scratch;
+        if (e.code == kQuietEvent || e.code == kExpiredEvent || e.code == kStartEvent ||
+            e.code == kEndEvent)
+            endKept(e.utc);
         switch (e.code) {
+        case kKeptEvent:
+            if (!kept.on) kept = {true, e.utc, e.utc, e.offset};
+            break;
         case kStartEvent:
             endAbsence(e.utc, true);
             endFreed(e.utc);
@@ -620,6 +646,8 @@ void UsageReport::figureSeat(const std::vector<Session*>& sessions) {
             for (const Event& e : s->events)
                 step(e);
     }
+    // A stretch still kept open at the seat's last line ends there.
+    if (kept.on) endKept(sessions.back()->events.back().utc);
     // Still open: ended where the period ends, once every journal is read.
     if (absence.on) open_.push_back({user, computer, absence.from, absence.mark, absence.offset, false});
     if (freed.on) open_.push_back({user, computer, freed.from, freed.mark, freed.offset, true});

@@ -44,6 +44,11 @@ template <typename Seconds, typename Count> struct Figures {
     Count saved = 0, discarded = 0, rescued = 0;
     Count waitingCancelled = 0;
     Count countdownsCancelled = 0;
+    // Quiet stretches a seat stayed open through because licences were
+    // free (kept, or would-keep in a trial run), counted on the day of the
+    // first such answer, and their idle seconds from it to the stretch's end.
+    Count keptOpen = 0;
+    Seconds secondsKept = 0;
     template <typename S, typename C> Figures& operator+=(const Figures<S, C>& o) {
         sessions += (Count)o.sessions;
         secondsOpen += (Seconds)o.secondsOpen;
@@ -55,6 +60,8 @@ template <typename Seconds, typename Count> struct Figures {
         rescued += (Count)o.rescued;
         waitingCancelled += (Count)o.waitingCancelled;
         countdownsCancelled += (Count)o.countdownsCancelled;
+        keptOpen += (Count)o.keptOpen;
+        secondsKept += (Seconds)o.secondsKept;
         return *this;
     }
     // Hours open less idle hours.

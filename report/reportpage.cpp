@@ -146,7 +146,8 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
                     num(f.secondsActive() / 3600) + "</td><td>" + num(f.secondsIdle / 3600) +
                     "</td><td>" + num(f.secondsFreed / 3600) + "</td><td>" +
                     std::to_string(f.closes) + "</td><td>" + std::to_string(f.countdownsCancelled) +
-                    "</td></tr>\n";
+                    "</td><td>" + std::to_string(f.keptOpen) + "</td><td>" +
+                    num(f.secondsKept / 3600) + "</td></tr>\n";
     }
     std::string computerRows;
     for (const auto& c : r.perComputer()) {
@@ -176,7 +177,10 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
         figure("rescued", "drawings rescued", std::to_string(all.rescued)) +
         figure("waiting", "commands or dialogs cancelled", std::to_string(all.waitingCancelled)) +
         figure("countdowns", "countdowns cancelled by users",
-               std::to_string(all.countdownsCancelled));
+               std::to_string(all.countdownsCancelled)) +
+        figure("kept", "kept open while licences were free", std::to_string(all.keptOpen)) +
+        figure("kept-hours", "idle hours kept open while licences were free",
+               num(all.secondsKept / 3600));
 
     std::string page;
     page += "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">\n"
@@ -214,7 +218,11 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
             "period had every seat closed after that many quiet minutes: a close for every "
             "absence at least that long, the seat-hours it would have freed until the user "
             "came back, and the closes that would have met a user coming back within ten "
-            "minutes. Timeout in force: <span id=\"in-force\">" +
+            "minutes. <span id=\"whatif-pool\">These closes count absences alone: they do not "
+            "know the licence pool, so a seat that asks the licence server would have stayed "
+            "open through some of them while licences were free (kept open " +
+            std::to_string(all.keptOpen) + " times, " + num(all.secondsKept / 3600) +
+            " idle hours, above).</span> Timeout in force: <span id=\"in-force\">" +
             html(inForce.empty() ? std::string("not known (no start line)") : inForce) +
             "</span>.</p>\n<table id=\"whatif\"><tr><th>timeout</th><th>closes</th>"
             "<th>seat-hours freed</th><th>in working hours</th><th>user back within 10 min</th>"
@@ -232,7 +240,8 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
         "id=\"chart-idle-users\"></canvas></div>\n"
         "<h2>Per user</h2><table id=\"users\"><tr><th>user</th><th>sessions</th>"
         "<th>hours open</th><th>active</th><th>idle</th><th>freed</th><th>closes</th>"
-        "<th>countdowns cancelled</th></tr>\n" +
+        "<th>countdowns cancelled</th><th>kept open while licences were free</th>"
+        "<th>hours kept open</th></tr>\n" +
         userRows +
         "</table>\n<h2>Per computer</h2><table id=\"computers\"><tr><th>computer</th>"
         "<th>sessions</th><th>hours open</th><th>idle</th><th>freed</th><th>closes</th></tr>\n" +
@@ -264,7 +273,12 @@ std::string reportPage(const UsageReport& r, const std::string& chartLibrary,
         "<li><b>Which timeout?</b>: for a timeout T, a close for every absence of length L at "
         "least T, freeing L less T seat-hours; a close the user came back from within 10 "
         "minutes is an absence between T and T + 10 minutes. Seats in a trial run "
-        "(<code>DryRun</code>) and live seats count alike.</li>\n</ul>\n";
+        "(<code>DryRun</code>) and live seats count alike.</li>\n"
+        "<li><b>Kept open while licences were free</b>: quiet stretches a seat that asks the "
+        "licence server (<code>LicenseServer</code>) stayed open through because enough "
+        "licences were free (<code>kept</code>, <code>would-keep</code> in a trial run), counted "
+        "on the day of the first such answer; its <b>hours</b> are the idle hours from that "
+        "answer to the stretch's end.</li>\n</ul>\n";
     page += "<script>/*\n" + commented(licence) + "\n*/\n" + chartLibrary + "\n</script>\n";
     page += "<script>\nChart.defaults.animation = false;\n"
             "function bars(id, labels, sets, stacked, horizontal) {\n"

@@ -37,7 +37,8 @@ CHECK = """<script>window.addEventListener('load', function () { setTimeout(func
 EXPECTED = {"fig-seats": "3", "fig-sessions": "4", "fig-open": "18.25", "fig-idle": "2.75",
             "fig-freed": "14.75", "lines-skipped": "3", "whatif-closes-5": "3",
             "whatif-hours-5": "17.25", "in-force": "15 min, 20 min, 30 min",
-            "lines-future": "0", "lines-cut": "0", "clock-changes": "0"}
+            "lines-future": "0", "lines-cut": "0", "clock-changes": "0", "fig-kept": "2",
+            "fig-kept-hours": "2.00"}
 
 
 def main():

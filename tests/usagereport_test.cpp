@@ -26,6 +26,8 @@ int report(const std::string& dir, const std::string& args) {
 const char kPc1[] = "2026-12-07T08:00:00+01:00,PC1,ana,s1,start,,,,,TimeInactivity=15\r\n"
                     // out of order: the quiet line comes after the close
                     "2026-12-07T17:15:00+01:00,PC1,ana,s1,expired,900,,,,1 drawings\r\n"
+                    // licences were free at the end of the idle time: kept open
+                    "2026-12-07T08:45:00+01:00,PC1,ana,s1,kept,900,,,,2 of 10 licences free\r\n"
                     "2026-12-07T09:00:00+01:00,PC1,ana,s1,quiet,1800,,,,\r\n"
                     "2026-12-07T17:15:01+01:00,PC1,ana,s1,closed,,C:\\w\\a.dwg,2,1,"
                     "C:\\w\\tarnel_a.dwg\r\n"
@@ -43,7 +45,10 @@ void writeJournals(const std::string& dir) {
     writeFile(journals + "\\PC2.csv",
               std::string(kHeader) +
                   "2026-12-07T22:00:00+01:00,PC2,bob,t1,start,,,,,TimeInactivity=15;DryRun=1\r\n"
-                  "2026-12-08T01:00:00+01:00,PC2,bob,t1,would-expire,900,,,,1 drawings\r\n" +
+                  "2026-12-08T01:00:00+01:00,PC2,bob,t1,would-expire,900,,,,1 drawings\r\n"
+                  // a trial run's stretch kept open, asked again five minutes later
+                  "2026-12-08T00:15:00+01:00,PC2,bob,t1,would-keep,900,,,,5 of 10 licences free\r\n"
+                  "2026-12-08T00:20:00+01:00,PC2,bob,t1,would-keep,1200,,,,4 of 10 licences free\r\n" +
                   std::string("\0\0\0 damaged\r\n", 13) +
                   "1969-12-31T23:00:00+01:00,PC2,bob,t1,quiet,60,,,,\r\n"
                   "2026-12-08T02:00:00+01:00,PC2,bob,t1,quiet,7200,,,,\r\n"
@@ -103,9 +108,11 @@ TEST_CASE("the usage report: clock days, hours freed until the user came back, t
         {"fig-freed-working", "0.75"},
         {"fig-closes", "1"},
         {"fig-saved", "1"},
-        {"lines-read", "26"},
+        {"lines-read", "30"},
         {"lines-skipped", "3"},
-        {"lines-repeated", "8"},
+        {"lines-repeated", "9"},
+        {"fig-kept", "2"},
+        {"fig-kept-hours", "2.00"},
         {"period", "2026-12-07 to 2026-12-08"},
         {"in-force", "15 min, 20 min, 30 min"},
         {"whatif-force-15", "in force (2 sessions), trial run (1 session)"},
@@ -118,6 +125,10 @@ TEST_CASE("the usage report: clock days, hours freed until the user came back, t
         CAPTURE(f.id);
         CHECK_CONTAINS(page, std::string("id=\"") + f.id + "\">" + f.value + "<");
     }
+    // Kept open per user: ana 08:45 to 09:00, bob 00:15 to 02:00.
+    CHECK_CONTAINS(page, "<td>1</td><td>0.25</td></tr>");
+    CHECK_CONTAINS(page, "<td>1</td><td>1.75</td></tr>");
+    CHECK_CONTAINS(page, "(kept open 2 times, 2.00 idle hours, above)");
     // The what-if comes right after the summary.
     CHECK(page.find("id=\"whatif\"") < page.find("id=\"chart-days\""));
     CHECK_CONTAINS(page, "<td>=1+2</td>");

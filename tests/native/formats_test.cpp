@@ -568,6 +568,39 @@ TEST_CASE("the figures the page promises: came back within ten minutes, working 
     CHECK(r.heat()[0][0] == 0.75);  // Monday 00:00-00:45
 }
 
+TEST_CASE("kept open while licences were free: from the first answer to the stretch's end, "
+          "split at midnight, counted once a stretch") {
+    const UsageReport r = reportOf({
+        "2026-12-14T23:00:00+01:00,PC1,ana,s1,start,,,,,TimeInactivity=15;LicenseServer=1@l",
+        // kept at 23:45 and asked again at 23:50; full at 00:10: closed
+        "2026-12-14T23:45:00+01:00,PC1,ana,s1,kept,900,,,,3 of 4 licences free",
+        "2026-12-14T23:50:00+01:00,PC1,ana,s1,kept,1200,,,,1 of 4 licences free",
+        "2026-12-15T00:10:30+01:00,PC1,ana,s1,expired,2430,,,,1 drawings",
+        "2026-12-15T00:10:32+01:00,PC1,ana,s1,host-closed,,,,,",
+        "2026-12-15T00:10:33+01:00,PC1,ana,s1,end,4233,,,,module",
+        // kept, and the seat's journal ends with the stretch still going
+        "2026-12-15T09:00:00+01:00,PC1,ana,s2,start,,,,,TimeInactivity=15;LicenseServer=1@l",
+        "2026-12-15T09:15:00+01:00,PC1,ana,s2,kept,900,,,,2 of 4 licences free",
+        "2026-12-15T09:20:00+01:00,PC1,ana,s2,kept,1200,,,,2 of 4 licences free",
+        // bob's stretch ended by his return before any answer said keep
+        "2026-12-15T09:00:00+01:00,PC2,bob,b1,start,,,,,TimeInactivity=15",
+        "2026-12-15T09:30:00+01:00,PC2,bob,b1,quiet,1800,,,,",
+        "2026-12-15T09:31:00+01:00,PC2,bob,b1,kept,60,,,,a line out of place",
+        "2026-12-15T09:45:00+01:00,PC2,bob,b1,end,2700,,,,user",
+    });
+    const auto& ana = r.perUserDay().at("ana");
+    REQUIRE(ana.size() == 2);
+    CHECK(ana[0].second.keptOpen == 1);
+    CHECK(ana[0].second.secondsKept == 900);      // 23:45 to midnight
+    CHECK(ana[1].second.keptOpen == 1);           // the morning's stretch
+    CHECK(ana[1].second.secondsKept == 630 + 300); // to 00:10:30, and 09:15 to 09:20
+    CHECK(r.perComputer().at("PC1").keptOpen == 2);
+    CHECK(r.perComputer().at("PC1").secondsKept == 900 + 630 + 300);
+    // A keep the session's end closes: 09:31 to 09:45.
+    CHECK(r.perComputer().at("PC2").keptOpen == 1);
+    CHECK(r.perComputer().at("PC2").secondsKept == 840);
+}
+
 TEST_CASE("the port: a side takes a table of its own version, at least as large as it reads, "
           "and says which file and why otherwise") {
     struct Table {
