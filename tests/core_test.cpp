@@ -447,3 +447,47 @@ TEST_CASE("the idle time's end asks the licence server: kept while licences are 
     CHECK(rows[3][4] == "expired");
     CHECK(rows[3][5] == std::to_string(60 + first + 60 + second + 5));
 }
+
+TEST_CASE("an answer that does not tell is journaled and reported once per start and reason") {
+    const std::string dir = freshDir("core-license-once");
+    const std::string journalDir = dir + "\\journal";
+    REQUIRE(CreateDirectoryA(journalDir.c_str(), nullptr));
+    const std::string tool = dir + "\\lmutil.exe";
+    REQUIRE(CopyFileA((binDir() + "\\..\\lmutil.exe").c_str(), tool.c_str(), FALSE));
+    const std::string journal = journalDir + "\\" + journalComputer() + ".csv";
+    const std::string reportLog = binDir() + "\\tarnel.log";
+    const std::string said = "Licences free not known, closed on idle time alone: the status tool "
+                             "printed nothing";
+    REQUIRE(waitLogWritten(5000));
+    DeleteFileA(reportLog.c_str());
+    // A trial run, so that the seat stays open for three stretches: nothing
+    // printed twice, then an error from the server.
+    for (int session = 0; session < 2; ++session) {
+        CAPTURE(session);
+        writeFile(dir + "\\lmutil-answer.txt", "silent\r\n");
+        DeleteFileA(journal.c_str());
+        CoreUnderTest core({"TimeInactivity:1", "EnableLogging:0", "Journalpath:" + journalDir,
+                            "LicenseServer:27005@lic1", "LicenseFeature:ACD",
+                            "LicenseTool:" + tool, "DryRun:1"},
+                           true);
+        core.host.open(drawing("a.dwg"));
+        for (int stretch = 0; stretch < 3; ++stretch) {
+            if (stretch == 2) writeFile(dir + "\\lmutil-answer.txt", "fail 1\r\nError: down\r\n");
+            ticks(60);
+            ticksUntilAnswered();
+            resetIdle(); // the user is back
+        }
+        std::vector<std::string> unknown;
+        for (const std::vector<std::string>& r : journalRows(journal))
+            if (r[4] == "license-unknown") unknown.push_back(r[9]);
+        CHECK(joined(unknown) ==
+              joined({"the status tool printed nothing", "the server answered: Error: down"}));
+    }
+    // The report log: each reason once for each of the two starts.
+    REQUIRE(waitLogWritten(5000));
+    const std::string log = readFile(reportLog);
+    size_t count = 0;
+    for (size_t at = log.find(said); at != std::string::npos; at = log.find(said, at + 1))
+        ++count;
+    CHECK(count == 2);
+}

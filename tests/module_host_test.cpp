@@ -2,6 +2,7 @@
 #include <doctest.h>
 #include "textchecks.h"
 #include <algorithm>
+#include "cmdlog/journalformat.h"
 #include "settings/settingsformat.h"
 #include "cadhost.h"
 #include "modulefixture.h"
@@ -262,5 +263,65 @@ TEST_CASE("a host left at a prompt is closed after a minute with the command can
         " Before closing, Tarnel cancelled the command LINE in " + dir + "\\a.dwg.";
     REQUIRE(message.size() > sentence.size());
     CHECK(message.substr(message.size() - sentence.size()) == sentence);
+    deleteRegistryMessage();
+}
+
+// Two real minutes and more: licences free at the end of the idle time, so
+// the seat stays open; none free at the recheck a minute later, so the
+// countdown comes then and the host closes. The status tool is the one
+// beside the module, as a seat finds it without LicenseTool.
+TEST_CASE("a seat kept open while licences are free closes at the recheck that finds none") {
+    std::string dir = installModule("module-license");
+    deleteRegistryMessage();
+    REQUIRE(CopyFileA((binDir() + "\\lmutil.exe").c_str(), (dir + "\\lmutil.exe").c_str(), FALSE));
+    const std::string usersOf = "print\r\nUsers of ACD_2002:  (Total of 4 licenses issued;  Total of ";
+    writeFile(dir + "\\lmutil-answer.txt", usersOf + "1 license in use)\r\n");
+    writeFile(dir + "\\a.dwg", "CADHOST DRAWING 1\r\n");
+    writeFile(dir + "\\run.scr", "LINE 0,0 4,4\n@idle 300\nQUIT\n");
+    const std::string journalDir = dir + "\\journal";
+    REQUIRE(CreateDirectoryA(journalDir.c_str(), nullptr));
+    writeSettings(dir, {"TimeInactivity:1", "TimeCountdown:10", "Action:1", "EnableLogging:0",
+                        "Journalpath:" + journalDir, "LicenseServer:27005@lic1",
+                        "LicenseFeature:ACD_2002", "LicenseRecheck:1"});
+    char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof computer;
+    GetComputerNameA(computer, &size);
+    const std::string journal = journalDir + "\\" + computer + ".csv";
+    const DWORD started = GetTickCount();
+    Process host(
+        hostCommand(dir, "/timeout 240 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr a.dwg"), dir);
+    REQUIRE(host.started());
+    // The first answer: kept, no countdown.
+    bool kept = false;
+    for (DWORD waited = 0; waited < 100000 && !kept && !host.wait(0); waited += 250, Sleep(250))
+        kept = readFile(journal).find(",kept,") != std::string::npos;
+    REQUIRE(kept);
+    const DWORD keptAfter = GetTickCount() - started;
+    CHECK(keptAfter >= 60000);
+    CHECK(findWindowOf(host.id(), "#32770", "Tarnel - AutoCAD is about to close") == nullptr);
+    writeFile(dir + "\\lmutil-answer.txt", usersOf + "4 licenses in use)\r\n");
+    REQUIRE(host.wait(150000));
+    CHECK(host.exitCode() == 0);
+    const DWORD endedAfter = GetTickCount() - started;
+    CHECK(endedAfter >= 130000); // the idle time, the recheck and the countdown
+    CHECK(endedAfter < 200000);
+    const std::string transcript = readFile(dir + "\\transcript.txt");
+    CHECK(linesStarting(transcript, "fault").empty());
+    CHECK(indexOf(lines(transcript), "document saved " + dir + "\\a.dwg") >= 0);
+    CHECK(readFile(dir + "\\lmutil-args.txt") ==
+          "\"" + dir + "\\lmutil.exe\" \"lmstat\" \"-c\" \"27005@lic1\" \"-f\" \"ACD_2002\" "
+          "\"-t\" \"10\"");
+    std::vector<std::string> events;
+    for (const std::string& l : lines(readFile(journal))) {
+        std::vector<std::string> f;
+        if (!splitCsvLine(l, f) || f.size() != 10 || f[4] == "event") continue;
+        events.push_back(f[4] + "|" + f[9]);
+    }
+    REQUIRE(events.size() >= 6);
+    CHECK(events[1] == "kept|3 of 4 licences free");
+    CHECK(events[2] == "countdown|0 of 4 licences free");
+    CHECK(events[3] == "expired|1 drawings");
+    CHECK(events[4] == "closed|" + dir + "\\a.dwg");
+    CHECK(events[5] == "host-closed|");
     deleteRegistryMessage();
 }
