@@ -1,4 +1,5 @@
 #include "idle/idletimer.h"
+#include <algorithm>
 #include "cmdlog/journal.h"
 #include "common/shield.h"
 #include "common/testseam.h"
@@ -205,19 +206,23 @@ void tick() {
     const int total = settings->getTimeInactivity() * 60;
     const int countdown = settings->getTimeCountdown();
     const bool asksServer = asksLicenseServer(*settings);
-    // The second the close comes at: the idle time's end, or with the
-    // licence server asked a full countdown after the answer that said to
-    // close (the seat stays open while licences are free).
-    int closeAt = total;
-    if (asksServer) {
-        if (state.idleSeconds < total) return;
-        if (state.closeAt == 0) {
+    // The second the close comes at: the idle time's end, with the countdown
+    // in its last seconds. With the licence server asked, a full countdown
+    // after the answer that said to close (the seat stays open while
+    // licences are free). A stretch already past its end when it is first
+    // looked at so (a shorter timeout, or no server, set by a policy
+    // refresh under it) gets a full countdown from now as well.
+    if (state.closeAt == 0 && !state.countdownWindow) {
+        if (asksServer) {
+            if (state.idleSeconds < total) return;
             if (!licenseSaysClose(state.idleSeconds, *settings)) return;
             state.closeAt = state.idleSeconds + countdown;
             if (settings->getDryRun()) journalWouldClose(busy, settings->getAction());
+        } else if (state.idleSeconds > total) {
+            state.closeAt = state.idleSeconds + countdown;
         }
-        closeAt = state.closeAt;
     }
+    const int closeAt = state.closeAt != 0 ? state.closeAt : total;
     // A trial run shows nothing and closes nothing: it journals what it
     // would close and the count goes on, so the stretch runs to its end.
     if (settings->getDryRun()) {
@@ -226,12 +231,12 @@ void tick() {
         return;
     }
     const unsigned generation = state.generation;
-    if (state.idleSeconds > closeAt - countdown) updateCountdown(closeAt - state.idleSeconds);
+    if (state.idleSeconds > closeAt - countdown)
+        updateCountdown(std::max(0, closeAt - state.idleSeconds));
     // A click on Cancel or Disable, or any other activity, handled by the
     // pump above wins over the close action.
     if (state.generation != generation) return;
-    if (asksServer ? state.idleSeconds >= closeAt
-                   : state.idleSeconds / 60 == settings->getTimeInactivity()) {
+    if (state.idleSeconds >= closeAt) {
         // Input that came while the last second was shown wins too.
         if (inputSinceLastLook()) {
             resetIdle();

@@ -22,8 +22,9 @@ struct IdleTimer {
     // journal line (the end of the idle time); each stretch gets one.
     bool countdownShown;
     bool stretchJournaled;
-    // With the licence server asked: the idle second the close comes at,
-    // once its answer said to close (0 until then).
+    // The idle second the close comes at, when it is not the idle time's
+    // end: a full countdown after the licence server's answer said to
+    // close, or after the stretch was found past its end (0 until then).
     int closeAt;
 };
 

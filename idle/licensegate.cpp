@@ -55,6 +55,7 @@ bool licenseSaysClose(int idleSeconds, const GuardSettings& s) {
     LicenseStatus status;
     if (!question.asking()) {
         if (idleSeconds < nextQuestion) return false;
+        if (s.getLicenseFeature().empty()) return closeUnknown("no LicenseFeature is set");
         if (!question.ask(questionOf(s), status)) return closeUnknown(status.reason);
         return false; // the answer comes at a later tick
     }

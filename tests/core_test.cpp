@@ -9,6 +9,7 @@
 #include "idle/licensegate.h"
 #include "idle/licensequery.h"
 #include "journalrows.h"
+#include "policykeys.h"
 #include "common/testseam.h"
 #include "port/hostport.h"
 #include "settings/settingsformat.h"
@@ -387,6 +388,10 @@ TEST_CASE("the idle time's end asks the licence server: kept while licences are 
          {"license-unknown|the status tool printed nothing", "countdown|", "expired|2 drawings",
           "closed|", "closed|", "host-closed|"},
          true},
+        {"no feature set", usersOf(4, 4), "LicenseFeature:",
+         {"license-unknown|no LicenseFeature is set", "countdown|", "expired|2 drawings",
+          "closed|", "closed|", "host-closed|"},
+         true},
         {"a hang", "hang\r\n", "",
          {"license-unknown|no answer within 2 seconds", "countdown|", "expired|2 drawings",
           "closed|", "closed|", "host-closed|"},
@@ -410,7 +415,8 @@ TEST_CASE("the idle time's end asks the licence server: kept while licences are 
         ticks(59);
         CHECK_FALSE(licenseQuestionOut());
         ticks(1); // the idle time is up: the question goes out, the tick goes on
-        CHECK(licenseQuestionOut());
+        const bool asks = c.extra != "LicenseFeature:"; // without a feature: no question
+        CHECK(licenseQuestionOut() == asks);
         CHECK(core.host.openNames().size() == 2u);
         ticksUntilAnswered();
         ticks(6);
@@ -490,4 +496,35 @@ TEST_CASE("an answer that does not tell is journaled and reported once per start
     for (size_t at = log.find(said); at != std::string::npos; at = log.find(said, at + 1))
         ++count;
     CHECK(count == 2);
+}
+
+TEST_CASE("a stretch found past its end by a policy refresh gets a full countdown, then the close") {
+    const std::string dir = freshDir("core-past-end");
+    const std::string journalDir = dir + "\\journal";
+    REQUIRE(CreateDirectoryA(journalDir.c_str(), nullptr));
+    const std::string journal = journalDir + "\\" + journalComputer() + ".csv";
+    REQUIRE(waitLogWritten(5000));
+    DeleteFileA(journal.c_str());
+    testseam::Switches fast;
+    fast.flashPauseMs = 0;
+    testseam::Scope scope(fast);
+    PolicyKeys policy;
+    CoreUnderTest core({"TimeInactivity:5", "TimeCountdown:5", "Action:0", "EnableLogging:0",
+                        "Journalpath:" + journalDir},
+                       true);
+    core.host.open(drawing("a.dwg"));
+    ticks(119);
+    // Two quiet minutes in, the timeout becomes one minute at the next
+    // minute's tick: the stretch is a minute past its end.
+    PolicyKeys::number(HKEY_LOCAL_MACHINE, "TimeInactivity", 1);
+    ticks(1);
+    CHECK(core.host.openNames().size() == 1u);
+    ticks(4);
+    CHECK(core.host.openNames().size() == 1u);
+    ticks(1);
+    CHECK(core.host.openNames().empty());
+    std::vector<std::string> events;
+    for (const std::vector<std::string>& r : journalRows(journal))
+        if (r[4] == "countdown" || r[4] == "expired") events.push_back(r[4] + "|" + r[5]);
+    CHECK(joined(events) == joined({"countdown|4", "expired|125"}));
 }
