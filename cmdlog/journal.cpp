@@ -71,7 +71,7 @@ const GuardSettings* sessionSettings = nullptr;
 std::string journaledSettings;
 
 // A licence key while no server is set: it does nothing, and is left out.
-bool idleLicenseKey(const settingsformat::Values& values, const settingsformat::KeyInfo& key) {
+bool licenseKeyWithoutServer(const settingsformat::Values& values, const settingsformat::KeyInfo& key) {
     return values.licenseServer.empty() && std::string(key.name).compare(0, 7, "License") == 0;
 }
 
@@ -82,7 +82,7 @@ std::string settingsDetail(const GuardSettings& settings) {
     for (int i = 0; i < settingsformat::kKeyCount; ++i) {
         const settingsformat::KeyInfo& k = settingsformat::kKeys[i];
         if (k.text == &settingsformat::Values::password) continue;
-        if (idleLicenseKey(settings.effectiveValues(), k)) continue;
+        if (licenseKeyWithoutServer(settings.effectiveValues(), k)) continue;
         detail += (detail.empty() ? "" : ";") + std::string(k.name) + "=" +
                   settingsformat::valueText(settings.effectiveValues(), k);
         if (settings.policy().sets(i))

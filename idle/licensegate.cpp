@@ -1,9 +1,7 @@
 #include "idle/licensegate.h"
-#include <windows.h>
 #include <set>
 #include "cmdlog/journal.h"
 #include "common/testseam.h"
-#include "common/thismodule.h"
 #include "idle/licensequery.h"
 #include "idle/sessionreport.h"
 #include "settings/folderpath.h"
@@ -17,19 +15,12 @@ int nextQuestion = 0;
 std::string note;
 // The reasons journaled and reported this session.
 std::set<std::string> reasonsTold;
-
-std::string moduleFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(thisModule(), path, sizeof path);
-    const std::string file(path, n < sizeof path ? n : 0);
-    const size_t slash = file.find_last_of('\\');
-    return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
-}
+// Where the module is: a status tool there is the one a seat runs.
+std::string moduleFolder = ".";
 
 LicenseQuestion questionOf(const GuardSettings& s) {
     LicenseQuestion q;
-    const std::string tool = s.getLicenseTool();
-    q.tool = licenseTool(tool.empty() ? tool : folderpath::inUse(tool), moduleFolder());
+    q.tool = licenseTool(folderpath::inUse(s.getLicenseTool()), moduleFolder);
     q.server = s.getLicenseServer();
     q.feature = s.getLicenseFeature();
     q.timeoutMs = testseam::switches().licenseTimeoutMs;
@@ -90,6 +81,7 @@ void forgetLicenseQuestion() {
     note.clear();
 }
 
-void newLicenseSession() {
+void newLicenseSession(const std::string& folder) {
     reasonsTold.clear();
+    moduleFolder = folder;
 }

@@ -24,5 +24,6 @@ const std::string& licenseNote();
 // The stretch ended: a question still out is dropped, and the next stretch
 // asks afresh.
 void forgetLicenseQuestion();
-// A new session of the host: every reason is news again.
-void newLicenseSession();
+// A new session of the host, of the module in folder: every reason is news
+// again.
+void newLicenseSession(const std::string& folder);

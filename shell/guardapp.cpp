@@ -37,7 +37,8 @@ appmsg::Result GuardApp::onInitApp() {
     // the module, and nothing may be started after that.
     if (unloads_ != unloadsBefore) return appmsg::kRetOK;
     const char* dir = moduleDirectory();
-    std::string configPath = std::string(dir ? dir : ".") + "\\tarnel.cfg";
+    const std::string folder = dir ? dir : ".";
+    std::string configPath = folder + "\\tarnel.cfg";
     settings_.reset(new GuardSettings(configPath));
     settings_->buildLogFileName();
     policyFaultsReported_.clear();
@@ -75,7 +76,7 @@ appmsg::Result GuardApp::onInitApp() {
     prepareLog(journalFileIn(settings_->getJournalpath()), journalLogKind());
     bindOptionsCommand(settings_.get(), [this](int contextId) { showHelp(contextId); });
     attachReactors(*settings_);
-    newLicenseSession();
+    newLicenseSession(folder);
     startIdleTimer(*settings_);
     // A policy refresh reaches a running seat within a minute.
     onEveryMinute([] {

@@ -49,6 +49,12 @@ struct CoreUnderTest {
     int token = 0;
 };
 
+// Timer ticks of the idle watch, one after the other.
+void ticks(int n) {
+    for (int i = 0; i < n; ++i)
+        idleTick(nullptr, WM_TIMER, 0, 0);
+}
+
 std::string in(const char* name) {
     return std::string(kDir) + "\\" + name;
 }
@@ -291,8 +297,7 @@ TEST_CASE("the idle time's end closes every drawing in the application context; 
                            true);
         core.host.open(drawing("a.dwg"));
         core.host.open(drawing("b.dwg"));
-        for (int i = 0; i < 60; ++i)
-            idleTick(nullptr, WM_TIMER, 0, 0);
+        ticks(60);
         // What changed the host; the countdown's pumps and the looks at
         // variables aside.
         std::vector<std::string> changes;
@@ -316,15 +321,10 @@ int ticksUntilAnswered() {
     int n = 0;
     for (; n < 500 && licenseQuestionOut(); ++n) {
         Sleep(20);
-        idleTick(nullptr, WM_TIMER, 0, 0);
+        ticks(1);
     }
     CHECK_FALSE(licenseQuestionOut());
     return n;
-}
-
-void ticks(int n) {
-    for (int i = 0; i < n; ++i)
-        idleTick(nullptr, WM_TIMER, 0, 0);
 }
 
 // The event and detail of each journal row after the start: "event|detail".

@@ -2,7 +2,7 @@
 #include <doctest.h>
 #include "textchecks.h"
 #include <algorithm>
-#include "cmdlog/journalformat.h"
+#include "journalrows.h"
 #include "settings/settingsformat.h"
 #include "cadhost.h"
 #include "modulefixture.h"
@@ -283,10 +283,7 @@ TEST_CASE("a seat kept open while licences are free closes at the recheck that f
     writeSettings(dir, {"TimeInactivity:1", "TimeCountdown:10", "Action:1", "EnableLogging:0",
                         "Journalpath:" + journalDir, "LicenseServer:27005@lic1",
                         "LicenseFeature:ACD_2002", "LicenseRecheck:1"});
-    char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof computer;
-    GetComputerNameA(computer, &size);
-    const std::string journal = journalDir + "\\" + computer + ".csv";
+    const std::string journal = journalDir + "\\" + journalComputer() + ".csv";
     const DWORD started = GetTickCount();
     Process host(
         hostCommand(dir, "/timeout 240 /ld \"" + dir + "\\tarnel15.arx\" /b run.scr a.dwg"), dir);
